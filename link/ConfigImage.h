@@ -46,4 +46,25 @@ static_assert(kKeyEnable + kKeyEnableSize == kWinLock);
 static_assert(lightMap(kLightMapCount) == kConfigImageSize);
 } // namespace image
 
+// The program's own per-key record (772 bytes), 255 of them after the image in
+// keymap.bin and in profile files; never sent to the keyboard. Field offsets and
+// accessors belong to the key mapping (keymap/); the link only copies records and
+// reads the few fields named here.
+inline constexpr std::size_t kKeyExtRecordSize = 772;
+inline constexpr std::size_t kKeyExtRecordCount = 255;
+using KeyExtRecord = std::array<uint8_t, kKeyExtRecordSize>;
+using KeyExtTable = std::array<KeyExtRecord, kKeyExtRecordCount>;
+static_assert(sizeof(KeyExtTable) == kKeyExtRecordSize * kKeyExtRecordCount);
+
+namespace ext {
+inline constexpr std::size_t kVk = 0;          // the key's default virtual-key code
+inline constexpr std::size_t kCategory = 1;    // assignment kind; 4..7 = host actions
+inline constexpr std::size_t kPath = 260;      // UTF-16 LE path, 256 units, NUL-terminated
+inline constexpr std::size_t kPathUnits = 256;
+} // namespace ext
+
+// keymap.bin and profile files: the image followed by the extension table.
+inline constexpr std::size_t kKeymapFileSize = kConfigImageSize + kKeyExtRecordSize * kKeyExtRecordCount;
+static_assert(kKeymapFileSize == 206916);
+
 } // namespace orvane::link

@@ -1,0 +1,99 @@
+#include "skins/SkinContext.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace orvane::skins {
+
+namespace {
+
+std::vector<PainterEntry>& registry()
+{
+    static std::vector<PainterEntry> entries;
+    return entries;
+}
+
+constexpr const char* kLatinFamily = "Arial";
+constexpr const char* kChineseFamily = "WenQuanYi Zen Hei";
+
+QFont makeFont(const char* family, int pixelSize, int weight)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixelSize);
+    f.setWeight(static_cast<QFont::Weight>(weight));
+    f.setStyleStrategy(QFont::PreferAntialias);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+} // namespace
+
+PainterRegistration::PainterRegistration(const char* name, PainterFunction paint)
+{
+    registry().push_back({name, paint});
+}
+
+std::vector<PainterEntry> registeredPainters()
+{
+    std::vector<PainterEntry> all = registry();
+    std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    return all;
+}
+
+SkinContext::SkinContext(Language language, QString outputRoot)
+    : language_(language), outputRoot_(std::move(outputRoot))
+{
+}
+
+QString SkinContext::languageFolder() const
+{
+    return chinese() ? QStringLiteral("chinese") : QStringLiteral("english");
+}
+
+QString SkinContext::text(const char* english, const char* chinese) const
+{
+    return QString::fromUtf8(this->chinese() ? chinese : english);
+}
+
+QFont SkinContext::font(int pixelSize, int weight) const
+{
+    return makeFont(chinese() ? kChineseFamily : kLatinFamily, pixelSize, weight);
+}
+
+QFont SkinContext::latinFont(int pixelSize, int weight) const
+{
+    return makeFont(kLatinFamily, pixelSize, weight);
+}
+
+QImage SkinContext::newImage(int width, int height) const
+{
+    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    return img;
+}
+
+void SkinContext::save(const QString& relativeName, const QImage& image)
+{
+    write(outputRoot_ + QStringLiteral("/png/") + languageFolder() + QLatin1Char('/') + relativeName, image);
+}
+
+void SkinContext::saveShared(const QString& relativeName, const QImage& image)
+{
+    if (!chinese())
+        write(outputRoot_ + QLatin1Char('/') + relativeName, image);
+}
+
+void SkinContext::write(const QString& path, const QImage& image)
+{
+    const QFileInfo info(path);
+    if (image.isNull() || !QDir().mkpath(info.absolutePath())
+        || !image.convertToFormat(QImage::Format_ARGB32).save(path, "PNG")) {
+        failures_.push_back(path);
+        return;
+    }
+    ++saved_;
+}
+
+} // namespace orvane::skins

@@ -1,0 +1,175 @@
+#include "panelo/lcd/LcdDevice.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "panelo/lcd/Dumps.h"
+
+namespace orvane::panelo {
+namespace {
+
+constexpr const char* kMcuDumpName = "McuPixel.bin";
+
+template <std::size_t N>
+bool contains(const std::array<uint16_t, N>& ids, uint16_t id)
+{
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+bool isLcdProduct(uint16_t productId)
+{
+    return contains(kLcdVendorOnlyProducts, productId) || contains(kLcdAnyVendorProducts, productId);
+}
+
+// Length in UTF-16 code units of a UTF-8 path (a four-byte sequence counts two).
+std::size_t utf16Units(const std::string& utf8)
+{
+    std::size_t units = 0;
+    for (unsigned char c : utf8) {
+        if ((c & 0xC0) != 0x80)
+            ++units;
+        if ((c & 0xF8) == 0xF0)
+            ++units;
+    }
+    return units;
+}
+
+} // namespace
+
+CommandReport BuildLcdCommandReport(uint8_t mode)
+{
+    CommandReport r{};
+    r[kCmdOffsetCommand] = kCommandLcdImage;
+    r[kCmdOffsetReportCount] = uint8_t(kLcdDataReports);
+    r[kCmdOffsetMode] = mode;
+    unsigned sum = 0;
+    for (std::size_t i = kCmdOffsetCommand; i < kCmdOffsetChecksum; ++i)
+        sum += r[i];
+    r[kCmdOffsetChecksum] = uint8_t(0xFF - sum);
+    return r;
+}
+
+DataReport BuildLcdDataReport(const LcdPageImage& image, std::size_t k)
+{
+    DataReport r{};
+    const std::size_t offset = k * kDataBytesPerReport;
+    if (offset >= image.size())
+        return r;
+    const std::size_t count = std::min(kDataBytesPerReport, image.size() - offset);
+    std::copy_n(image.begin() + std::ptrdiff_t(offset), count, r.begin() + 1);
+    return r;
+}
+
+bool PassesLcdPathFilter(uint16_t vendorId, uint16_t productId)
+{
+    if (contains(kLcdAnyVendorProducts, productId))
+        return true;
+    return vendorId == kLcdVendorId && contains(kLcdVendorOnlyProducts, productId);
+}
+
+bool IsLcdInterface(const hid::InterfaceInfo& info)
+{
+    if (info.vendorId != kLcdVendorId || !isLcdProduct(info.productId))
+        return false;
+    if (info.collections.size() != 1)
+        return false;
+    const hid::TopLevelCollection& c = info.collections.front();
+    return c.usagePage == kLcdUsagePage && c.usage == kLcdUsage;
+}
+
+CLcdDevice::CLcdDevice(hid::Backend& backend) : m_backend(backend) {}
+
+CLcdDevice::~CLcdDevice()
+{
+    Close();
+}
+
+bool CLcdDevice::EnumeratePaths()
+{
+    m_paths.clear();
+    m_cursor = 0;
+    try {
+        m_paths = m_backend.enumerate();
+    } catch (const std::exception&) {
+        // The list could not be built (out of memory, the device database
+        // unreachable): report it rather than pretend no keyboard is present.
+        m_paths.clear();
+        return false;
+    }
+    return true;
+}
+
+std::optional<hid::InterfaceInfo> CLcdDevice::NextPath()
+{
+    if (m_cursor >= m_paths.size())
+        return std::nullopt;
+    return m_paths[m_cursor++];
+}
+
+bool CLcdDevice::Open(const std::string& path, OpenOptions options)
+{
+    Close();
+    if (utf16Units(path) > kMaxPathUnits)
+        return false;
+    m_options = options;
+    m_path = path;
+    m_device = m_backend.open(path);
+    return m_device != nullptr;
+}
+
+void CLcdDevice::Close()
+{
+    // The device's destructor waits for a transfer still blocked in the kernel.
+    m_device.reset();
+    m_path.clear();
+}
+
+bool CLcdDevice::WriteReport(std::span<const uint8_t> report, hid::Millis timeout)
+{
+    return m_device && m_device->writeReport(report, timeout);
+}
+
+bool CLcdDevice::SendLcdImage(const LcdPageImage& image, uint8_t mode)
+{
+    WriteDump(kMcuDumpName, image);
+    if (!m_device)
+        return false;
+    const CommandReport command = BuildLcdCommandReport(mode);
+    if (!m_device->setFeature(command))
+        return false;
+    for (std::size_t k = 0; k < kLcdDataReports; ++k) {
+        const DataReport data = BuildLcdDataReport(image, k);
+        if (!WriteReport(data, kDataReportTimeout))
+            return false;
+    }
+    return true;
+}
+
+void DownloadLcdImage(hid::Backend& backend, const LcdPageImage& image, const ModeSource& modeSource,
+                      const LcdNotifier& notify)
+{
+    CLcdDevice device(backend);
+    if (!device.EnumeratePaths()) {
+        notify(std::u16string(kMsgInitFailed));
+        return;
+    }
+    constexpr OpenOptions kOpen{.read = true, .write = true, .overlapped = true, .exclusive = false};
+    while (std::optional<hid::InterfaceInfo> candidate = device.NextPath()) {
+        if (!PassesLcdPathFilter(candidate->vendorId, candidate->productId))
+            continue;
+        if (!device.Open(candidate->path, kOpen))
+            continue;
+        if (!IsLcdInterface(device.OpenInfo())) {
+            device.Close();
+            continue;
+        }
+        const uint8_t mode = modeSource();
+        const bool sent = device.SendLcdImage(image, mode);
+        device.Close();
+        notify(std::u16string(sent ? kMsgDownloadOk : kMsgDownloadFailed));
+        return;
+    }
+    notify(std::u16string(kMsgNoDevice));
+}
+
+} // namespace orvane::panelo

@@ -1,0 +1,60 @@
+// The backend that the environment chooses.
+#include <cstdlib>
+
+#include "platform/hid/Emulator.h"
+#include "platform/hid/Trace.h"
+#include "platform/hidraw/HidrawBackend.h"
+
+namespace orvane::hid {
+namespace {
+constexpr std::string_view kHidraw = "hidraw";
+constexpr std::string_view kEmulator = "emulator";
+constexpr std::string_view kEmulatorWithFile = "emulator:";
+} // namespace
+
+std::unique_ptr<Backend> createBackend(const std::string& spec, std::string& error)
+{
+    if (spec.empty() || spec == kHidraw)
+        return hidraw::createHidrawBackend();
+    if (spec == kEmulator)
+        return std::make_unique<EmulatorBackend>(Emulator::create());
+    if (spec.starts_with(kEmulatorWithFile)) {
+        const std::string path = spec.substr(kEmulatorWithFile.size());
+        if (path.empty()) {
+            error = "ORVANE_HID=emulator: names no state file";
+            return nullptr;
+        }
+        std::shared_ptr<Emulator> emulator = Emulator::withStateFile(path, error);
+        if (!emulator)
+            return nullptr;
+        return std::make_unique<EmulatorBackend>(std::move(emulator));
+    }
+    error = "ORVANE_HID=" + spec + " is not understood; use hidraw, emulator or emulator:PATH";
+    return nullptr;
+}
+
+std::unique_ptr<Backend> createBackendFromEnvironment(std::string& error)
+{
+    const char* spec = std::getenv("ORVANE_HID");
+    std::unique_ptr<Backend> backend = createBackend(spec ? spec : "", error);
+    if (!backend)
+        return nullptr;
+    const char* tracePath = std::getenv("ORVANE_HID_TRACE");
+    if (!tracePath || !*tracePath)
+        return backend;
+    std::shared_ptr<TraceSink> sink = TraceSink::open(tracePath, error);
+    if (!sink)
+        return nullptr;
+    return std::make_unique<TraceBackend>(std::move(backend), std::move(sink));
+}
+
+std::shared_ptr<Emulator> emulatorOf(Backend& backend)
+{
+    if (auto* traced = dynamic_cast<TraceBackend*>(&backend))
+        return emulatorOf(traced->inner());
+    if (auto* emulated = dynamic_cast<EmulatorBackend*>(&backend))
+        return emulated->emulator();
+    return nullptr;
+}
+
+} // namespace orvane::hid

@@ -208,7 +208,7 @@ KeyNameTable BuildKeyNameTable()
         t.entries_[vk].name = ascii(std::string(1, static_cast<char>(vk)) + " ");
     for (int vk = 0x31; vk <= 0x39; ++vk)
         t.entries_[vk].name = ascii(std::string(1, static_cast<char>(vk)) + " ");
-    t.entries_[0x30].name = u"0";
+    t.entries_[0x30].name = std::u16string(1, u'0');   // the one digit without a blank
     for (int vk = 0x70; vk <= 0x7B; ++vk)
         t.entries_[vk].name = ascii("F" + std::to_string(vk - 0x6F) + " ");
     for (const NamedKey& k : kNamedKeys)
@@ -216,6 +216,23 @@ KeyNameTable BuildKeyNameTable()
     for (int i = 0; i < 256; ++i)
         t.entries_[i].usage = kUsages[i];
     return t;
+}
+
+std::u16string FormatKeyList(const KeyNameTable& names, uint8_t category, const uint8_t* keys, std::size_t count)
+{
+    auto keyAt = [&](std::size_t i) -> uint8_t { return i < count && keys ? keys[i] : 0; };
+    if (category == 0)
+        return names.name(keyAt(0));
+    if (category != 1)
+        return {};
+    std::u16string text;
+    if (keyAt(0) != 0)
+        text = names.name(keyAt(0));
+    for (std::size_t i = 1; i < 3; ++i) {
+        if (keyAt(i) != 0)
+            text += u"+ " + names.name(keyAt(i));
+    }
+    return text;
 }
 
 namespace {

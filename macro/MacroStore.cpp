@@ -1,0 +1,168 @@
+#include "macro/MacroStore.h"
+
+#include "platform/core/AtomicFile.h"
+
+#include <algorithm>
+#include <fstream>
+#include <span>
+
+namespace orvane::macro {
+namespace {
+
+uint16_t unitAt(const MacroRecord& r, std::size_t i)
+{
+    return static_cast<uint16_t>(r[rec::kName + 2 * i] | (r[rec::kName + 2 * i + 1] << 8));
+}
+
+} // namespace
+
+bool isFree(const MacroRecord& r)
+{
+    return unitAt(r, 0) == 0;
+}
+
+std::u16string recordName(const MacroRecord& r)
+{
+    std::u16string name;
+    for (std::size_t i = 0; i < rec::kMaxNameChars; ++i) {
+        const uint16_t u = unitAt(r, i);
+        if (u == 0)
+            break;
+        name.push_back(static_cast<char16_t>(u));
+    }
+    return name;
+}
+
+bool setRecordName(MacroRecord& r, std::u16string_view name)
+{
+    if (name.empty() || name.size() > rec::kMaxNameChars || name.find(u'\0') != std::u16string_view::npos)
+        return false;
+    std::fill_n(r.begin() + rec::kName, 2 * rec::kNameUnits, uint8_t{0});
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        r[rec::kName + 2 * i] = static_cast<uint8_t>(name[i] & 0xFF);
+        r[rec::kName + 2 * i + 1] = static_cast<uint8_t>(name[i] >> 8);
+    }
+    return true;
+}
+
+uint16_t storedLoopCount(const MacroRecord& r)
+{
+    return static_cast<uint16_t>(r[rec::kLoopCount] | (r[rec::kLoopCount + 1] << 8));
+}
+
+uint16_t loopCount(const MacroRecord& r)
+{
+    const uint16_t n = storedLoopCount(r);
+    return n == 0 ? kMinLoopCount : n;
+}
+
+void setLoopCount(MacroRecord& r, uint16_t count)
+{
+    const uint16_t n = std::clamp(count, kMinLoopCount, kMaxLoopCount);
+    r[rec::kLoopCount] = static_cast<uint8_t>(n & 0xFF);
+    r[rec::kLoopCount + 1] = static_cast<uint8_t>(n >> 8);
+}
+
+bool recordDelay(const MacroRecord& r)
+{
+    return (r[rec::kFlags] & rec::kFlagRecordDelay) != 0;
+}
+
+void setRecordDelay(MacroRecord& r, bool on)
+{
+    r[rec::kFlags] = on ? rec::kFlagRecordDelay : 0;
+}
+
+EventBytes deviceEvents(const MacroRecord& r)
+{
+    EventBytes e{};
+    std::copy_n(r.begin() + rec::kDeviceEvents, kEventBytes, e.begin());
+    return e;
+}
+
+EventBytes keyEvents(const MacroRecord& r)
+{
+    EventBytes e{};
+    std::copy_n(r.begin() + rec::kKeyEvents, kEventBytes, e.begin());
+    return e;
+}
+
+void setEvents(MacroRecord& r, const EventBytes& device, const EventBytes& key)
+{
+    std::copy(device.begin(), device.end(), r.begin() + rec::kDeviceEvents);
+    std::copy(key.begin(), key.end(), r.begin() + rec::kKeyEvents);
+}
+
+// ---- MacroStore -------------------------------------------------------------------
+
+MacroStore::MacroStore()
+    : saved_(kMacroRecordCount, MacroRecord{}), working_(kMacroRecordCount, MacroRecord{})
+{
+}
+
+LoadResult MacroStore::load(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        saved_.assign(kMacroRecordCount, MacroRecord{});
+        return save(path) ? LoadResult::Created : LoadResult::CreateFailed;
+    }
+    std::vector<uint8_t> bytes(kMacroStoreSize, 0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const std::size_t got = static_cast<std::size_t>(in.gcount());
+    saved_.assign(kMacroRecordCount, MacroRecord{});
+    fromBytes(saved_, bytes.data(), got);
+    return got == kMacroStoreSize ? LoadResult::Loaded : LoadResult::ShortFile;
+}
+
+bool MacroStore::save(const std::string& path) const
+{
+    const std::vector<uint8_t> bytes = toBytes(saved_);
+    return platform::writeFileAtomically(path, {std::span<const uint8_t>(bytes)});
+}
+
+bool MacroStore::renameWorking(std::size_t n, std::u16string_view name)
+{
+    return n < working_.size() && setRecordName(working_[n], name);
+}
+
+std::size_t MacroStore::countInUse(const Records& records)
+{
+    std::size_t n = 0;
+    while (n < records.size() && !isFree(records[n]))
+        ++n;
+    return n;
+}
+
+std::vector<uint8_t> MacroStore::toBytes(const Records& records)
+{
+    std::vector<uint8_t> bytes;
+    bytes.reserve(kMacroStoreSize);
+    for (const MacroRecord& r : records)
+        bytes.insert(bytes.end(), r.begin(), r.end());
+    return bytes;
+}
+
+void MacroStore::fromBytes(Records& records, const uint8_t* data, std::size_t size)
+{
+    records.assign(kMacroRecordCount, MacroRecord{});
+    size = std::min(size, kMacroStoreSize);
+    for (std::size_t at = 0; at < size; at += rec::kSize) {
+        const std::size_t n = std::min(rec::kSize, size - at);
+        std::copy_n(data + at, n, records[at / rec::kSize].begin());
+    }
+}
+
+void PackMacros(const MacroStore::Records& saved, link::ConfigImage& image)
+{
+    for (std::size_t n = 0; n < kMaxMacrosInUse && n < saved.size() && !isFree(saved[n]); ++n) {
+        const MacroRecord& r = saved[n];
+        const std::size_t at = link::image::macroBlock(n);
+        const uint16_t loops = loopCount(r);   // a stored 0 plays once, as the panel shows it
+        image[at + block::kLoopHigh] = static_cast<uint8_t>(loops >> 8);
+        image[at + block::kLoopLow] = static_cast<uint8_t>(loops & 0xFF);
+        std::copy_n(r.begin() + rec::kDeviceEvents, kEventBytes, image.begin() + at + block::kEvents);
+    }
+}
+
+} // namespace orvane::macro

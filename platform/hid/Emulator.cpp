@@ -258,8 +258,16 @@ bool Emulator::getFeature(Handle& h, std::span<uint8_t> report)
 
 bool Emulator::waitOut(Lock& lock, Handle& h, Millis timeout, bool wakeOnInterrupt)
 {
+    ++blocked_;
     changed_.wait_for(lock, timeout, [&] { return !alive(h) || (wakeOnInterrupt && h.interrupted); });
+    --blocked_;
     return alive(h);
+}
+
+int Emulator::blockedTransfers() const
+{
+    Lock lock(mutex_);
+    return blocked_;
 }
 
 bool Emulator::writeReport(Handle& h, std::span<const uint8_t> report, Millis timeout)
@@ -293,7 +301,9 @@ int Emulator::readReport(Handle& h, std::span<uint8_t> buffer, Millis timeout)
         h.interrupted = false;
         return ok ? 0 : -1;
     }
+    ++blocked_;
     changed_.wait_for(lock, timeout, [&] { return !alive(h) || h.interrupted || !h.input.empty(); });
+    --blocked_;
     if (!alive(h))
         return -1;
     if (h.interrupted) {

@@ -77,6 +77,9 @@ public:
     // the next `count` reads wait out the caller's time-out and return 0; the
     // queued reports stay queued.
     void stallNextReads(int skip, int count = 1);
+    // Transfers waiting right now (stalled reports and reads, and reads waiting
+    // for input), so a test can act once a caller is blocked.
+    int blockedTransfers() const;
     // Firmware version answered by GetDeviceInfo (factory 1.1); persists.
     void setFirmwareVersion(FirmwareVersion version);
 
@@ -133,6 +136,7 @@ private:
     int failSetFeatures_ = 0;
     int reportSkip_ = 0, reportStalls_ = 0;
     int readSkip_ = 0, readStalls_ = 0;
+    int blocked_ = 0;
     std::vector<std::shared_ptr<Handle>> handles_;
     std::vector<hotplug::Monitor*> monitors_;
 };

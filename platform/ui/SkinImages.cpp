@@ -1,0 +1,94 @@
+#include "platform/ui/SkinImages.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace orvane::ui {
+
+namespace {
+
+QString normalise(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return n;
+}
+
+QString matchIn(const QStringList& entries, const QString& name)
+{
+    if (entries.contains(name))
+        return name;
+    for (const QString& e : entries)
+        if (e.compare(name, Qt::CaseInsensitive) == 0)
+            return e;
+    return {};
+}
+
+QStringList listFolder(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+} // namespace
+
+QString findCaseInsensitive(const QString& dir, const QString& name)
+{
+    const QString hit = matchIn(listFolder(dir), name);
+    return hit.isEmpty() ? QString() : QDir(dir).filePath(hit);
+}
+
+SkinImages::SkinImages(QString folder) : folder_(std::move(folder)) {}
+
+QString SkinImages::findEntry(const QString& dir, const QString& component) const
+{
+    auto it = listings_.find(dir);
+    if (it == listings_.end())
+        it = listings_.insert(dir, listFolder(dir));
+    const QString hit = matchIn(*it, component);
+    return hit.isEmpty() ? QString() : QDir(dir).filePath(hit);
+}
+
+QString SkinImages::resolve(const QString& name) const
+{
+    const QStringList parts = normalise(name).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.isEmpty() || parts.contains(QStringLiteral("..")))
+        return {};   // names stay inside the skin folder
+    QString path = folder_;
+    for (const QString& part : parts) {
+        path = findEntry(path, part);
+        if (path.isEmpty())
+            return {};
+    }
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+const QImage& SkinImages::image(const QString& name) const
+{
+    const QString key = normalise(name).toLower();
+    auto it = images_.find(key);
+    if (it == images_.end()) {
+        const QString path = resolve(name);
+        it = images_.insert(key, path.isEmpty() ? QImage() : QImage(path));
+    }
+    return *it;
+}
+
+const QPixmap& SkinImages::pixmap(const QString& name) const
+{
+    const QString key = normalise(name).toLower();
+    auto it = pixmaps_.find(key);
+    if (it == pixmaps_.end())
+        it = pixmaps_.insert(key, QPixmap::fromImage(image(name)));
+    return *it;
+}
+
+QStringList SkinImages::preload(const QStringList& names) const
+{
+    QStringList missing;
+    for (const QString& n : names)
+        if (image(n).isNull())
+            missing << n;
+    return missing;
+}
+
+} // namespace orvane::ui

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+#include "platform/hid/Emulator.h"
+#include "platform/hid/Trace.h"
+#include "tests/hid/EmulatorFixture.h"
+#include "tests/hid/TempFolder.h"
+
+namespace orvane::hid::test {
+namespace {
+
+// Sets an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { old_.empty() ? ::unsetenv(name_) : ::setenv(name_, old_.c_str(), 1); }
+
+private:
+    const char* name_;
+    std::string old_;
+};
+
+TEST(BackendChoice, ValuesOfOrvaneHid)
+{
+    struct Case {
+        const char* spec;
+        bool made;
+        bool emulated;
+    };
+    for (const Case& c : {Case{"", true, false}, Case{"hidraw", true, false}, Case{"emulator", true, true},
+                          Case{"emulator:", false, false}, Case{"Emulator", false, false},
+                          Case{"hidraw:x", false, false}, Case{"usb", false, false}}) {
+        std::string error;
+        std::unique_ptr<Backend> backend = createBackend(c.spec, error);
+        EXPECT_EQ(backend != nullptr, c.made) << c.spec;
+        EXPECT_EQ(!error.empty(), !c.made) << c.spec << ": " << error;
+        if (backend) {
+            EXPECT_EQ(emulatorOf(*backend) != nullptr, c.emulated) << c.spec;
+        }
+    }
+}
+
+TEST(BackendChoice, EnvironmentChoosesTheEmulatorWithFileAndTrace)
+{
+    TempFolder dir;
+    const std::string state = dir.file("kb.state"), trace = dir.file("hid.trace");
+    ScopedEnv hid("ORVANE_HID", ("emulator:" + state).c_str());
+    ScopedEnv tracing("ORVANE_HID_TRACE", trace.c_str());
+    std::string error;
+    std::unique_ptr<Backend> backend = createBackendFromEnvironment(error);
+    ASSERT_TRUE(backend) << error;
+    ASSERT_TRUE(dynamic_cast<TraceBackend*>(backend.get()));
+    std::shared_ptr<Emulator> emulator = emulatorOf(*backend);
+    ASSERT_TRUE(emulator);
+    EXPECT_EQ(emulator->statePath(), state);
+    auto cmd = backend->open(kEmulatorCommandPath);
+    ASSERT_TRUE(cmd->setFeature(command(0x01, 2)));
+    const std::vector<uint8_t> traced = TempFolder::read(trace);
+    EXPECT_TRUE(std::regex_match(std::string(traced.begin(), traced.end()),
+                                 std::regex(R"([0-9]+\.[0-9]{3} emulator:cmd SF 00 01 02 00 00 00 00 00 fc\n)")));
+    EXPECT_EQ(TempFolder::read(state)[11], 2);
+}
+
+TEST(BackendChoice, EnvironmentErrors)
+{
+    {
+        ScopedEnv hid("ORVANE_HID", "bluetooth");
+        std::string error;
+        EXPECT_EQ(createBackendFromEnvironment(error), nullptr);
+        EXPECT_NE(error.find("bluetooth"), std::string::npos) << error;
+    }
+    {
+        ScopedEnv hid("ORVANE_HID", "emulator");
+        ScopedEnv tracing("ORVANE_HID_TRACE", "/nonexistent-folder/hid.trace");
+        std::string error;
+        EXPECT_EQ(createBackendFromEnvironment(error), nullptr);
+        EXPECT_NE(error.find("ORVANE_HID_TRACE"), std::string::npos) << error;
+    }
+    {
+        ScopedEnv hid("ORVANE_HID", nullptr);
+        ScopedEnv tracing("ORVANE_HID_TRACE", nullptr);
+        std::string error;
+        std::unique_ptr<Backend> backend = createBackendFromEnvironment(error);
+        ASSERT_TRUE(backend);
+        EXPECT_EQ(emulatorOf(*backend), nullptr) << "unset means real devices";
+    }
+}
+
+} // namespace
+} // namespace orvane::hid::test

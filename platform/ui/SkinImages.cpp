@@ -62,23 +62,32 @@ QString SkinImages::resolve(const QString& name) const
     return QFileInfo(path).isFile() ? path : QString();
 }
 
+const QString& SkinImages::pathFor(const QString& name) const
+{
+    const QString key = normalise(name);
+    auto it = resolved_.find(key);
+    if (it == resolved_.end())
+        it = resolved_.insert(key, resolve(name));
+    return *it;
+}
+
 const QImage& SkinImages::image(const QString& name) const
 {
-    const QString key = normalise(name).toLower();
-    auto it = images_.find(key);
-    if (it == images_.end()) {
-        const QString path = resolve(name);
-        it = images_.insert(key, path.isEmpty() ? QImage() : QImage(path));
-    }
+    // Keyed by the file found, so names differing only in case share one decoded image, while an
+    // exact match for a different file keeps its own.
+    const QString& path = pathFor(name);
+    auto it = images_.find(path);
+    if (it == images_.end())
+        it = images_.insert(path, path.isEmpty() ? QImage() : QImage(path));
     return *it;
 }
 
 const QPixmap& SkinImages::pixmap(const QString& name) const
 {
-    const QString key = normalise(name).toLower();
-    auto it = pixmaps_.find(key);
+    const QString& path = pathFor(name);
+    auto it = pixmaps_.find(path);
     if (it == pixmaps_.end())
-        it = pixmaps_.insert(key, QPixmap::fromImage(image(name)));
+        it = pixmaps_.insert(path, QPixmap::fromImage(image(name)));
     return *it;
 }
 

@@ -30,9 +30,11 @@ public:
 
 private:
     QString findEntry(const QString& dir, const QString& component) const;
+    const QString& pathFor(const QString& name) const;
 
     QString folder_;
-    mutable QHash<QString, QImage> images_;    // key: lower-case name with '/'
+    mutable QHash<QString, QString> resolved_;   // name ('/' separators) → file found, or empty
+    mutable QHash<QString, QImage> images_;      // file → decoded image (empty key: the null image)
     mutable QHash<QString, QPixmap> pixmaps_;
     mutable QHash<QString, QStringList> listings_;   // folder → its entries
 };

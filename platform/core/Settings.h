@@ -1,0 +1,28 @@
+#pragma once
+// The user's language choice, shared by both programs and written by neither:
+// $XDG_CONFIG_HOME/PX840.conf (default ~/.config/PX840.conf), INI form, the line
+// Language=chinese in the General section.
+
+#include <string>
+
+namespace orvane::platform {
+
+enum class Language { Chinese = 4, English = 9 };   // the programs' language codes
+
+class Settings {
+public:
+    // The settings file of this user (it may not exist).
+    static std::string defaultPath();
+    explicit Settings(std::string path = defaultPath()) : path_(std::move(path)) {}
+
+    const std::string& path() const { return path_; }
+    // Exactly "chinese" selects Chinese; anything else, a missing value or a
+    // missing file is English.
+    Language language() const;
+    int languageCode() const { return static_cast<int>(language()); }
+
+private:
+    std::string path_;
+};
+
+} // namespace orvane::platform

@@ -1,0 +1,113 @@
+// The generated skins: every image the main window names exists in both languages at the size its
+// layout implies, the keyboard picture agrees with the key table, and (with
+// ORVANE_SKIN_SCREENSHOTS=<folder>) the window is composed from them for a look.
+
+#include "keymap/KeyTables.h"
+#include "platform/ui/SkinImages.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using orvane::keymap::KeyLayoutTable;
+using orvane::ui::SkinImages;
+
+namespace {
+
+struct Expected {
+    const char* name;
+    QSize size;
+};
+
+// clang-format off
+const Expected kImages[] = {
+    {"main.png", {1000, 645}},
+    {"button-help-normal.png", {17, 16}}, {"button-help-over.png", {17, 16}},
+    {"button-min-normal.png", {17, 16}},  {"button-min-over.png", {17, 16}},
+    {"button-close-normal.png", {17, 16}}, {"button-close-over.png", {17, 16}},
+    {"logo.png", {240, 64}},
+    {"kb_BK.png", {636, 256}}, {"kb_hl.png", {636, 256}},
+    {"button-cancel-normal.png", {58, 36}}, {"button-cancel-over.png", {58, 36}},
+    {"button-save-normal.png", {58, 36}},   {"button-save-over.png", {58, 36}},
+    {"Config.png", {75, 33}}, {"HelpWindow.png", {167, 102}},
+    {"light_BK.png", {242, 20}}, {"itemBK.png", {242, 20}},
+    {"LEDEffect_open.png", {242, 200}}, {"freq.png", {242, 85}},
+    {"gamemode_Close.png", {242, 20}}, {"gamemode_open.png", {242, 52}},
+    {"responsetime_close.png", {242, 20}}, {"responsetime_open.png", {242, 68}},
+    {"reportrate_Close.png", {242, 20}}, {"reportrate_Open.png", {242, 52}},
+    {"MacroManagementBK.png", {242, 48}}, {"macroButton3.png", {241, 19}},
+    {"Light_Item.png", {221, 16}}, {"Disable.png", {12, 12}}, {"Enable.png", {12, 12}},
+    {"Direction-T-Disable.png", {36, 16}}, {"Direction-T-Enable.png", {36, 16}},
+    {"Direction-B-Disable.png", {36, 16}}, {"Direction-B-Enable.png", {36, 16}},
+    {"Direction-L-Disable.png", {36, 16}}, {"Direction-L-Enable.png", {36, 16}},
+    {"Direction-R-Disable.png", {36, 16}}, {"Direction-R-Enable.png", {36, 16}},
+    {"1.png", {218, 23}}, {"125Hz.png", {213, 10}},
+    {"bitmap139.png", {220, 12}}, {"bitmap140.png", {220, 12}}, {"bitmap141.png", {15, 14}},
+    {"Thumb.png", {15, 14}}, {"SplashScreen.png", {520, 300}},
+};
+// clang-format on
+
+QString skinFolder(const char* language)
+{
+    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
+    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + QStringLiteral("/png/") + QLatin1String(language);
+}
+
+class GeneratedSkins : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override
+    {
+        folder = skinFolder(GetParam());
+        if (folder.isEmpty() || !QDir(folder).exists())
+            GTEST_SKIP() << "no generated skins (ORVANE_BIN_DIR unset or not built)";
+    }
+    QString folder;
+};
+
+TEST_P(GeneratedSkins, EveryNamedImageAtItsSize)
+{
+    const SkinImages images(folder);
+    for (const Expected& e : kImages) {
+        const QString name = QString::fromLatin1(e.name);
+        EXPECT_EQ(images.resolve(name), folder + QLatin1Char('/') + name) << e.name << " (exact file name)";
+        EXPECT_EQ(images.size(name), e.size) << e.name;
+    }
+}
+
+TEST_P(GeneratedSkins, HighlightedKeyboardDiffersAtEveryKeyCentreOnly)
+{
+    const SkinImages images(folder);
+    const QImage& normal = images.image("kb_BK.png");
+    const QImage& lit = images.image("kb_hl.png");
+    ASSERT_FALSE(normal.isNull());
+    ASSERT_EQ(normal.size(), lit.size());
+    for (std::size_t k = 0; k < KeyLayoutTable.size(); ++k) {
+        const auto& r = KeyLayoutTable[k].rect;
+        const QPoint centre((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        ASSERT_TRUE(normal.rect().contains(centre)) << "key " << k;
+        EXPECT_NE(normal.pixel(centre), lit.pixel(centre)) << "key " << k;
+    }
+    // Outside the keys (the case's top band) the two pictures are the same.
+    EXPECT_EQ(normal.pixel(20, 60), lit.pixel(20, 60));
+    EXPECT_EQ(normal.copy(0, 0, normal.width(), 80), lit.copy(0, 0, lit.width(), 80));
+}
+
+TEST_P(GeneratedSkins, ApplicationIcons)
+{
+    const QString icons = QString::fromLocal8Bit(qgetenv("ORVANE_BIN_DIR")) + QStringLiteral("/icons/");
+    for (int size : {16, 32, 48, 64, 128, 256})
+        EXPECT_EQ(QImage(icons + QStringLiteral("QX410-Orvane-%1.png").arg(size)).size(), QSize(size, size)) << size;
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, GeneratedSkins, ::testing::Values("english", "chinese"));
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -20,7 +20,7 @@ TEST(UdevRule, TagsEveryProductOfTheKeyboardForTheSeatUser)
     ASSERT_TRUE(in) << "data/" << name;
 
     static const std::regex rule(
-        R"(^SUBSYSTEM=="hidraw", ATTRS\{idVendor\}=="04d9", ATTRS\{idProduct\}=="([0-9a-f]{4})", TAG\+="uaccess"$)");
+        R"re(^SUBSYSTEM=="hidraw", ATTRS\{idVendor\}=="04d9", ATTRS\{idProduct\}=="([0-9a-f]{4})", TAG\+="uaccess"$)re");
     std::set<std::string> products;
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line[0] == '#')

@@ -1,0 +1,14 @@
+#pragma once
+// Skin files are named without regard to letter case (the skin INI names its images in lower
+// case, the extracted files carry mixed case), while Linux file names are case-sensitive.
+
+#include <QString>
+
+namespace orvane::panelo {
+
+// `path` itself when it exists; otherwise the entry of its folder whose name equals the last
+// component without regard to case (the first in name order when several do); otherwise
+// `path` unchanged, so that opening it fails with the name the caller asked for.
+QString ResolveSkinFile(const QString& path);
+
+} // namespace orvane::panelo

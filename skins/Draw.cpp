@@ -32,7 +32,7 @@ void drawWindowBackground(QPainter& p, const QRect& r, int radius)
     p.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
 }
 
-void drawSectionHeader(QPainter& p, const QRect& r, bool open)
+void drawSectionHeader(QPainter& p, const QRect& r, bool open, bool chevron)
 {
     const QRectF f = QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5);
     QLinearGradient g(f.topLeft(), f.bottomLeft());
@@ -48,6 +48,8 @@ void drawSectionHeader(QPainter& p, const QRect& r, bool open)
     p.setPen(Qt::NoPen);
     p.setBrush(col(pal().accent, open ? 255 : 150));
     p.drawRoundedRect(QRectF(f.left() + 2, f.top() + 4, 3, f.height() - 8), 1.5, 1.5);
+    if (!chevron)
+        return;
     const qreal s = f.height() - 8;
     drawGlyph(p, QRectF(f.right() - s - 6, f.top() + 4, s, s), open ? Glyph::ChevronDown : Glyph::ChevronRight,
               col(open ? pal().accentBright : pal().textDim));

@@ -22,7 +22,7 @@ void beginPainter(QPainter& p, QImage& image);
 void drawWindowBackground(QPainter& p, const QRect& r, int radius = 6);
 // Section header strip (20 px high in the main window) with an accent mark at its left and a
 // chevron at its right showing whether the section is open.
-void drawSectionHeader(QPainter& p, const QRect& r, bool open);
+void drawSectionHeader(QPainter& p, const QRect& r, bool open, bool chevron = true);
 // Body of an open section (below its header).
 void drawPanelBody(QPainter& p, const QRect& r);
 // Recessed field (combo boxes, grooves).

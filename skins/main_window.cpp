@@ -77,7 +77,7 @@ void paintKeyboardStage(QPainter& p, const SkinContext& ctx)
     for (qreal y = horizon, step = 8; y < floor; y += step, step *= 1.35)
         p.drawLine(QPointF(stage.left() - 10, y), QPointF(stage.right() + 10, y));
     p.setFont(ctx.latinFont(40, QFont::Black));
-    p.setPen(col(pal.text, 9));
+    p.setPen(col(pal.text, 6));
     p.drawText(QRectF(stage.left(), 44, stage.width(), 60), Qt::AlignRight | Qt::AlignVCenter,
                QStringLiteral("QX410 GAMING KEYBOARD"));
 }

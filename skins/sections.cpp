@@ -40,14 +40,14 @@ constexpr std::array<const char*, 4> kReportRates{"125Hz", "250Hz", "500Hz", "10
 
 QColor col(QRgb v, int a = 255) { return Palette::c(v, a); }
 
-QImage headerImage(const SkinContext& ctx, int height, bool open)
+QImage headerImage(const SkinContext& ctx, int height, bool open, bool chevron = true)
 {
     QImage img = ctx.newImage(kColumnWidth, height);
     QPainter p;
     beginPainter(p, img);
     if (height > kHeaderHeight)
         drawPanelBody(p, QRect(0, kHeaderHeight - 4, kColumnWidth, height - kHeaderHeight + 4));
-    drawSectionHeader(p, QRect(0, 0, kColumnWidth, kHeaderHeight), open);
+    drawSectionHeader(p, QRect(0, 0, kColumnWidth, kHeaderHeight), open, chevron);
     p.end();
     return img;
 }
@@ -146,8 +146,9 @@ void paintMacroBar(SkinContext& ctx)
 
 void paintGameMode(SkinContext& ctx)
 {
-    QImage closed = headerImage(ctx, kHeaderHeight, false);
-    QImage open = headerImage(ctx, kGameOpenSize.height(), true);
+    // No chevron: the Win Lock caption (130 px right of Game Mode's) runs to the right edge.
+    QImage closed = headerImage(ctx, kHeaderHeight, false, false);
+    QImage open = headerImage(ctx, kGameOpenSize.height(), true, false);
     for (QImage* img : {&closed, &open}) {
         // Divider between the Game Mode and Win Lock halves (Win Lock's caption starts 130 px right).
         QPainter p;

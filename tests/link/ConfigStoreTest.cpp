@@ -1,0 +1,209 @@
+// The working and shadow pairs, keymap.bin and the upload's change detection.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "keymap/KeyTables.h"
+#include "link/ConfigStore.h"
+
+namespace orvane::link {
+namespace {
+
+namespace fs = std::filesystem;
+
+class KeymapFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("link-store-" + std::to_string(::getpid()) + "-"
+                                            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        store_ = std::make_unique<ConfigStore>();
+        store_->setKeymapPath((dir_ / "keymap.bin").string());
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    static std::vector<uint8_t> pattern(std::size_t size, uint8_t seed)
+    {
+        std::vector<uint8_t> v(size);
+        for (std::size_t i = 0; i < size; ++i)
+            v[i] = static_cast<uint8_t>(i * 31 + seed + i / 251);
+        return v;
+    }
+    void writeFile(const std::vector<uint8_t>& bytes)
+    {
+        std::ofstream(store_->keymapPath(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    std::vector<uint8_t> readFile() const
+    {
+        std::ifstream in(store_->keymapPath(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // What a load must leave of `file`: byte 0 of records 0..112 from the key table.
+    static std::vector<uint8_t> withKeyCodes(std::vector<uint8_t> file)
+    {
+        for (std::size_t k = 0; k < keymap::kKeyCount; ++k)
+            file[kConfigImageSize + k * kKeyExtRecordSize] = keymap::KeyLayoutTable[k].vk;
+        return file;
+    }
+
+    fs::path dir_;
+    std::unique_ptr<ConfigStore> store_;
+};
+
+TEST_F(KeymapFile, RoundTripKeepsEveryByteButTheKeyCodes)
+{
+    const std::vector<uint8_t> original = pattern(kKeymapFileSize, 5);
+    writeFile(original);
+    ASSERT_EQ(store_->LoadKeymapFile(), KeymapLoad::Loaded);
+    EXPECT_TRUE(std::equal(store_->image().begin(), store_->image().end(), original.begin()));
+    EXPECT_EQ(store_->extTable()[200][5], original[kConfigImageSize + 200 * kKeyExtRecordSize + 5]);
+    ASSERT_TRUE(store_->SaveKeymapFile());
+    const std::vector<uint8_t> saved = readFile();
+    EXPECT_EQ(saved, withKeyCodes(original));
+    EXPECT_NE(saved, original) << "the pattern must differ from the key table somewhere";
+}
+
+TEST_F(KeymapFile, ShortFileFillsWhatItHolds)
+{
+    store_->image().fill(0xAA);
+    for (KeyExtRecord& r : store_->extTable())
+        r.fill(0xBB);
+    // Part of the image only.
+    writeFile(pattern(5000, 1));
+    ASSERT_EQ(store_->LoadKeymapFile(), KeymapLoad::Loaded);
+    EXPECT_EQ(store_->image()[4999], pattern(5000, 1)[4999]);
+    EXPECT_EQ(store_->image()[5000], 0xAA);
+    EXPECT_EQ(store_->extTable()[200][1], 0xBB);
+
+    // The image and part of the table.
+    const std::vector<uint8_t> partial = pattern(kConfigImageSize + 1000, 2);
+    writeFile(partial);
+    ASSERT_EQ(store_->LoadKeymapFile(), KeymapLoad::Loaded);
+    EXPECT_EQ(store_->extTable()[1][1000 - kKeyExtRecordSize - 1], partial.back());
+    EXPECT_EQ(store_->extTable()[1][1000 - kKeyExtRecordSize], 0xBB);
+    EXPECT_EQ(store_->extTable()[0][0], keymap::KeyLayoutTable[0].vk);
+}
+
+TEST_F(KeymapFile, OversizedFileGivesItsFirstBytes)
+{
+    std::vector<uint8_t> big = pattern(kKeymapFileSize + 4096, 9);
+    writeFile(big);
+    ASSERT_EQ(store_->LoadKeymapFile(), KeymapLoad::Loaded);
+    ASSERT_TRUE(store_->SaveKeymapFile());
+    big.resize(kKeymapFileSize);
+    EXPECT_EQ(readFile(), withKeyCodes(big));
+}
+
+TEST_F(KeymapFile, MissingFileIsCreatedFromTheWorkingImage)
+{
+    store_->image().fill(0x42);
+    store_->extTable()[7].fill(0x99);
+    ASSERT_EQ(store_->LoadKeymapFile(), KeymapLoad::Created);
+    EXPECT_EQ(store_->extTable()[7][3], 0) << "the table starts empty";
+    std::vector<uint8_t> expected(kKeymapFileSize, 0);
+    std::fill_n(expected.begin(), kConfigImageSize, 0x42);
+    EXPECT_EQ(readFile(), withKeyCodes(expected));
+}
+
+TEST_F(KeymapFile, UnwritablePlaceLosesNothing)
+{
+    store_->setKeymapPath((dir_ / "no-such-folder" / "keymap.bin").string());
+    store_->image().fill(0x42);
+    EXPECT_EQ(store_->LoadKeymapFile(), KeymapLoad::CreateFailed);
+    EXPECT_FALSE(store_->SaveKeymapFile());
+    EXPECT_EQ(store_->image()[100], 0x42);
+}
+
+TEST_F(KeymapFile, FailedSaveLeavesThePreviousFileWhole)
+{
+    store_->setKeymapPath((dir_ / "keymap.bin").string());
+    const std::vector<uint8_t> original = pattern(kKeymapFileSize, 3);
+    writeFile(original);
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    const bool saved = store_->SaveKeymapFile();
+    fs::permissions(dir_, fs::perms::owner_all);
+    if (saved)
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    EXPECT_EQ(readFile(), original);
+}
+
+TEST_F(KeymapFile, SkipFlagKeepsTheImageForOneLoad)
+{
+    writeFile(pattern(kKeymapFileSize, 4));
+    store_->image().fill(0x11);
+    store_->setKeymapSkipImage(true);
+    ASSERT_EQ(store_->LoadKeymapFile(), KeymapLoad::Loaded);
+    EXPECT_EQ(store_->image()[20], 0x11);
+    EXPECT_EQ(store_->extTable()[150][9], pattern(kKeymapFileSize, 4)[kConfigImageSize + 150 * kKeyExtRecordSize + 9]);
+    EXPECT_FALSE(store_->keymapSkipImage());
+    ASSERT_EQ(store_->LoadKeymapFile(), KeymapLoad::Loaded);
+    EXPECT_EQ(store_->image()[20], pattern(kKeymapFileSize, 4)[20]);
+}
+
+TEST_F(KeymapFile, ShadowPairIsSavedOnRequestAndCopiesGoBothWays)
+{
+    store_->image().fill(1);
+    store_->extTable()[0].fill(2);
+    store_->CopyWorkingToShadow();
+    store_->image().fill(3);
+    store_->extTable()[0].fill(4);
+    ASSERT_TRUE(store_->SaveKeymapFile(KeymapSource::Shadow));
+    const std::vector<uint8_t> file = readFile();
+    EXPECT_EQ(file[0], 1);
+    EXPECT_EQ(file[kConfigImageSize + 1], 2);
+    store_->CopyShadowToWorking();
+    EXPECT_EQ(store_->image()[9], 1);
+    EXPECT_EQ(store_->extTable()[0][9], 2);
+}
+
+TEST(ChangeDetection, FindsEachAreaOnItsOwn)
+{
+    struct Case {
+        const char* name;
+        std::size_t offset;
+        std::function<bool(const ChangedAreas&)> flag;
+    };
+    const Case cases[] = {
+        {"report rate", image::kReportRate, [](const ChangedAreas& c) { return c.reportRate; }},
+        {"key map end", image::kKeyCodeBlock + 511, [](const ChangedAreas& c) { return c.keyMap; }},
+        {"macro 0", image::macroBlock(0), [](const ChangedAreas& c) { return c.macroBlocks[0]; }},
+        {"macro 31 end", image::macroBlock(31) + 191, [](const ChangedAreas& c) { return c.macroBlocks[31]; }},
+        {"response time", image::kResponseTime, [](const ChangedAreas& c) { return c.responseTime; }},
+        {"direction", image::kDirection, [](const ChangedAreas& c) { return c.lighting; }},
+        {"effect", image::kEffect, [](const ChangedAreas& c) { return c.lighting; }},
+        {"last colour byte", image::colourEntry(6) + 2, [](const ChangedAreas& c) { return c.colours; }},
+        {"game mode", image::kGameMode, [](const ChangedAreas& c) { return c.gameMode; }},
+        {"key enable end", image::kKeyEnable + 17, [](const ChangedAreas& c) { return c.keyEnable; }},
+        {"light map 4 end", image::lightMap(4) + 511, [](const ChangedAreas& c) { return c.lightMaps[4]; }},
+    };
+    const ConfigImage shadow{};
+    for (const Case& c : cases) {
+        ConfigImage working{};
+        working[c.offset] = 1;
+        const ChangedAreas changed = DetectChanges(working, shadow);
+        EXPECT_TRUE(c.flag(changed)) << c.name;
+        EXPECT_EQ(changed.anyStep(), !changed.lighting) << c.name << ": exactly one area";
+        int flags = changed.colours + changed.gameMode + changed.reportRate + changed.responseTime + changed.keyMap
+                  + changed.keyEnable + changed.lighting;
+        for (bool b : changed.macroBlocks)
+            flags += b;
+        for (bool b : changed.lightMaps)
+            flags += b;
+        EXPECT_EQ(flags, 1) << c.name;
+    }
+    for (std::size_t reserved : {std::size_t{0}, std::size_t{12}, std::size_t{791}, std::size_t{7448}, image::kWinLock}) {
+        ConfigImage working{};
+        working[reserved] = 1;
+        EXPECT_FALSE(DetectChanges(working, shadow).any()) << "reserved byte " << reserved;
+    }
+}
+
+} // namespace
+} // namespace orvane::link

@@ -35,8 +35,12 @@ struct Match {
     std::string file;
     int index = 0;
     std::string family;
-    bool synthBold = false;
-    bool synthItalic = false;
+};
+
+// What has to be made up because the face file itself lacks it.
+struct Synthesis {
+    bool bold = false;
+    bool italic = false;
 };
 
 struct SizeKey {
@@ -81,6 +85,27 @@ int fcInt(FcPattern* p, const char* object, int fallback)
     return FcPatternGetInteger(p, object, 0, &v) == FcResultMatch ? v : fallback;
 }
 
+int requestedWeight(const LogFont& lf)
+{
+    return std::clamp(lf.weight == 0 ? kDefaultWeight : int(lf.weight), 1, 1000);
+}
+
+// Decided on the face file itself: fontconfig's own synthesis rules rewrite
+// the weight and slant it reports for a match.
+Synthesis synthesisFor(FT_Face face, const LogFont& lf)
+{
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    const int faceWeight = os2 && os2->usWeightClass > 0 ? os2->usWeightClass
+                           : (face->style_flags & FT_STYLE_FLAG_BOLD) ? kWeightBold
+                                                                       : kDefaultWeight;
+    Synthesis s;
+    s.bold = requestedWeight(lf) >= kSyntheticBoldFrom && faceWeight < kSyntheticBoldFrom;
+    s.italic = lf.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
+    if (!FT_IS_SCALABLE(face))
+        s = {};
+    return s;
+}
+
 Match matchFont(const LogFont& lf)
 {
     Match m;
@@ -90,8 +115,7 @@ Match matchFont(const LogFont& lf)
     const std::string family = QString::fromStdU16String(lf.faceName).toStdString();
     if (!family.empty())
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    const int weight = std::clamp(lf.weight == 0 ? kDefaultWeight : int(lf.weight), 1, 1000);
-    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
+    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(requestedWeight(lf)));
     FcPatternAddInteger(pattern, FC_SLANT, lf.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
@@ -103,8 +127,6 @@ Match matchFont(const LogFont& lf)
     m.file = fcString(found, FC_FILE);
     m.index = fcInt(found, FC_INDEX, 0);
     m.family = fcString(found, FC_FAMILY);
-    m.synthBold = weight >= kSyntheticBoldFrom && fcInt(found, FC_WEIGHT, FC_WEIGHT_REGULAR) < FC_WEIGHT_DEMIBOLD;
-    m.synthItalic = lf.italic && fcInt(found, FC_SLANT, FC_SLANT_ROMAN) == FC_SLANT_ROMAN;
     m.valid = !m.file.empty();
     FcPatternDestroy(found);
     return m;
@@ -164,22 +186,22 @@ bool applySize(CachedFace& f, const SizeKey& k)
     return err == 0;
 }
 
-void synthesise(FT_GlyphSlot slot, const Match& m)
+void synthesise(FT_GlyphSlot slot, const Synthesis& m)
 {
     if (slot->format != FT_GLYPH_FORMAT_OUTLINE)
         return;
-    if (m.synthItalic) {
+    if (m.italic) {
         FT_Matrix shear{0x10000, kItalicShear, 0, 0x10000};
         FT_Outline_Transform(&slot->outline, &shear);
     }
-    if (m.synthBold)
+    if (m.bold)
         FT_GlyphSlot_Embolden(slot);
 }
 
 // Loads and renders one glyph; true when the slot now holds a one-bit bitmap.
-bool loadMono(FT_Face face, FT_UInt index, FT_Int32 extraFlags, const Match& m)
+bool loadMono(FT_Face face, FT_UInt index, FT_Int32 extraFlags, const Synthesis& m)
 {
-    const bool synth = m.synthBold || m.synthItalic;
+    const bool synth = m.bold || m.italic;
     const FT_Int32 flags = FT_LOAD_TARGET_MONO | extraFlags | (synth ? 0 : FT_LOAD_RENDER);
     if (FT_Load_Glyph(face, index, flags) != 0)
         return false;
@@ -214,16 +236,22 @@ void takeBitmap(FT_GlyphSlot slot, GlyphBox& box)
     if (bytes == 0 || bytes > kGlyphBufferBytes || !bm.buffer)
         return;
     box.bits.assign(bytes, 0);
+    bool lit = false;
     const std::size_t rowBytes = (std::size_t(box.width) + 7) / 8;
     const std::size_t srcPitch = std::size_t(bm.pitch < 0 ? -bm.pitch : bm.pitch);
     for (int r = 0; r < box.rows; ++r) {
         // A negative pitch means the rows are stored bottom first.
         const int srcRow = bm.pitch < 0 ? box.rows - 1 - r : r;
-        std::memcpy(box.bits.data() + pitch * std::size_t(r), bm.buffer + srcPitch * std::size_t(srcRow), rowBytes);
+        const uint8_t* src = bm.buffer + srcPitch * std::size_t(srcRow);
+        std::memcpy(box.bits.data() + pitch * std::size_t(r), src, rowBytes);
+        lit = lit || std::any_of(src, src + rowBytes, [](uint8_t b) { return b != 0; });
     }
+    // A blank glyph (a space renders as one dark pixel) has no bitmap to draw.
+    if (!lit)
+        box.bits.clear();
 }
 
-void renderGlyph(FT_Face face, FT_UInt index, const Match& m, GlyphBox& box)
+void renderGlyph(FT_Face face, FT_UInt index, const Synthesis& m, GlyphBox& box)
 {
     box.width = box.rows = box.left = box.top = box.advance = 0;
     box.bits.clear();
@@ -293,18 +321,19 @@ bool FreeTypeGlyphSource::render(std::u16string_view text, const LogFont& lf, in
         out.clear();
         return false;
     }
+    const Synthesis synth = synthesisFor(f->face, lf);
     // Resizing in place keeps the boxes' buffers: no allocation per keystroke.
     out.resize(text.size());
     int missingAdvance = -1;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (!isSurrogate(text[i])) {
-            renderGlyph(f->face, FT_Get_Char_Index(f->face, text[i]), *m, out[i]);
+            renderGlyph(f->face, FT_Get_Char_Index(f->face, text[i]), synth, out[i]);
             continue;
         }
         // Half of a character outside the basic plane draws nothing and
         // moves the pen like the face's missing-glyph symbol.
         if (missingAdvance < 0) {
-            renderGlyph(f->face, 0, *m, out[i]);
+            renderGlyph(f->face, 0, synth, out[i]);
             missingAdvance = out[i].advance;
         }
         GlyphBox& box = out[i];

@@ -59,10 +59,14 @@ void WriteDump(std::string_view name, std::span<const uint8_t> bytes)
     if (dir.empty())
         return;
     const std::filesystem::path file = dir / std::string(name);
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // Rewritten in place and cut to length afterwards: the dump is written on
+    // every keystroke, and truncating first costs far more on some file systems.
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0)
         return;
-    writeAll(fd, bytes);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAll(fd, bytes) && st.st_size != off_t(bytes.size()))
+        ::ftruncate(fd, off_t(bytes.size()));
     ::close(fd);
 }
 

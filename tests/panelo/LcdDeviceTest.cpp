@@ -88,12 +88,23 @@ TEST_F(LcdDeviceTest, SendsCommandAndNineDataReportsForBothModes)
 TEST_F(LcdDeviceTest, DumpsTheImageUnchanged)
 {
     backend.listed = {lcdInterface("/dev/hidraw4")};
+    std::ofstream(m_dir / "McuPixel.bin") << std::string(1000, 'x');  // a longer dump of an earlier run
     const LcdPageImage img = patternImage();
     download(img);
     std::ifstream in(m_dir / "McuPixel.bin", std::ios::binary);
     const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
     ASSERT_EQ(bytes.size(), 528u);
     EXPECT_TRUE(std::equal(img.begin(), img.end(), bytes.begin(), [](uint8_t a, char b) { return a == uint8_t(b); }));
+}
+
+TEST_F(LcdDeviceTest, DumpNeverFollowsASymbolicLink)
+{
+    backend.listed = {lcdInterface("/dev/hidraw4")};
+    std::ofstream(m_dir / "victim") << "keep";
+    std::filesystem::create_symlink(m_dir / "victim", m_dir / "McuPixel.bin");
+    EXPECT_EQ(download(patternImage()), std::vector<std::u16string>{u"下载成功"});
+    std::ifstream in(m_dir / "victim");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
 }
 
 TEST_F(LcdDeviceTest, UnwritableDumpFolderDoesNotChangeTheOutcome)

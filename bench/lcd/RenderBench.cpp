@@ -1,0 +1,69 @@
+// Prints "render <ms> <fraction of a 60 Hz frame>" and "autoadjust <ms> <fraction>":
+// the median over many runs, with the real FreeType source and the dump written
+// to a scratch folder, as on every keystroke in the program.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "panelo/lcd/FreeTypeGlyphSource.h"
+#include "panelo/lcd/LcdRenderer.h"
+#include "platform/hotplug/Monitor.h"
+
+namespace {
+
+using namespace orvane;
+using namespace orvane::panelo;
+
+constexpr double kFrameMs = 1000.0 / 60.0;
+constexpr int kDpi = 96;
+
+class NoDevices final : public hid::Backend {
+public:
+    std::vector<hid::InterfaceInfo> enumerate() override { return {}; }
+    std::unique_ptr<hid::Device> open(const std::string&) override { return nullptr; }
+    std::unique_ptr<hotplug::Monitor> createMonitor() override { return nullptr; }
+};
+
+double medianMs(int runs, const std::function<void()>& setup, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    times.reserve(std::size_t(runs));
+    for (int i = 0; i < runs; ++i) {
+        setup();
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
+    return times[std::size_t(runs / 2)];
+}
+
+} // namespace
+
+int main()
+{
+    const std::filesystem::path dump = std::filesystem::temp_directory_path() / "lumetra-render-bench";
+    std::filesystem::create_directories(dump);
+    setenv("LUMETRA_DUMP_DIR", dump.c_str(), 1);
+
+    NoDevices backend;
+    FreeTypeGlyphSource glyphs;
+    LcdRenderer r(backend, glyphs, kDpi, {});
+    LogFont lf = InitialLogFont(kDpi);
+    lf.faceName = u"Liberation Sans";
+    r.setLogFont(lf);
+    r.setText(u"Lumetra 24");
+    r.RenderText();  // warm the font caches, as the window's first paint does
+
+    const double render = medianMs(501, [] {}, [&] { r.RenderText(); });
+    const double fit = medianMs(101, [&] { r.setLogFont(lf); }, [&] { r.AutoAdjustFont(); });
+    std::printf("render %.4f %.4f\n", render, render / kFrameMs);
+    std::printf("autoadjust %.4f %.4f\n", fit, fit / kFrameMs);
+    std::filesystem::remove_all(dump);
+    return 0;
+}

@@ -270,7 +270,7 @@ bool KeyboardLink::waitAck()
 {
     ++ackWaits_;
     std::unique_lock lock(ackMutex_);
-    return ackChanged_.wait_for(lock, kTransferTimeout, [this] { return g_ackReceived.load(); });
+    return ackChanged_.wait_for(lock, ackTimeout_, [this] { return g_ackReceived.load(); });
 }
 
 // ---- Read-all -----------------------------------------------------------

@@ -114,6 +114,8 @@ public:
     DeviceInfo deviceInfo() const;
     FirmwareVersion firmwareVersion() const;
     void setHotplugDelays(HotplugDelays delays) { delays_ = delays; }
+    // The longest acknowledgement wait (kTransferTimeout unless a test shortens it).
+    void setAckTimeout(hid::Millis timeout) { ackTimeout_ = timeout; }
     // Acknowledgement waits made so far (each step of an upload makes one).
     int ackWaitCount() const { return ackWaits_; }
 
@@ -158,6 +160,7 @@ private:
     std::mutex ackMutex_;
     std::condition_variable ackChanged_;
     std::atomic<int> ackWaits_{0};
+    hid::Millis ackTimeout_ = kTransferTimeout;
 
     mutable std::mutex infoMutex_;
     DeviceInfo deviceInfo_{};

@@ -1,12 +1,15 @@
 // VividTree's picture, rendered offscreen with grab().
 
 #include "keymap/ui/VividTree.h"
+#include "platform/ui/SkinImages.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -162,6 +165,30 @@ TEST_F(TreeTest, StoresTheItemIconAndKeepsStandardBehaviour)
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QApplication::sendEvent(&tree, &right);
     EXPECT_TRUE(a->isExpanded()) << "keys stay the standard tree's";
+}
+
+TEST(TreeSkin, LoadsTheGeneratedBitmaps)
+{
+    const char *bin = std::getenv("ORVANE_BIN_DIR");
+    const QString folder = bin ? QString::fromLocal8Bit(bin) + "/png/english/" : QString();
+    if (folder.isEmpty() || !QDir(folder).exists())
+        GTEST_SKIP() << "skin images not generated";
+    VividTree tree;
+    tree.resize(180, 100);
+    tree.setBkMode(VividTree::BkSolid);
+    EXPECT_TRUE(tree.SetBitmaps(orvane::ui::SkinImages(folder)));
+    auto *media = new QTreeWidgetItem(&tree, {QStringLiteral("Multimedia")});
+    new QTreeWidgetItem(media, {QStringLiteral("Play/Pause")});
+    auto *mouse = new QTreeWidgetItem(&tree, {QStringLiteral("Mouse")});
+    new QTreeWidgetItem(mouse, {QStringLiteral("MsLB")});
+    media->setExpanded(true);
+    tree.setShowSelectionAlways(true);
+    tree.setCurrentItem(media->child(0));
+    const QImage img = tree.viewport()->grab().toImage();
+    img.save(QDir::temp().filePath("vividtree-skin.png"));
+    const QRect text = tree.itemTextRect(media);
+    const QRgb centre = img.pixel(text.left() - 2 - 9 + 4, text.top() + 4 + 4);
+    EXPECT_NE(centre, qRgb(30, 30, 30)) << "the generated glyph is drawn";
 }
 
 } // namespace

@@ -21,8 +21,10 @@ void RealSleeper::sleep(int ms)
     const Clock::time_point wakeUp = deadline - kSpinMargin;
     if (Clock::now() < wakeUp)
         std::this_thread::sleep_until(wakeUp);
-    while (Clock::now() < deadline)
-        std::this_thread::yield();
+    // Busy until the deadline: giving the processor away here would queue the
+    // thread behind every other runnable one.
+    while (Clock::now() < deadline) {
+    }
 }
 
 void RealSleeper::yield()

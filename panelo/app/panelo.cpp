@@ -1,0 +1,119 @@
+#include "panelo/app/panelo.h"
+
+#include "panelo/app/SkinLayout.h"
+#include "panelo/app/panelodlg.h"
+#include "panelo/lcd/FreeTypeGlyphSource.h"
+#include "platform/core/Folders.h"
+#include "platform/core/Settings.h"
+#include "platform/hid/Transport.h"
+#include "platform/ui/UserDialogs.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace orvane::panelo {
+
+namespace {
+
+QString str(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+QByteArray resource(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Written whole, never through a symbolic link, readable only by the user.
+bool writeWhole(const std::string& path, const QByteArray& bytes, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = "cannot create " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = "cannot write " + path + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        done += n;
+    }
+    if (::close(fd) != 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+SkinFileSet EmbeddedSkinFiles(bool chinese)
+{
+    const SkinFileNames& names = SkinFilesFor(chinese);
+    const QString folder = chinese ? QStringLiteral(":/lumetra/chinese/") : QStringLiteral(":/lumetra/english/");
+    SkinFileSet files;
+    for (std::string_view name : {names.ini, names.normal, names.over, names.down, names.disable, names.mask}) {
+        QByteArray bytes = resource(folder + str(name));
+        if (bytes.isEmpty())
+            return {};
+        files.push_back({str(name), std::move(bytes)});
+    }
+    return files;
+}
+
+std::optional<std::string> ExtractSkinFiles(const std::string& runtimeFolder, const SkinFileSet& files,
+                                            std::string& error)
+{
+    const std::optional<std::string> fileDef = platform::makePrivateFolder(runtimeFolder, kFileDefFolder, error);
+    if (!fileDef)
+        return std::nullopt;
+    const std::optional<std::string> skins = platform::makePrivateFolder(*fileDef, kSkinsFolder, error);
+    if (!skins)
+        return std::nullopt;
+    for (const SkinFile& file : files)
+        if (!writeWhole(*skins + file.name.toStdString(), file.bytes, error))
+            return std::nullopt;
+    return fileDef;
+}
+
+int CPaneloApp::InitInstance()
+{
+    CPaneloDlg dialog(m_services);
+    if (!dialog.OnInitDialog()) {
+        std::fprintf(stderr, "%s: %s\n", kProgramTitle, qPrintable(dialog.StartError()));
+        return 1;
+    }
+    dialog.exec();
+    return 0;
+}
+
+int RunLumetra()
+{
+    std::string error;
+    std::unique_ptr<hid::Backend> backend = hid::createBackendFromEnvironment(error);
+    if (!backend) {
+        std::fprintf(stderr, "%s: %s\n", kProgramTitle, error.c_str());
+        return 2;
+    }
+    ui::QtUserDialogs dialogs;
+    FreeTypeGlyphSource glyphs;
+    PaneloServices services;
+    services.backend = backend.get();
+    services.dialogs = &dialogs;
+    services.glyphs = &glyphs;
+    services.settingsPath = platform::Settings::defaultPath();
+    services.runtimeFolder = [](std::string& why) { return platform::runtimeFolder(why); };
+    return CPaneloApp(std::move(services)).InitInstance();
+}
+
+} // namespace orvane::panelo

@@ -1,0 +1,353 @@
+#include "panelo/app/panelodlg.h"
+
+#include "panelo/app/SkinLayout.h"
+#include "panelo/img/memdc.h"
+#include "panelo/img/skinfile.h"
+#include "platform/core/Settings.h"
+#include "platform/ui/UserDialogs.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QUrl>
+
+namespace orvane::panelo {
+
+namespace {
+
+constexpr int kPanelCut = kPanelWidth;
+constexpr const char* kSectionButtons = "BUTTONINFO";
+constexpr const char* kMissingRect = "1,1,1,1,x";
+// The template's font for its controls (the text box): "宋体" 14 points.
+constexpr int kTemplatePoints = 14;
+constexpr int kLabelPoints = 11;
+constexpr QRgb kLabelColour = 0xFFE0E0E0; // RGB(224, 224, 224)
+// Where the emblem lies in the artwork; the window icon is cut from it.
+constexpr QRect kIconArea{33, 20, 44, 44};
+
+const QString kLabelFace = QString::fromUtf16(u"宋体");
+
+QString str(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// Centre a length of `cut` in [start, start + length) when longer, else keep it.
+std::pair<int, int> centreCut(int start, int length, int cut)
+{
+    if (length > cut)
+        return {start + (length - cut) / 2, cut};
+    return {start, length};
+}
+
+bool keyboardCtrlAltHeld()
+{
+    const Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
+    return (m & Qt::ControlModifier) && (m & Qt::AltModifier);
+}
+
+} // namespace
+
+QRect PreviewPlacement(const QRect& frame)
+{
+    const auto [left, width] = centreCut(frame.left(), frame.width(), kPanelCut);
+    const auto [top, height] = centreCut(frame.top(), frame.height(), kPanelHeight);
+    return QRect(left, top, width, height);
+}
+
+QRect ParseSkinRect(const QString& value)
+{
+    const QStringList parts = value.split(u',');
+    std::array<int, 4> v{};
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        bool ok = false;
+        v[i] = i < std::size_t(parts.size()) ? parts[qsizetype(i)].trimmed().toInt(&ok) : 0;
+        if (!ok)
+            return QRect(1, 1, 1, 1);
+    }
+    return QRect(v[0], v[1], v[2], v[3]);
+}
+
+QFont FontFromLogFont(const LogFont& lf)
+{
+    QFont font(QString::fromStdU16String(lf.faceName));
+    if (lf.height != 0)
+        font.setPixelSize(std::max(1, std::abs(lf.height)));
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(lf.weight == 0 ? 400 : lf.weight, 1, 1000)));
+    font.setItalic(lf.italic);
+    return font;
+}
+
+LogFont LogFontFromFont(const QFont& font, const LogFont& base, int dpiY)
+{
+    LogFont lf = base;
+    lf.faceName = font.family().left(31).toStdU16String();
+    if (font.pointSize() > 0)
+        lf.height = -MulDiv(font.pointSize(), dpiY, 72);
+    else if (font.pixelSize() > 0)
+        lf.height = -font.pixelSize();
+    lf.weight = font.weight();
+    lf.italic = font.italic();
+    // The chooser cannot hide its effects; the LCD has none, so they are not taken over.
+    lf.underline = false;
+    lf.strikeOut = false;
+    return lf;
+}
+
+CPaneloDlg::CPaneloDlg(const PaneloServices& services, QWidget* parent)
+    : CBaseDialog(m_skinIni, m_skinFolder, parent), m_services(services)
+{
+    setWindowFlag(Qt::WindowMinimizeButtonHint);
+    setWindowFlag(Qt::WindowSystemMenuHint);
+    setWindowTitle(QString::fromLatin1(kProgramTitle));
+    if (!m_services.ctrlAltHeld)
+        m_services.ctrlAltHeld = keyboardCtrlAltHeld;
+    if (!m_services.openUrl)
+        m_services.openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    createControls();
+    connectControls();
+}
+
+CPaneloDlg::~CPaneloDlg() = default;
+
+void CPaneloDlg::createControls()
+{
+    auto button = [this](int id, const char* caption) {
+        auto* b = new CPngButton(this);
+        b->setObjectName(QString::number(id));
+        b->setText(QString::fromUtf8(caption));
+        return b;
+    };
+    m_btnLogo = button(IDC_LOGO, "LOGO");
+    m_btnDefault = button(IDC_DEFAULT_BTN, "默认");
+    m_preview = button(IDC_PREVIEW, "P");
+    m_preview->setEnabled(false);
+    m_fontInfo = button(IDC_FONT_INFO, "F");
+    m_fontInfo->setEnabled(false);
+    m_verInfo = button(IDC_VER_INFO, "版本：V0.8");
+    m_verInfo->setEnabled(false);
+    m_btnAuto = button(IDC_AUTO_BTN, "自动调整");
+    m_btnClose = button(IDC_CLOSE, "X");
+    m_btnMinimize = button(IDC_MINIMIZE, "-");
+    m_group = new QGroupBox(QString::fromUtf16(u"预览"), this);
+    m_group->setObjectName(QString::number(IDC_PREVIEW_GROUP));
+    m_group->hide();
+    m_fontLabel = new QLabel(this);
+    m_fontLabel->setObjectName(QString::number(IDC_FONT_LABEL));
+    m_fontLabel->hide();
+    m_edit = new QLineEdit(this);
+    m_edit->setObjectName(QString::number(IDC_DISP_TEXT));
+    m_btnFont = button(IDC_FONT_BTN, "修改字体...");
+    m_btnDown = button(IDC_DOWN_BTN, "下载");
+
+    QFont editFont(kLabelFace);
+    editFont.setPixelSize(MulDivRound(kTemplatePoints, logicalDpiY(), 72));
+    m_edit->setFont(editFont);
+    // The field is part of the artwork: the box itself draws only its text and caret.
+    m_edit->setFrame(false);
+    m_edit->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; color: rgb(224, 224, 224);"
+                                         " padding: 0 4px; selection-background-color: rgb(226, 36, 48); }"));
+}
+
+void CPaneloDlg::connectControls()
+{
+    connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!m_renderer)
+            return;
+        m_renderer->setText(text.toStdU16String());
+        m_renderer->RenderText();
+    });
+    connect(m_btnFont, &QAbstractButton::clicked, this, &CPaneloDlg::onFontButton);
+    connect(m_btnDown, &QAbstractButton::clicked, this, [this] {
+        if (m_renderer)
+            m_renderer->Download();
+    });
+    connect(m_btnAuto, &QAbstractButton::clicked, this, [this] {
+        if (m_renderer)
+            m_renderer->AutoAdjustFont();
+    });
+    connect(m_btnDefault, &QAbstractButton::clicked, this, [this] {
+        if (m_renderer)
+            m_renderer->Default();
+    });
+    // Posted, as system commands are: the click finishes before the window goes.
+    connect(m_btnMinimize, &QAbstractButton::clicked, this,
+            [this] { QMetaObject::invokeMethod(this, &QWidget::showMinimized, Qt::QueuedConnection); });
+    connect(m_btnClose, &QAbstractButton::clicked, this,
+            [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); });
+    connect(m_btnLogo, &QAbstractButton::clicked, this,
+            [this] { m_services.openUrl(QString::fromLatin1(kMakerWebSite)); });
+}
+
+void CPaneloDlg::extractSkin()
+{
+    std::string error;
+    std::optional<std::string> runtime =
+        m_services.runtimeFolder ? m_services.runtimeFolder(error) : std::nullopt;
+    if (!runtime) {
+        m_extractError = QStringLiteral("no runtime folder for the skin: ") + QString::fromStdString(error);
+        return;
+    }
+    const SkinFileSet files = m_services.skinFiles ? m_services.skinFiles(m_chinese) : SkinFileSet{};
+    if (files.empty())
+        m_extractError = QStringLiteral("the program carries no skin files");
+    else if (!ExtractSkinFiles(*runtime, files, error))
+        m_extractError = QStringLiteral("cannot extract the skin: ") + QString::fromStdString(error);
+    m_fileDef = QString::fromStdString(*runtime) + QLatin1String(kFileDefFolder) + QLatin1Char('/');
+    m_skinIni = m_fileDef + (m_chinese ? QStringLiteral("Skins/Main_CHN.ini") : QStringLiteral("Skins/Main_Eng.ini"));
+    m_skinFolder = m_fileDef + QLatin1String(kSkinsFolder) + QLatin1Char('/');
+}
+
+bool CPaneloDlg::loadStateImages()
+{
+    const SkinFileNames& names = SkinFilesFor(m_chinese);
+    const std::array<std::string_view, 4> files{names.normal, names.over, names.down, names.disable};
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        QString error;
+        std::optional<QImage> image = LoadPicture(ResolveSkinFile(m_skinFolder + str(files[i])), &error);
+        if (!image) {
+            m_startError = error;
+            return false;
+        }
+        m_stateImages[i] = std::move(*image);
+    }
+    for (std::size_t i = 0; i < m_surfaces.size(); ++i)
+        m_surfaces[i] = RenderStateSurface(m_stateImages[i], size());
+    return true;
+}
+
+bool CPaneloDlg::OnInitDialog()
+{
+    m_chinese = platform::Settings(m_services.settingsPath).language() == platform::Language::Chinese;
+    extractSkin();
+    if (!CBaseDialog::OnInitDialog()) {
+        m_startError = SkinError();
+    } else if (loadStateImages()) {
+        setWindowIcon(QIcon(QPixmap::fromImage(m_stateImages[0].copy(kIconArea))));
+        placeControls();
+        m_renderer = std::make_unique<LcdRenderer>(*m_services.backend, *m_services.glyphs, logicalDpiY(), makeHooks());
+        setFontLabels(m_renderer->FormatFontDescription());
+        m_edit->setText(QString::fromUtf16(kInitialText));
+        m_verInfo->setText(QString());
+        m_edit->setFocus();
+        return true;
+    }
+    if (!m_extractError.isEmpty())
+        m_startError += QStringLiteral(" (") + m_extractError + QLatin1Char(')');
+    hide();
+    return false;
+}
+
+QRect CPaneloDlg::readSkinRect(const char* key) const
+{
+    CIniFile ini;
+    ini.SetPath(ResolveSkinFile(m_skinIni));
+    const QString value =
+        ini.GetString(QLatin1String(kSectionButtons), QLatin1String(key), QLatin1String(kMissingRect)).value_or(QString());
+    return ParseSkinRect(value);
+}
+
+void CPaneloDlg::PlaceSkinButton(CPngButton* button, const char* key)
+{
+    const QRect r = readSkinRect(key);
+    button->setGeometry(r);
+    button->SetStateSurfaces(r.topLeft(), {&m_surfaces[0], &m_surfaces[1], &m_surfaces[2], &m_surfaces[3], &m_surfaces[0]},
+                             false);
+    if (r.x() == 1 && r.y() == 1)
+        button->setEnabled(false);
+}
+
+void CPaneloDlg::PlaceControl(QWidget* control, const char* key)
+{
+    control->setGeometry(readSkinRect(key));
+}
+
+void CPaneloDlg::placeControls()
+{
+    PlaceSkinButton(m_btnMinimize, "CONTROL_MINIMIZE");
+    PlaceSkinButton(m_btnClose, "CONTROL_MAXIMIZE");
+    PlaceSkinButton(m_btnFont, "CONTROL_FONT_BTN");
+    PlaceSkinButton(m_btnAuto, "CONTROL_AUTO_BTN");
+    PlaceSkinButton(m_btnDown, "CONTROL_DOWN_BTN");
+    PlaceControl(m_group, "CONTROL_PREVIEW");
+    PlaceControl(m_fontLabel, "CONTROL_FONT_INFO");
+    PlaceSkinButton(m_fontInfo, "CONTROL_FONT_INFO");
+    const Qt::Alignment labelAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    m_fontInfo->SetTextStyle(true, kLabelPoints, kLabelFace, QColor::fromRgb(kLabelColour), labelAlignment);
+    m_fontInfo->SetTextInsets({2, 0, 0, 0});
+    PlaceControl(m_edit, "CONTROL_DISP_TEXT");
+    PlaceSkinButton(m_verInfo, "CONTROL_VER_INFO");
+    m_verInfo->SetTextStyle(true, kLabelPoints, kLabelFace, QColor::fromRgb(kLabelColour), labelAlignment);
+    PlaceSkinButton(m_btnDefault, "CONTROL_DEFAULT_BTN");
+    PlaceSkinButton(m_btnLogo, "CONTROL_LOGO");
+    placePreview();
+}
+
+void CPaneloDlg::placePreview()
+{
+    m_preview->setGeometry(PreviewPlacement(m_group->geometry()));
+}
+
+PaneloHooks CPaneloDlg::makeHooks()
+{
+    PaneloHooks hooks;
+    hooks.notify = [this](const std::u16string& text) {
+        m_services.dialogs->message(this, QString::fromStdU16String(text), QString::fromLatin1(kProgramTitle),
+                                    ui::MessageButtons::Ok, ui::MessageIcon::None);
+    };
+    hooks.repaint = [this] { update(); };
+    hooks.fontLabels = [this](const std::u16string& text) { setFontLabels(text); };
+    hooks.ctrlAltHeld = [this] { return m_services.ctrlAltHeld(); };
+    return hooks;
+}
+
+void CPaneloDlg::setFontLabels(const std::u16string& text)
+{
+    const QString label = QString::fromStdU16String(text);
+    m_fontLabel->setText(label);
+    m_fontInfo->setText(label);
+}
+
+void CPaneloDlg::onFontButton()
+{
+    if (!m_renderer)
+        return;
+    const std::optional<QFont> chosen = m_services.dialogs->chooseFont(this, FontFromLogFont(m_renderer->logFont()));
+    if (!chosen)
+        return;
+    m_renderer->setLogFont(LogFontFromFont(*chosen, m_renderer->logFont(), m_renderer->dpiY()));
+    setFontLabels(m_renderer->FormatFontDescription());
+    m_renderer->RenderText();
+}
+
+QWidget* CPaneloDlg::Control(int id) const
+{
+    return findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+CPngButton* CPaneloDlg::Button(int id) const
+{
+    return qobject_cast<CPngButton*>(Control(id));
+}
+
+QImage CPaneloDlg::PreviewImage() const
+{
+    QImage image(m_preview->size(), QImage::Format_RGB32);
+    const LcdPreviewBitmap empty{};
+    const LcdPreviewBitmap& bmp = m_renderer ? m_renderer->previewBitmap() : empty;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, PreviewPixel(bmp, x, y) ? kPreviewLit : kPreviewDark);
+    return image;
+}
+
+void CPaneloDlg::paintEvent(QPaintEvent* event)
+{
+    CBaseDialog::paintEvent(event);
+    if (!m_renderer || Background().isNull())
+        return;
+    QPainter painter(this);
+    const QRect surface = m_preview->geometry();
+    painter.setClipRect(surface);
+    painter.drawImage(surface.topLeft(), PreviewImage());
+}
+
+} // namespace orvane::panelo

@@ -1,0 +1,50 @@
+#pragma once
+// The application object: the backend from the environment, the folders, the language, the
+// single-instance rule, and the main window's run.
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+
+namespace orvane::shell {
+
+class CVelkorDlg;
+
+// The name of the single-instance lock and server (it starts with a space).
+inline constexpr const char* kInstanceName = " {57D1171D-1a34-0804-8A3A-65ABA215001F}";
+inline constexpr int kRaiseRetryMs = 2000;
+inline constexpr QByteArrayView kShowRequest = "show\n";
+
+// The single-instance rule: the first copy holds the lock and listens; a later one asks it to
+// show its window.
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // `folder` ends in '/' (the runtime folder).
+    explicit SingleInstance(const QString& folder);
+    // True when this is the first copy: the lock is held and the server listens.
+    bool acquire();
+    // The second copy's part: connects (retrying for about `retryMs`) and asks the first copy to
+    // show its window. True when the request was delivered.
+    bool askFirstToShow(int retryMs = kRaiseRetryMs);
+    QString serverPath() const { return serverPath_; }
+
+signals:
+    void showRequested();
+
+private:
+    void onConnection();
+    QString lockPath_, serverPath_;
+    QLockFile lock_;
+    QLocalServer server_;
+};
+
+class CVelkorApp {
+public:
+    // The whole program: returns the process exit code.
+    static int run(int argc, char** argv);
+};
+
+} // namespace orvane::shell

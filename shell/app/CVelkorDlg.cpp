@@ -1,0 +1,533 @@
+#include "shell/app/CVelkorDlg.h"
+
+#include "keymap/logic/KeyCodes.h"
+#include "platform/ui/UserDialogs.h"
+#include "shell/app/Launcher.h"
+#include "shell/controls/CSplashScreen.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
+
+namespace orvane::shell {
+
+namespace img = link::image;
+using controls::kBrightnessSliderId;
+using controls::kReportRateSliderId;
+using controls::kSpeedSliderId;
+
+namespace {
+
+// Brightness, speed and report-rate sliders: start rectangles and ranges.
+constexpr QPoint kBrightnessPos{28, 260};
+constexpr QPoint kSpeedPos{28, 303};
+constexpr QSize kSliderStartSize{30, 10};
+constexpr int kReportSliderOffset = 23;   // below the USB Report Rate header
+constexpr int kProfileSettleMs = 50;
+
+// The wait cursor for one operation; it always ends, whatever path the operation leaves by.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+VersionBytes ReadVerBin(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray b = f.read(12);
+    const auto digit = [&](int i) -> uint8_t {
+        const char c = b.size() > i ? b[i] : '0';
+        return c >= '0' && c <= '9' ? uint8_t(c - '0') : 0;
+    };
+    if (b.size() < 8)
+        return {};
+    return {digit(5), digit(7), 0, 0};
+}
+
+CVelkorDlg::CVelkorDlg(ShellContext ctx, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      ctx_(std::move(ctx)),
+      language_(ctx_.language),
+      images_(ctx_.installFolder +
+              (language_ == platform::Language::Chinese ? QStringLiteral("png/chinese/") : QStringLiteral("png/english/"))),
+      names_(keymap::BuildKeyNameTable())
+{
+    setWindowTitle(QString::fromLatin1(kWindowTitle));
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    link_ = std::make_unique<link::KeyboardLink>(ctx_.backend, *this, ctx_.sleeper, this);
+    link_->setHotplugDelays(ctx_.hotplugDelays);
+    panel_ = std::make_unique<MainPanel>(store().image(), store().extTable());
+    speed_ = new controls::CBitSlider(kSpeedSliderId, this);
+    brightness_ = new controls::CBitSlider(kBrightnessSliderId, this);
+    reportRate_ = new controls::CBitSlider(kReportRateSliderId, this);
+    const QString macroPath = ctx_.dataFolder + QStringLiteral("MacroDefine.bin");
+    panelEnv_.reset(new PanelEnvironment{store(), macros_, names_, ctx_.dialogs, images_,
+                                         static_cast<keymap::Language>(language_), ctx_.installFolder,
+                                         ctx_.dataFolder, ctx_.dataFolder + QStringLiteral("Configure/"), macroPath});
+    panels_ = createPanelHost(*panelEnv_);
+    companions_ = createCompanions({ctx_.dialogs, ctx_.installFolder, chinese()});
+}
+
+CVelkorDlg::~CVelkorDlg()
+{
+    if (tray_)
+        tray_->hide();
+    link_->Close();
+}
+
+controls::CBitSlider& CVelkorDlg::slider(int id)
+{
+    return id == kSpeedSliderId ? *speed_ : id == kBrightnessSliderId ? *brightness_ : *reportRate_;
+}
+
+QString CVelkorDlg::tr2(const char* english, const char* chinese) const
+{
+    return QString::fromUtf8(this->chinese() ? chinese : english);
+}
+
+// ---- Start-up ---------------------------------------------------------------
+
+void CVelkorDlg::placeSliders()
+{
+    for (controls::CBitSlider* s : {brightness_, speed_, reportRate_}) {
+        s->setOrientation(Qt::Horizontal);
+        s->setUp(images_);
+        if (s->size().isEmpty())
+            s->resize(kSliderStartSize);
+        connect(s, &controls::CBitSlider::sliderChanged, this, &CVelkorDlg::onSliderChanged);
+        connect(s, &QSlider::valueChanged, this, [this] { storeSliderPositions(); });
+        s->hide();
+    }
+    brightness_->move(kBrightnessPos);
+    speed_->move(kSpeedPos);
+    reportRate_->move(28, 530);
+    sliderImages_ = controls::SliderImages::load(images_);
+}
+
+void CVelkorDlg::loadMacroFile()
+{
+    macros_.load(panelEnv_->macroFilePath.toStdString());
+    macros_.beginEdit();
+}
+
+bool CVelkorDlg::initialise()
+{
+    placeSliders();
+    fileVersion_ = ReadVerBin(ctx_.verBinPath);
+    if (const QSize size = images_.size(QStringLiteral("main.png")); !size.isEmpty())
+        resize(size);
+    else
+        resize(1000, 645);
+    panel_->marks().fill(0);
+    panel_->ClearHover();
+    link_->RegisterForDeviceChanges();
+    panel_->resetSections();
+    speed_->setRange(0, 9);
+    speed_->setSingleStep(1);
+    speed_->setPageStep(1);
+    brightness_->setRange(0, 50);
+    brightness_->setSingleStep(1);
+    brightness_->setPageStep(1);
+    brightness_->setValue(1);
+    if (ctx_.showSplash) {
+        controls::CSplashScreen splash(ctx_.installFolder, chinese(), ctx_.splashTicks ? *ctx_.splashTicks
+                                                                                       : ownSplashTicks_);
+        splash.exec();
+    }
+    reportRate_->setRange(0, 3);
+    reportRate_->setSingleStep(1);
+    reportRate_->setPageStep(1);
+    reportRate_->setValue(1);
+    loadMacroFile();
+    // The working pair comes from keymap.bin and becomes the shadow before the link starts its
+    // start-up read, whose results must land on top of it.
+    store().setKeymapPath((ctx_.dataFolder + QStringLiteral("keymap.bin")).toStdString());
+    store().extTable() = {};
+    store().setKeymapSkipImage(false);
+    store().LoadKeymapFile();
+    keymap::initRecordVks(store().extTable());
+    store().CopyWorkingToShadow();
+    link_->StartUp();
+    awaitingStartupRead_ = link_->commandOpen();
+    setUpTray();
+    if (startHidden_ && !tray_)
+        noKeyboard(kNoKeyboardBalloon);   // without a tray the program would otherwise be invisible
+    syncSliders();
+    return !startHidden_;
+}
+
+void CVelkorDlg::setUpTray()
+{
+    if (!ctx_.useTray || !QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    QIcon icon(ctx_.installFolder + QStringLiteral("icons/QX410-Orvane-64.png"));
+    if (icon.isNull())
+        icon = QIcon(images_.pixmap(QStringLiteral("logo.png")));
+    setWindowIcon(icon);
+    tray_ = new QSystemTrayIcon(icon, this);
+    tray_->setToolTip(QString::fromLatin1(kWindowTitle));
+    trayMenu_.addAction(tr2("Exit", "退出"), this, &CVelkorDlg::exitFromTray);
+    tray_->setContextMenu(&trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, &CVelkorDlg::trayActivated);
+    tray_->show();
+}
+
+// ---- Messages -----------------------------------------------------------------
+
+void CVelkorDlg::trayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Trigger)
+        return;
+    if (link_->commandOpen()) {
+        showNormal();
+        raise();
+        activateWindow();
+    } else {
+        noKeyboard(kNoKeyboardBalloon);
+    }
+}
+
+void CVelkorDlg::noKeyboard(int wParam)
+{
+    if (wParam != kNoKeyboardBalloon)
+        return;
+    ++notices_;
+    const QString text = QString::fromLatin1(kNoKeyboardText), title = QString::fromLatin1(kNoKeyboardTitle);
+    if (tray_ && tray_->isVisible())
+        tray_->showMessage(title, text, QSystemTrayIcon::Information);
+    else
+        ctx_.dialogs.message(this, text, title, ui::MessageButtons::Ok, ui::MessageIcon::Information);
+}
+
+void CVelkorDlg::showFromOtherInstance()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CVelkorDlg::hideMainWindow()
+{
+    startHidden_ = true;
+    hide();
+}
+
+void CVelkorDlg::setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t reportRate)
+{
+    brightness_->setValue(brightness);
+    speed_->setValue(speed);
+    reportRate_->setValue(reportRate);
+    update();
+}
+
+void CVelkorDlg::configurationLoaded(int lParam)
+{
+    awaitingStartupRead_ = false;
+    const link::ConfigImage& image = store().image();
+    setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
+    panel_->RecomputeModifiedMarks();
+    if (lParam == 1)
+        panel_->syncDiyFromEffect();
+    store().SaveKeymapFile(link::KeymapSource::Working);
+    refresh();
+    if (lParam == 0)
+        companions_->checkFirmware(this, link_->firmwareVersion(), fileVersion_);
+}
+
+void CVelkorDlg::keyNotification(uint8_t keyCode)
+{
+    const link::KeyExtRecord* record = keymap::findLaunchRecord(store().extTable(), keyCode);
+    if (!record)
+        return;
+    const std::u16string path = keymap::recordPath(*record);
+    launchHostAction(ctx_.launcher, QString::fromStdU16String(path),
+                     keymap::recordCategory(*record) == keymap::acStartup);
+}
+
+void CVelkorDlg::deviceNotificationRegistrationFailed()
+{
+    ctx_.dialogs.message(this, QStringLiteral("Cannot register for Wdm2 class device notification"),
+                         QString::fromLatin1(kWindowTitle), ui::MessageButtons::Ok, ui::MessageIcon::Warning);
+}
+
+// ---- Sliders ---------------------------------------------------------------------
+
+void CVelkorDlg::storeSliderPositions()
+{
+    // During the start-up read the keyboard's values are still arriving in the image; the
+    // sliders are set from them once the read is done.
+    if (awaitingStartupRead_)
+        return;
+    link::ConfigImage& image = store().image();
+    image[img::kSpeed] = uint8_t(speed_->value());
+    image[img::kBrightness] = uint8_t(brightness_->value());
+    image[img::kReportRate] = uint8_t(reportRate_->value());
+}
+
+void CVelkorDlg::onSliderChanged(int id)
+{
+    const std::size_t i = id == kSpeedSliderId ? 0 : id == kBrightnessSliderId ? 1 : 2;
+    if (slider(id).thumbPos() != drawnThumbs_[i])
+        update();
+}
+
+void CVelkorDlg::syncSliders()
+{
+    reportRate_->move(28, panel_->reportY() + kReportSliderOffset);
+    brightness_->setVisible(panel_->brightnessSliderShown());
+    speed_->setVisible(panel_->speedSliderShown());
+    reportRate_->setVisible(panel_->reportSliderShown());
+}
+
+void CVelkorDlg::refresh()
+{
+    panel_->LayoutSections();
+    syncSliders();
+    update();
+}
+
+// ---- Mouse ---------------------------------------------------------------------------
+
+void CVelkorDlg::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::RightButton) {
+        const int hit = panel_->HitTestButton(at.x(), at.y());
+        if (at.y() < 32 && (hit < cmd::kHelp || hit > cmd::kClose))
+            showAboutMenu(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (panel_->OnButtonDown(at.x(), at.y())) {
+        QWindow* window = windowHandle();
+        if (!window || !window->startSystemMove()) {
+            manualDrag_ = true;
+            dragOffset_ = event->globalPosition().toPoint() - pos();
+        }
+    }
+}
+
+void CVelkorDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (manualDrag_ && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - dragOffset_);
+        return;
+    }
+    if (!(event->buttons() & Qt::LeftButton))
+        panel_->OnButtonUp();
+    const QPoint at = event->position().toPoint();
+    if (panel_->OnMouseMove(at.x(), at.y()))
+        update();
+}
+
+void CVelkorDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    panel_->OnButtonUp();
+    if (manualDrag_) {
+        manualDrag_ = false;
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    const ClickOutcome out = panel_->OnClick(at.x(), at.y());
+    refresh();
+    if (out.helpRow >= 0)
+        runHelpRow(out.helpRow);
+    if (out.command != cmd::kNone)
+        runCommand(out.command);
+    if (out.keymapKey >= 0 && !exiting_)
+        keymapClick(out.keymapKey);
+    if (!exiting_)
+        refresh();
+}
+
+void CVelkorDlg::leaveEvent(QEvent* event)
+{
+    if (panel_->ClearHover())
+        update();
+    QWidget::leaveEvent(event);
+}
+
+void CVelkorDlg::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && panel_->ClearHover())
+        update();
+    QWidget::changeEvent(event);
+}
+
+void CVelkorDlg::closeEvent(QCloseEvent* event)
+{
+    // A close from the window manager is the close button.
+    if (!exiting_)
+        exitProgram(true);
+    event->accept();
+}
+
+void CVelkorDlg::showAboutMenu(const QPoint& globalPos)
+{
+    QMenu menu(this);
+    QAction* about = menu.addAction(QStringLiteral("About Velkor(&A)..."));
+    if (menu.exec(globalPos) != about)
+        return;
+    ctx_.dialogs.message(this,
+                         tr2("QX410-Orvane Version 1.1\nConfiguration of the QX410 gaming keyboard.",
+                             "QX410-Orvane 版本 1.1\nQX410 游戏键盘设置程序。"),
+                         tr2("About QX410-Orvane", "关于 QX410-Orvane"), ui::MessageButtons::Ok,
+                         ui::MessageIcon::Information);
+}
+
+// ---- Commands ----------------------------------------------------------------------------
+
+void CVelkorDlg::runCommand(int command)
+{
+    switch (command) {
+    case cmd::kMinimise: hide(); break;
+    case cmd::kClose: exitProgram(true); break;
+    case cmd::kMacro: macroManager(); break;
+    case cmd::kProfile: profilePanel(); break;
+    case cmd::kReturn: factorySettings(); break;
+    case cmd::kCancel: cancelEdits(); break;
+    case cmd::kSave: saveToKeyboard(); break;
+    default: break;
+    }
+}
+
+void CVelkorDlg::runHelpRow(int row)
+{
+    switch (row) {
+    case 0: companions_->openWebPage(); break;
+    case 1: companions_->startUpdater(); break;
+    case 2: companions_->startLcdTool(); break;
+    default: break;
+    }
+}
+
+void CVelkorDlg::keymapClick(int key)
+{
+    const uint8_t k = uint8_t(key);
+    selectedKey_ = k;
+    const KeyMapRequest request{k, keymap::KeyLayoutTable[k].vk, names_.usage(keymap::KeyLayoutTable[k].vk)};
+    store().setKeymapSkipImage(true);
+    store().LoadKeymapFile();
+    keymap::initRecordVks(store().extTable());
+    keymap::PendingAssignment pending;
+    keyEnabled_ = keymap::keyEnabled(store().image(), k) ? 1 : 0;
+    if (!panels_->runKeyMap(this, request, pending, keyEnabled_))
+        return;
+    panel_->marks()[k] = 0;
+    keymap::AssignmentContext actx{store().image(), store().extTable(), panel_->marks(), selectedKey_,
+                                   keyEnabled_, static_cast<keymap::Language>(language_), macros_.saved(), names_};
+    if (keymap::ApplyAssignment(pending, actx) != keymap::ApplyResult::Applied)
+        return;
+    keymap::ApplyEnableState(actx);
+    store().SaveKeymapFile(link::KeymapSource::Working);
+}
+
+void CVelkorDlg::macroManager()
+{
+    macros_.beginEdit();
+    if (!panels_->runMacroManager(this)) {
+        macros_.dropEdit();
+        return;
+    }
+    macros_.commit();
+    macro::PackMacros(macros_.saved(), store().image());
+    store().SaveKeymapFile(link::KeymapSource::Working);
+    macros_.save(panelEnv_->macroFilePath.toStdString());
+}
+
+void CVelkorDlg::profilePanel()
+{
+    panels_->runProfile(this, geometry());
+    QTimer::singleShot(kProfileSettleMs, this, [this] { configurationLoaded(1); });
+}
+
+void CVelkorDlg::factorySettings()
+{
+    if (ctx_.dialogs.message(this, tr2("Confirm to return Factory Setting?", "确认恢复至出厂设置吗？"),
+                             tr2("Factory Setting", "出厂设置"), ui::MessageButtons::OkCancel,
+                             ui::MessageIcon::Question) != ui::MessageResult::Ok)
+        return;
+    bool ok = false;
+    {
+        WaitCursor wait;
+        panel_->resetSections();
+        link::ConfigImage& image = store().image();
+        std::fill_n(image.begin() + img::kKeyEnable, img::kKeyEnableSize, uint8_t(0xFF));
+        // The factory reset reads the keyboard back, key-enable bitmap included.
+        ok = link_->FactoryResetKeyboard();
+        setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
+        panel_->marks().fill(0);
+        keymap::resetRecords(store().extTable());
+        if (ok)
+            store().CopyWorkingToShadow();
+        store().SaveKeymapFile(link::KeymapSource::Working);
+    }
+    if (!ok)
+        ctx_.dialogs.message(this,
+                             tr2("The keyboard did not complete the factory reset. Check that it is connected "
+                                 "and try again.",
+                                 "键盘未能完成恢复出厂设置。请检查键盘连接后重试。"),
+                             tr2("Factory Setting", "出厂设置"), ui::MessageButtons::Ok, ui::MessageIcon::Warning);
+}
+
+void CVelkorDlg::cancelEdits()
+{
+    hide();
+    store().CopyShadowToWorking();
+    panel_->RecomputeModifiedMarks();
+    panel_->syncDiyFromEffect();
+    const link::ConfigImage& image = store().image();
+    // The sliders write their positions into the image: they must show the restored values.
+    setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
+    store().SaveKeymapFile(link::KeymapSource::Working);
+}
+
+void CVelkorDlg::saveToKeyboard()
+{
+    link::UploadResult result;
+    {
+        WaitCursor wait;
+        storeSliderPositions();
+        result = link_->UploadChanges();
+        if (result == link::UploadResult::NothingToSend)
+            store().CopyWorkingToShadow();   // the records may differ where the image does not
+        store().SaveKeymapFile(link::KeymapSource::Working);
+    }
+    if (result == link::UploadResult::Uploaded || result == link::UploadResult::NothingToSend)
+        return;
+    ctx_.dialogs.message(this,
+                         tr2("The settings could not be saved to the keyboard. Your changes are kept; check that "
+                             "the keyboard is connected and press Save again.",
+                             "设置未能保存到键盘。您的修改已保留，请检查键盘连接后再次点击保存。"),
+                         tr2("Save", "保存"), ui::MessageButtons::Ok, ui::MessageIcon::Warning);
+}
+
+void CVelkorDlg::exitProgram(bool saveShadow)
+{
+    if (exiting_)
+        return;
+    exiting_ = true;
+    if (saveShadow)
+        store().SaveKeymapFile(link::KeymapSource::Shadow);
+    if (tray_)
+        tray_->hide();
+    link_->Close();
+    hide();
+    emit exitRequested();
+}
+
+} // namespace orvane::shell

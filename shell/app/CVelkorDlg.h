@@ -1,0 +1,178 @@
+#pragma once
+// The main window: a borderless, image-skinned window that paints MainPanel's state, forwards
+// mouse input to it and carries out the commands that need the link, the panels or the desktop.
+// It owns the keyboard link, the macro store, the key-name table and the panels for the whole run.
+
+#include "keymap/KeyTables.h"
+#include "link/KeyboardLink.h"
+#include "macro/MacroStore.h"
+#include "platform/core/Settings.h"
+#include "platform/ui/SkinImages.h"
+#include "shell/app/Companions.h"
+#include "shell/app/MainPanel.h"
+#include "shell/app/Panels.h"
+#include "shell/controls/CBitSlider.h"
+
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <memory>
+
+namespace orvane::ui {
+class UserDialogs;
+}
+
+namespace orvane::shell {
+
+class Launcher;
+
+inline constexpr const char* kWindowTitle = "QX410-Orvane";
+inline constexpr const char* kNoKeyboardText = "No Gaming Keyboard Detected!";
+inline constexpr const char* kNoKeyboardTitle = "Warning";
+inline constexpr int kNoKeyboardBalloon = 15;   // wParam of the no-keyboard message
+
+// Everything the window needs from the application object.
+struct ShellContext {
+    hid::Backend& backend;
+    ui::UserDialogs& dialogs;
+    link::Sleeper& sleeper;
+    Launcher& launcher;
+    QString installFolder;   // ends in '/'
+    QString dataFolder;      // ends in '/'
+    QString verBinPath;
+    platform::Language language = platform::Language::English;
+    bool showSplash = true;
+    bool useTray = true;     // tests keep the desktop's tray out of it
+    link::HotplugDelays hotplugDelays{};
+    int* splashTicks = nullptr;   // the process-wide splash counter (owned by the application)
+};
+
+// VER.bin: bytes 5 and 7 are ASCII digits (major, minor); 0.0 when missing or short.
+VersionBytes ReadVerBin(const QString& path);
+
+class CVelkorDlg : public QWidget, public link::LinkObserver {
+    Q_OBJECT
+public:
+    explicit CVelkorDlg(ShellContext ctx, QWidget* parent = nullptr);
+    ~CVelkorDlg() override;
+
+    // The window initialisation, in the order of start-up; false when the window starts hidden
+    // (no keyboard).
+    bool initialise();
+    bool startsHidden() const { return startHidden_; }
+
+    // Tray callback: a double-click (or a StatusNotifier's single activation).
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    // The no-keyboard message; wParam 15 shows the notice.
+    void noKeyboard(int wParam);
+    // Another copy of the program was started.
+    void showFromOtherInstance();
+    // Tray menu "Exit": ends without writing keymap.bin.
+    void exitFromTray() { exitProgram(false); }
+    int noticesShown() const { return notices_; }
+
+    // ---- Part interfaces that tests drive directly --------------------------------
+    void RedrawSlider(int id, QPainter* painter = nullptr);
+    void RecomputeModifiedMarks() { panel_->RecomputeModifiedMarks(); }
+
+    // LinkObserver
+    void hideMainWindow() override;
+    void setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t reportRate) override;
+    void configurationLoaded(int lParam) override;
+    void keyNotification(uint8_t keyCode) override;
+    void deviceNotificationRegistrationFailed() override;
+
+    link::KeyboardLink& keyboardLink() { return *link_; }
+    link::ConfigStore& store() { return link_->store(); }
+    MainPanel& panel() { return *panel_; }
+    macro::MacroStore& macros() { return macros_; }
+    controls::CBitSlider& slider(int id);
+    const ui::SkinImages& images() const { return images_; }
+    VersionBytes fileVersion() const { return fileVersion_; }
+    bool chinese() const { return language_ == platform::Language::Chinese; }
+    // Replaces the panels or companions (tests; the program keeps the built ones).
+    void setPanelHost(std::unique_ptr<PanelHost> host) { panels_ = std::move(host); }
+    void setCompanions(std::unique_ptr<Companions> companions) { companions_ = std::move(companions); }
+    QSystemTrayIcon* trayIcon() const { return tray_; }
+
+signals:
+    // The program ends (close button or tray Exit); the application quits its loop.
+    void exitRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Start-up steps.
+    void placeSliders();
+    void setUpTray();
+    void loadMacroFile();
+    // Commands.
+    void runCommand(int command);
+    void runHelpRow(int row);
+    void keymapClick(int key);
+    void macroManager();
+    void profilePanel();
+    void factorySettings();
+    void cancelEdits();
+    void saveToKeyboard();
+    void exitProgram(bool saveShadow);
+    void showAboutMenu(const QPoint& globalPos);
+    void refresh();
+    void syncSliders();
+    void onSliderChanged(int id);
+    void storeSliderPositions();
+    // Painting, one step per row of the painting table.
+    void paintFrame(QPainter& p);
+    void paintKeys(QPainter& p);
+    void paintLight(QPainter& p);
+    void paintDirection(QPainter& p);
+    void paintMacroBar(QPainter& p);
+    void paintGameMode(QPainter& p);
+    void paintResponse(QPainter& p);
+    void paintReportRate(QPainter& p);
+    void paintBottom(QPainter& p);
+    void paintLists(QPainter& p);
+    void paintHelpMenu(QPainter& p);
+    void text(QPainter& p, int px, int x, int y, const QString& s, int width = 400) const;
+    QString tr2(const char* english, const char* chinese) const;
+    const QPixmap& pix(const char* name) const;
+
+    ShellContext ctx_;
+    platform::Language language_;
+    ui::SkinImages images_;
+    macro::MacroStore macros_;
+    keymap::KeyNameTable names_;
+    std::unique_ptr<link::KeyboardLink> link_;
+    std::unique_ptr<MainPanel> panel_;
+    controls::CBitSlider* speed_ = nullptr;
+    controls::CBitSlider* brightness_ = nullptr;
+    controls::CBitSlider* reportRate_ = nullptr;
+    controls::SliderImages sliderImages_;
+    std::array<QPoint, 3> drawnThumbs_;
+    std::unique_ptr<PanelEnvironment> panelEnv_;
+    std::unique_ptr<PanelHost> panels_;
+    std::unique_ptr<Companions> companions_;
+    QSystemTrayIcon* tray_ = nullptr;
+    QMenu trayMenu_;
+    VersionBytes fileVersion_{};
+    int ownSplashTicks_ = 0;
+    bool startHidden_ = false;
+    bool awaitingStartupRead_ = false;
+    bool exiting_ = false;
+    int notices_ = 0;
+    uint8_t selectedKey_ = 0xFF;   // g_selectedKey
+    uint8_t keyEnabled_ = 1;       // g_keyEnabled
+    bool manualDrag_ = false;
+    QPoint dragOffset_;
+};
+
+} // namespace orvane::shell

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <regex>
 
 #include "platform/hid/Emulator.h"
 #include "platform/hid/Trace.h"
@@ -63,8 +62,11 @@ TEST(BackendChoice, EnvironmentChoosesTheEmulatorWithFileAndTrace)
     auto cmd = backend->open(kEmulatorCommandPath);
     ASSERT_TRUE(cmd->setFeature(command(0x01, 2)));
     const std::vector<uint8_t> traced = TempFolder::read(trace);
-    EXPECT_TRUE(std::regex_match(std::string(traced.begin(), traced.end()),
-                                 std::regex(R"([0-9]+\.[0-9]{3} emulator:cmd SF 00 01 02 00 00 00 00 00 fc\n)")));
+    std::string line(traced.begin(), traced.end());
+    ASSERT_FALSE(line.empty());
+    EXPECT_EQ(line.back(), '\n');
+    line.pop_back();
+    EXPECT_EQ(withoutTime(line), "emulator:cmd SF 00 01 02 00 00 00 00 00 fc");
     EXPECT_EQ(TempFolder::read(state)[11], 2);
 }
 

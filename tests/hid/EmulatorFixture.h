@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -37,6 +38,20 @@ inline std::string hex(std::span<const uint8_t> bytes)
     if (!s.empty())
         s.pop_back();
     return s;
+}
+
+// Removes a trace line's time column after checking its form (digits, '.', three digits).
+inline std::string withoutTime(const std::string& line)
+{
+    const std::size_t space = line.find(' ');
+    const std::size_t dot = line.find('.');
+    const auto digits = [&](std::size_t from, std::size_t to) {
+        return to > from && std::all_of(line.begin() + from, line.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (space == std::string::npos || dot == std::string::npos || space != dot + 4 || !digits(0, dot) ||
+        !digits(dot + 1, space) || (line[0] == '0' && dot != 1))
+        return "malformed: " + line;
+    return line.substr(space + 1);
 }
 
 class EmulatorFixture : public ::testing::Test {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <regex>
+#include <algorithm>
 #include <sstream>
 
 #include "platform/hid/Trace.h"
@@ -21,15 +21,6 @@ std::vector<std::string> lines(const std::string& path)
     return out;
 }
 
-// Splits "<time> <rest>" and checks the time column's form.
-std::string withoutTime(const std::string& line)
-{
-    static const std::regex form(R"(^(0|[1-9][0-9]*)\.[0-9]{3} (.*)$)");
-    std::smatch m;
-    if (!std::regex_match(line, m, form))
-        return "malformed: " + line;
-    return m[2];
-}
 
 TEST(HidTrace, FormatsOneLinePerTransfer)
 {

@@ -1,0 +1,343 @@
+#include "panelo/app/SkinLayout.h"
+#include "panelo/app/panelo.h"
+#include "panelo/app/panelodlg.h"
+#include "panelo/lcd/FreeTypeGlyphSource.h"
+#include "platform/hid/Emulator.h"
+#include "platform/ui/UserDialogs.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace orvane::panelo;
+namespace fs = std::filesystem;
+
+namespace {
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QImage solid(QColor colour)
+{
+    QImage image(kSkinWidth, kSkinHeight, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// A skin of plain colours with the real INI; `patch` may change any file before it is used.
+SkinFileSet plainSkin(bool chinese)
+{
+    const SkinFileNames& n = SkinFilesFor(chinese);
+    auto s = [](std::string_view v) { return QString::fromUtf8(v.data(), qsizetype(v.size())); };
+    return {{s(n.ini), SkinIniBytes(chinese)},
+            {s(n.normal), encoded(solid(QColor(20, 20, 20)), "JPEG")},
+            {s(n.over), encoded(solid(QColor(0, 0, 200)), "JPEG")},
+            {s(n.down), encoded(solid(QColor(200, 0, 0)), "JPEG")},
+            {s(n.disable), encoded(solid(QColor(0, 200, 0)), "JPEG")},
+            {s(n.mask), encoded(solid(Qt::black), "BMP")}};
+}
+
+class PaneloFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(runtime.isValid());
+        emulator = orvane::hid::Emulator::create();
+        backend = std::make_unique<orvane::hid::EmulatorBackend>(emulator);
+        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
+        qputenv("LUMETRA_DUMP_DIR", runtime.path().toUtf8());
+        services.backend = backend.get();
+        services.dialogs = &dialogs;
+        services.glyphs = &glyphs;
+        services.settingsPath = runtime.filePath("PX840.conf").toStdString();
+        services.runtimeFolder = [this](std::string&) -> std::optional<std::string> {
+            return runtime.path().toStdString() + "/";
+        };
+        services.skinFiles = plainSkin;
+        services.ctrlAltHeld = [] { return false; };
+        services.openUrl = [this](const QString& url) { opened << url; };
+    }
+    void setLanguage(const char* value)
+    {
+        QFile file(runtime.filePath("PX840.conf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("[General]\nLanguage=") + value + "\n");
+    }
+    std::unique_ptr<CPaneloDlg> start()
+    {
+        auto dialog = std::make_unique<CPaneloDlg>(services);
+        EXPECT_TRUE(dialog->OnInitDialog()) << dialog->StartError().toStdString();
+        return dialog;
+    }
+    QString skinsFolder() const { return runtime.path() + "/FileDef20151212/Skins/"; }
+    static int litPixels(const QImage& preview)
+    {
+        int lit = 0;
+        for (int y = 0; y < preview.height(); ++y)
+            for (int x = 0; x < preview.width(); ++x)
+                lit += preview.pixel(x, y) == kPreviewLit;
+        return lit;
+    }
+
+    QTemporaryDir runtime;
+    std::shared_ptr<orvane::hid::Emulator> emulator;
+    std::unique_ptr<orvane::hid::Backend> backend;
+    orvane::ui::ScriptedUserDialogs dialogs;
+    FreeTypeGlyphSource glyphs;
+    PaneloServices services;
+    QStringList opened;
+};
+
+struct LanguageCase {
+    const char* value;
+    bool chinese;
+};
+
+class LanguageChoice : public PaneloFixture, public ::testing::WithParamInterface<LanguageCase> {};
+
+TEST_P(LanguageChoice, OnlyExactlyChineseSelectsChinese)
+{
+    if (GetParam().value)
+        setLanguage(GetParam().value);
+    auto dialog = start();
+    EXPECT_EQ(dialog->Chinese(), GetParam().chinese);
+    EXPECT_TRUE(dialog->SkinIniPath().endsWith(GetParam().chinese ? "Skins/Main_CHN.ini" : "Skins/Main_Eng.ini"));
+    const SkinFileNames& names = SkinFilesFor(GetParam().chinese);
+    EXPECT_TRUE(QFile::exists(skinsFolder() + QString::fromUtf8(names.ini.data(), qsizetype(names.ini.size()))));
+}
+
+INSTANTIATE_TEST_SUITE_P(All, LanguageChoice,
+                         ::testing::Values(LanguageCase{"chinese", true}, LanguageCase{"Chinese", false},
+                                           LanguageCase{"CHINESE", false}, LanguageCase{"english", false},
+                                           LanguageCase{nullptr, false}));
+
+TEST_F(PaneloFixture, StartShowsKavirInHeiti24WithEveryControlInItsSkinRectangle)
+{
+    auto dialog = start();
+    EXPECT_EQ(dialog->size(), QSize(kSkinWidth, kSkinHeight));
+    EXPECT_EQ(dialog->TextBox()->text(), "KAVIR");
+    EXPECT_EQ(dialog->FontLabel()->text(), QString::fromUtf16(u"黑体, 24"));
+    EXPECT_EQ(dialog->Button(IDC_FONT_INFO)->text(), QString::fromUtf16(u"黑体, 24"));
+    EXPECT_EQ(dialog->Button(IDC_VER_INFO)->text(), QString());
+    EXPECT_GT(litPixels(dialog->PreviewImage()), 50);
+
+    const std::pair<int, const char*> placed[] = {
+        {IDC_MINIMIZE, "CONTROL_MINIMIZE"},   {IDC_CLOSE, "CONTROL_MAXIMIZE"},  {IDC_FONT_BTN, "CONTROL_FONT_BTN"},
+        {IDC_AUTO_BTN, "CONTROL_AUTO_BTN"},   {IDC_DOWN_BTN, "CONTROL_DOWN_BTN"}, {IDC_PREVIEW_GROUP, "CONTROL_PREVIEW"},
+        {IDC_FONT_LABEL, "CONTROL_FONT_INFO"}, {IDC_FONT_INFO, "CONTROL_FONT_INFO"}, {IDC_DISP_TEXT, "CONTROL_DISP_TEXT"},
+        {IDC_VER_INFO, "CONTROL_VER_INFO"},   {IDC_DEFAULT_BTN, "CONTROL_DEFAULT_BTN"}, {IDC_LOGO, "CONTROL_LOGO"}};
+    for (const auto& [id, key] : placed) {
+        const SkinControl* c = FindSkinControl(key);
+        EXPECT_EQ(dialog->Control(id)->geometry(), QRect(c->x, c->y, c->w, c->h)) << key;
+    }
+    // Each button copies its own place out of the state images.
+    EXPECT_EQ(dialog->Button(IDC_DOWN_BTN)->SourceOffset(), QPoint(357, 267));
+    EXPECT_TRUE(dialog->Button(IDC_DOWN_BTN)->isEnabled());
+    EXPECT_EQ(dialog->Control(IDC_PREVIEW)->geometry(), QRect(184, 103, 132, 32));
+}
+
+TEST_F(PaneloFixture, TypingRendersAtOnceAndAnEmptyTextIsDark)
+{
+    auto dialog = start();
+    const QImage kavir = dialog->PreviewImage();
+    dialog->TextBox()->setText("W");
+    const QImage w = dialog->PreviewImage();
+    EXPECT_NE(w, kavir);
+    EXPECT_GT(litPixels(w), 10);
+    dialog->TextBox()->clear();
+    EXPECT_EQ(litPixels(dialog->PreviewImage()), 0);
+}
+
+TEST_F(PaneloFixture, MissingButtonInfoKeyLeavesTheControlAtOneOneAndDisablesItsButton)
+{
+    services.skinFiles = [](bool chinese) {
+        SkinFileSet files = plainSkin(chinese);
+        QString ini = QString::fromUtf16(reinterpret_cast<const char16_t*>(files[0].bytes.constData() + 2),
+                                         (files[0].bytes.size() - 2) / 2);
+        ini.remove(QRegularExpression("CONTROL_AUTO_BTN=[^\r\n]*\r\n"));
+        ini.remove(QRegularExpression("CONTROL_DISP_TEXT=[^\r\n]*\r\n"));
+        files[0].bytes = QByteArray("\xFF\xFE", 2)
+            + QByteArray(reinterpret_cast<const char*>(ini.utf16()), ini.size() * 2);
+        return files;
+    };
+    auto dialog = start();
+    EXPECT_EQ(dialog->Control(IDC_AUTO_BTN)->geometry(), QRect(1, 1, 1, 1));
+    EXPECT_FALSE(dialog->Control(IDC_AUTO_BTN)->isEnabled());
+    EXPECT_EQ(dialog->Control(IDC_DISP_TEXT)->geometry(), QRect(1, 1, 1, 1));
+    EXPECT_TRUE(dialog->Control(IDC_FONT_BTN)->isEnabled());
+}
+
+TEST(PreviewPlacement, CentredAndCutWhenLargerOwnEdgeWhenNarrower)
+{
+    EXPECT_EQ(PreviewPlacement({35, 78, 430, 83}), QRect(184, 103, 132, 32));
+    EXPECT_EQ(PreviewPlacement({10, 20, 100, 30}), QRect(10, 20, 100, 30));
+    EXPECT_EQ(PreviewPlacement({10, 20, 133, 32}), QRect(10, 20, 132, 32));
+    EXPECT_EQ(PreviewPlacement({0, 0, 135, 20}), QRect(1, 0, 132, 20));
+}
+
+TEST(ParseSkinRect, ReadsFourIntegersAndFallsBackToOneOne)
+{
+    EXPECT_EQ(ParseSkinRect("452,9,17,16,\"Minimize\""), QRect(452, 9, 17, 16));
+    EXPECT_EQ(ParseSkinRect("1,1,1,1,x"), QRect(1, 1, 1, 1));
+    EXPECT_EQ(ParseSkinRect("5,6"), QRect(1, 1, 1, 1));
+    EXPECT_EQ(ParseSkinRect("a,b,c,d"), QRect(1, 1, 1, 1));
+}
+
+TEST_F(PaneloFixture, NarrowPreviewFrameKeepsItsEdgeAndHidesTheRightColumns)
+{
+    services.skinFiles = [](bool chinese) {
+        SkinFileSet files = plainSkin(chinese);
+        QString ini = QString::fromUtf16(reinterpret_cast<const char16_t*>(files[0].bytes.constData() + 2),
+                                         (files[0].bytes.size() - 2) / 2);
+        ini.replace("CONTROL_PREVIEW=35,78,430,83", "CONTROL_PREVIEW=40,90,100,20");
+        files[0].bytes = QByteArray("\xFF\xFE", 2)
+            + QByteArray(reinterpret_cast<const char*>(ini.utf16()), ini.size() * 2);
+        return files;
+    };
+    auto dialog = start();
+    EXPECT_EQ(dialog->Control(IDC_PREVIEW)->geometry(), QRect(40, 90, 100, 20));
+    EXPECT_EQ(dialog->PreviewImage().size(), QSize(100, 20));
+}
+
+TEST_F(PaneloFixture, DeletedSkinsFolderIsWrittenAgainAtTheNextStart)
+{
+    services.skinFiles = EmbeddedSkinFiles;
+    ASSERT_EQ(EmbeddedSkinFiles(false).size(), 6u) << "the skin resources are not linked in";
+    start();
+    ASSERT_TRUE(QDir(skinsFolder()).removeRecursively());
+    QFile::remove(runtime.path() + "/FileDef20151212/LcdPixel.txt");
+    auto dialog = start();
+    for (const SkinFile& file : EmbeddedSkinFiles(false)) {
+        QFile copy(skinsFolder() + file.name);
+        ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << file.name.toStdString();
+        EXPECT_EQ(copy.readAll(), file.bytes) << file.name.toStdString();
+    }
+    // Folders we make in the runtime folder are the user's alone.
+    EXPECT_EQ(fs::status(skinsFolder().toStdString()).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(fs::status((runtime.path() + "/FileDef20151212").toStdString()).permissions() & fs::perms::all,
+              fs::perms::owner_all);
+}
+
+TEST_F(PaneloFixture, EmbeddedSkinIsTheSixFilesOfTheTable)
+{
+    for (bool chinese : {false, true}) {
+        const SkinFileSet files = EmbeddedSkinFiles(chinese);
+        ASSERT_EQ(files.size(), 6u);
+        EXPECT_EQ(files[0].bytes, SkinIniBytes(chinese));
+        for (std::size_t i = 1; i < 5; ++i)
+            EXPECT_EQ(QImage::fromData(files[i].bytes).size(), QSize(kSkinWidth, kSkinHeight))
+                << files[i].name.toStdString();
+        const QImage mask = QImage::fromData(files[5].bytes, "BMP");
+        ASSERT_EQ(mask.size(), QSize(kSkinWidth, kSkinHeight));
+        EXPECT_EQ(mask.depth(), 32); // decoded; the file itself is 24-bit
+        EXPECT_EQ(uint8_t(files[5].bytes[28]), 24);
+        EXPECT_EQ(mask.pixel(0, 0), qRgb(0, 0, 0));
+        EXPECT_EQ(mask.pixel(499, 319), qRgb(0, 0, 0));
+        // The disabled look is the normal one.
+        EXPECT_EQ(files[4].bytes, files[1].bytes);
+    }
+}
+
+TEST_F(PaneloFixture, ExtractionNeverFollowsALinkItDidNotMake)
+{
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QFile::link(elsewhere.path(), runtime.path() + "/FileDef20151212"));
+    std::string error;
+    EXPECT_FALSE(ExtractSkinFiles(runtime.path().toStdString() + "/", plainSkin(false), error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+    // The window cannot start without its skin, and says why.
+    CPaneloDlg dialog(services);
+    EXPECT_FALSE(dialog.OnInitDialog());
+    EXPECT_FALSE(dialog.StartError().isEmpty());
+}
+
+// The index is into plainSkin(): 1 normal (also the background), 2 over, 3 down, 4 disable, 5 mask.
+class UndecodableSkin : public PaneloFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(UndecodableSkin, EndsTheProgramWithANonZeroCodeNamingTheFile)
+{
+    const int index = GetParam();
+    services.skinFiles = [index](bool chinese) {
+        SkinFileSet files = plainSkin(chinese);
+        files[std::size_t(index)].bytes = "not a picture";
+        return files;
+    };
+    const QString name = plainSkin(false)[std::size_t(index)].name;
+    {
+        CPaneloDlg dialog(services);
+        EXPECT_FALSE(dialog.OnInitDialog());
+        EXPECT_TRUE(dialog.StartError().contains(name)) << dialog.StartError().toStdString();
+    }
+    EXPECT_NE(CPaneloApp(services).InitInstance(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, UndecodableSkin, ::testing::Values(1, 2, 3, 4, 5));
+
+TEST_F(PaneloFixture, DownloadSendsThePreviewAndDefaultSendsTheLogo)
+{
+    auto dialog = start();
+    dialog->TextBox()->setText("QX");
+    dialogs.answerMessage(orvane::ui::MessageResult::Ok);
+    dialog->Button(IDC_DOWN_BTN)->click();
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].text, QString::fromUtf16(u"下载成功"));
+    EXPECT_EQ(dialogs.asked()[0].caption, "Lumetra");
+    EXPECT_EQ(emulator->lcdMode(), 1);
+    const LcdPageImage sent = PreviewToPageImage(dialog->Renderer()->previewBitmap());
+    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), emulator->lcdPage().begin()));
+    EXPECT_NE(std::count(sent.begin(), sent.end(), 0), int(sent.size()));
+
+    dialogs.answerMessage(orvane::ui::MessageResult::Ok);
+    dialog->Button(IDC_DEFAULT_BTN)->click();
+    EXPECT_EQ(emulator->lcdMode(), 0);
+    EXPECT_EQ(dialogs.asked().back().text, QString::fromUtf16(u"下载成功"));
+}
+
+TEST_F(PaneloFixture, FontChooserConfirmedChangesFontLabelsAndPreviewCancelChangesNothing)
+{
+    auto dialog = start();
+    const QImage before = dialog->PreviewImage();
+    dialogs.answerFont(std::nullopt);
+    dialog->Button(IDC_FONT_BTN)->click();
+    EXPECT_EQ(dialog->FontLabel()->text(), QString::fromUtf16(u"黑体, 24"));
+    EXPECT_EQ(dialogs.asked().back().font.family(), QString::fromUtf16(u"黑体"));
+
+    QFont chosen("DejaVu Sans");
+    chosen.setPointSize(12);
+    chosen.setBold(true);
+    chosen.setItalic(true);
+    dialogs.answerFont(chosen);
+    dialog->Button(IDC_FONT_BTN)->click();
+    EXPECT_EQ(dialog->FontLabel()->text(), QString::fromUtf16(u"DejaVu Sans,粗体,倾斜, 12"));
+    EXPECT_EQ(dialog->Button(IDC_FONT_INFO)->text(), dialog->FontLabel()->text());
+    EXPECT_NE(dialog->PreviewImage(), before);
+}
+
+TEST_F(PaneloFixture, LogoOpensTheWebSiteCloseEndsTheDialogAndReleasesTheSkin)
+{
+    auto dialog = start();
+    dialog->Button(IDC_LOGO)->click();
+    EXPECT_EQ(opened, QStringList{kMakerWebSite});
+    dialog->Button(IDC_CLOSE)->click();
+    EXPECT_TRUE(dialog->isVisible()); // posted: the click finishes first
+    QApplication::processEvents();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_TRUE(dialog->Background().isNull());
+}
+
+} // namespace

@@ -1,0 +1,503 @@
+// The main window on the emulated keyboard, offscreen: clicks at the window's coordinates, the
+// configuration image, keymap.bin and the HID trace.
+
+#include "keymap/logic/KeyCodes.h"
+#include "platform/core/Settings.h"
+#include "platform/hid/Emulator.h"
+#include "platform/hid/Trace.h"
+#include "platform/ui/UserDialogs.h"
+#include "shell/app/CVelkorApp.h"
+#include "shell/app/CVelkorDlg.h"
+#include "shell/app/Launcher.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+using namespace orvane;
+using namespace orvane::shell;
+namespace img = link::image;
+
+namespace {
+
+class NoSleeper final : public link::Sleeper {
+public:
+    void sleep(int) override {}
+    void yield() override {}
+};
+
+class RecordingLauncher final : public Launcher {
+public:
+    void openPath(const QString& path) override { opened.push_back(path); }
+    void startProgram(const QString& program, const QString& folder) override
+    {
+        started.push_back(program + QStringLiteral(" in ") + folder);
+    }
+    QStringList opened, started;
+};
+
+// Panels that answer as a test says.
+class ScriptedPanels final : public PanelHost {
+public:
+    std::function<bool(const KeyMapRequest&, keymap::PendingAssignment&, uint8_t&)> keyMap;
+    std::function<bool()> macroManager;
+    int keyMapRuns = 0;
+    bool runKeyMap(QWidget*, const KeyMapRequest& r, keymap::PendingAssignment& p, uint8_t& enabled) override
+    {
+        ++keyMapRuns;
+        return keyMap ? keyMap(r, p, enabled) : false;
+    }
+    bool runMacroManager(QWidget*) override { return macroManager ? macroManager() : false; }
+};
+
+QString binFolder()
+{
+    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
+    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + u'/';
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (binFolder().isEmpty() || !QFile::exists(binFolder() + "png/english/main.png"))
+            GTEST_SKIP() << "the skin images are not built";
+        emulator = hid::Emulator::create();
+        std::string error;
+        sink = hid::TraceSink::open(tracePath().toStdString(), error);
+        ASSERT_TRUE(sink) << error;
+        backend = std::make_unique<hid::TraceBackend>(std::make_unique<hid::EmulatorBackend>(emulator), sink);
+        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        EXPECT_EQ(dialogs.pendingAnswers(), 0u);
+    }
+
+    QString tracePath() const { return dir.filePath("trace.txt"); }
+    QString keymapPath() const { return dir.filePath("keymap.bin"); }
+
+    void start(platform::Language language = platform::Language::English)
+    {
+        ShellContext ctx{.backend = *backend,
+                         .dialogs = dialogs,
+                         .sleeper = sleeper,
+                         .launcher = launcher,
+                         .installFolder = binFolder(),
+                         .dataFolder = dir.path() + u'/',
+                         .verBinPath = dir.filePath("VER.bin"),
+                         .language = language,
+                         .showSplash = false,
+                         .useTray = false,
+                         .hotplugDelays = {0, 0, 0}};
+        window = std::make_unique<CVelkorDlg>(ctx);
+        auto host = std::make_unique<ScriptedPanels>();
+        panels = host.get();
+        window->setPanelHost(std::move(host));
+        shown = window->initialise();
+        if (shown)
+            window->show();
+        window->keyboardLink().WaitForStartupRead();
+        QCoreApplication::processEvents();
+    }
+
+    void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
+    void chooseEffect(int row)
+    {
+        if (window->panel().lightCollapsed())
+            click(100, 118);
+        click(100, 165);
+        click(100, kEffectListTop + 20 * row + 5);
+    }
+
+    std::vector<std::string> trace() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(tracePath().toStdString());
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line.substr(line.find(' ') + 1));
+        return lines;
+    }
+    void clearTrace() const { QFile(tracePath()).resize(0); }
+    int countSent(const std::string& prefix) const
+    {
+        int n = 0;
+        for (const std::string& l : trace())
+            if (l.rfind("emulator:cmd SF " + prefix, 0) == 0)
+                ++n;
+        return n;
+    }
+    QByteArray keymapFile() const
+    {
+        QFile f(keymapPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QByteArray pairBytes(bool shadow)
+    {
+        link::ConfigStore& s = window->store();
+        const link::ConfigImage& image = shadow ? s.shadowImage() : s.image();
+        const link::KeyExtTable& ext = shadow ? s.shadowExtTable() : s.extTable();
+        QByteArray b(reinterpret_cast<const char*>(image.data()), int(image.size()));
+        for (const link::KeyExtRecord& r : ext)
+            b.append(reinterpret_cast<const char*>(r.data()), int(r.size()));
+        return b;
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<hid::Emulator> emulator;
+    std::shared_ptr<hid::TraceSink> sink;
+    std::unique_ptr<hid::Backend> backend;
+    ui::ScriptedUserDialogs dialogs;
+    NoSleeper sleeper;
+    RecordingLauncher launcher;
+    std::unique_ptr<CVelkorDlg> window;
+    ScriptedPanels* panels = nullptr;
+    bool shown = false;
+};
+
+constexpr char kEndConfigWrite[] = "00 08 02";
+
+TEST_F(WindowTest, StartsOnTheKeyboardWithItsState)
+{
+    start();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("QX410-Orvane"));
+    EXPECT_EQ(window->size(), window->images().size("main.png"));
+    EXPECT_EQ(window->store().image(), window->store().shadowImage());
+    EXPECT_EQ(window->store().image()[img::kSpeed], 5);
+    EXPECT_EQ(window->slider(controls::kSpeedSliderId).value(), 5);
+    EXPECT_EQ(window->slider(controls::kBrightnessSliderId).value(), 50);
+    EXPECT_EQ(keymapFile(), pairBytes(false));
+}
+
+TEST_F(WindowTest, SaveAfterAnEffectSendsOneEndConfigWrite)
+{
+    start();
+    chooseEffect(2);   // Wave
+    ASSERT_EQ(window->store().image()[img::kEffect], 3);
+    clearTrace();
+    click(950, 620);
+    EXPECT_EQ(countSent(kEndConfigWrite), 1);
+    EXPECT_EQ(emulator->image()[img::kEffect], 3);
+    EXPECT_EQ(emulator->image()[img::kColour], 8);
+    EXPECT_EQ(window->store().image(), window->store().shadowImage());
+    EXPECT_EQ(keymapFile(), pairBytes(false));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WindowTest, CancelRestoresWorkingShadowAndFileSlidersIncluded)
+{
+    start();
+    chooseEffect(1);   // Breathing shows the speed slider
+    window->slider(controls::kBrightnessSliderId).setValue(7);
+    window->slider(controls::kSpeedSliderId).setValue(2);
+    ASSERT_EQ(window->store().image()[img::kBrightness], 7);
+    click(880, 620);
+    EXPECT_FALSE(window->isVisible());
+    (void)window->grab();   // a paint stores the slider positions into the image
+    EXPECT_EQ(window->store().image()[img::kBrightness], 50);
+    EXPECT_EQ(window->store().image()[img::kSpeed], 5);
+    EXPECT_EQ(pairBytes(false), pairBytes(true));
+    EXPECT_EQ(keymapFile(), pairBytes(true));
+}
+
+TEST_F(WindowTest, ReturnThenSaveSendsNothingWhenTheKeyboardReadsBackUnchanged)
+{
+    start();
+    dialogs.answerMessage(ui::MessageResult::Ok);
+    click(820, 620);
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].text, QStringLiteral("Confirm to return Factory Setting?"));
+    EXPECT_EQ(dialogs.asked()[0].caption, QStringLiteral("Factory Setting"));
+    EXPECT_TRUE(window->panel().lightCollapsed());
+    clearTrace();
+    click(950, 620);
+    EXPECT_EQ(countSent(""), 0) << "Save sent reports after a factory reset";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WindowTest, ReturnCancelledChangesNothing)
+{
+    start();
+    chooseEffect(2);
+    dialogs.answerMessage(ui::MessageResult::Cancel);
+    clearTrace();
+    click(820, 620);
+    EXPECT_EQ(window->store().image()[img::kEffect], 3);
+    EXPECT_TRUE(trace().empty());
+}
+
+TEST_F(WindowTest, CloseButtonAfterUnsavedEditsKeepsTheUploadedState)
+{
+    start();
+    chooseEffect(2);
+    QSignalSpy ended(window.get(), &CVelkorDlg::exitRequested);
+    click(990, 10);
+    EXPECT_EQ(ended.count(), 1);
+    const QByteArray file = keymapFile();
+    ASSERT_EQ(file.size(), int(link::kKeymapFileSize));
+    EXPECT_EQ(uint8_t(file[int(img::kEffect)]), 1);
+    EXPECT_EQ(file, pairBytes(true));
+}
+
+TEST_F(WindowTest, TrayExitWritesNothing)
+{
+    start();
+    chooseEffect(2);
+    QFile::remove(keymapPath());
+    window->exitFromTray();
+    EXPECT_FALSE(QFile::exists(keymapPath()));
+}
+
+TEST_F(WindowTest, FailedUploadKeepsEditsAndShadow)
+{
+    start();
+    chooseEffect(2);
+    window->store().image()[img::kResponseTime] = 6;   // an area with its own acknowledged step
+    emulator->failNextSetFeature(1);
+    dialogs.answerMessage(ui::MessageResult::Ok);
+    click(950, 620);
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].caption, QStringLiteral("Save"));
+    EXPECT_EQ(window->store().image()[img::kEffect], 3);
+    EXPECT_EQ(window->store().shadowImage()[img::kEffect], 1);
+    EXPECT_EQ(window->store().shadowImage()[img::kResponseTime], 1);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The next Save sends what is still missing.
+    click(950, 620);
+    EXPECT_EQ(emulator->image()[img::kEffect], 3);
+    EXPECT_EQ(window->store().shadowImage(), window->store().image());
+}
+
+TEST_F(WindowTest, KeyNotificationOpensOnlyHostActions)
+{
+    start();
+    link::KeyExtTable& ext = window->store().extTable();
+    const uint8_t vkA = keymap::KeyLayoutTable[40].vk;
+    const uint8_t vkB = keymap::KeyLayoutTable[41].vk;
+    const uint8_t vkC = keymap::KeyLayoutTable[42].vk;
+    ext[40][link::ext::kCategory] = keymap::acFunction;   // kind 3: nothing
+    ASSERT_TRUE(keymap::setRecordPath(ext[40], u"/usr/bin/true"));
+    ext[41][link::ext::kCategory] = keymap::acStartup;
+    ASSERT_TRUE(keymap::setRecordPath(ext[41], u"/opt/tools/run me"));
+    ext[42][link::ext::kCategory] = keymap::acOpenFile;
+    ASSERT_TRUE(keymap::setRecordPath(ext[42], u"notes.txt"));   // no folder: opens nothing
+    window->keyNotification(vkA);
+    window->keyNotification(vkC);
+    EXPECT_TRUE(launcher.opened.isEmpty());
+    EXPECT_TRUE(launcher.started.isEmpty());
+    window->keyNotification(vkB);
+    EXPECT_EQ(launcher.started, QStringList{QStringLiteral("/opt/tools/run me in /opt/tools")});
+    ext[42][link::ext::kCategory] = keymap::acOpenFolder;
+    ASSERT_TRUE(keymap::setRecordPath(ext[42], u"/home/user/Music"));
+    window->keyNotification(vkC);
+    EXPECT_EQ(launcher.opened, QStringList{QStringLiteral("/home/user/Music")});
+}
+
+TEST_F(WindowTest, KeyNotificationFromTheKeyboard)
+{
+    start();
+    link::KeyExtTable& ext = window->store().extTable();
+    ext[10][link::ext::kCategory] = keymap::acOpenFile;
+    ASSERT_TRUE(keymap::setRecordPath(ext[10], u"/tmp/a.txt"));
+    emulator->pressHostActionKey(keymap::KeyLayoutTable[10].vk);
+    for (int i = 0; i < 100 && launcher.opened.isEmpty(); ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(launcher.opened, QStringList{QStringLiteral("/tmp/a.txt")});
+}
+
+TEST_F(WindowTest, StartWithoutKeyboardStaysHiddenAndTheTrayShowsTheNotice)
+{
+    emulator->unplug();
+    dialogs.answerMessage(ui::MessageResult::Ok);   // the start's notice (no tray offscreen)
+    start();
+    EXPECT_FALSE(shown);
+    EXPECT_FALSE(window->isVisible());
+    dialogs.answerMessage(ui::MessageResult::Ok);
+    dialogs.answerMessage(ui::MessageResult::Ok);
+    window->trayActivated(QSystemTrayIcon::DoubleClick);
+    window->trayActivated(QSystemTrayIcon::Trigger);
+    window->trayActivated(QSystemTrayIcon::Context);   // not an activation of the window
+    EXPECT_FALSE(window->isVisible());
+    ASSERT_EQ(dialogs.asked().size(), 3u);
+    EXPECT_EQ(dialogs.asked()[2].text, QStringLiteral("No Gaming Keyboard Detected!"));
+    EXPECT_EQ(dialogs.asked()[2].caption, QStringLiteral("Warning"));
+}
+
+TEST_F(WindowTest, TrayDoubleClickShowsTheWindowWithTheKeyboard)
+{
+    start();
+    click(960, 10);   // minimise to the tray
+    EXPECT_FALSE(window->isVisible());
+    window->trayActivated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(WindowTest, KeymapClickAppliesTheAssignmentAndSaves)
+{
+    start();
+    const std::size_t key = 20;
+    const auto& r = keymap::KeyLayoutTable[key].rect;
+    panels->keyMap = [&](const KeyMapRequest& req, keymap::PendingAssignment& p, uint8_t& enabled) {
+        EXPECT_EQ(req.key, key);
+        EXPECT_EQ(req.vk, keymap::KeyLayoutTable[key].vk);
+        p.category = keymap::acFunction;
+        p.functionName = u"Mute";
+        enabled = 0;
+        return true;
+    };
+    click(kKeyboardLeft + (r.left + r.right) / 2, kKeyboardTop + (r.top + r.bottom) / 2);
+    ASSERT_EQ(panels->keyMapRuns, 1);
+    const keymap::KeyCodeCell cell = keymap::keyCell(window->store().image(), key);
+    EXPECT_EQ(cell, (keymap::KeyCodeCell{3, 0x00, 0xE2, 0x00}));
+    EXPECT_FALSE(keymap::keyEnabled(window->store().image(), key));
+    EXPECT_EQ(window->panel().marks()[key], 1);
+    EXPECT_EQ(keymapFile(), pairBytes(false));
+    // Keymap mode never opens the panel for the left Windows key or Fn.
+    const auto& w = keymap::KeyLayoutTable[keymap::kKeyLeftWindows].rect;
+    click(kKeyboardLeft + (w.left + w.right) / 2, kKeyboardTop + (w.top + w.bottom) / 2);
+    EXPECT_EQ(panels->keyMapRuns, 1);
+}
+
+TEST_F(WindowTest, MacroManagerOkPacksAndWritesBothFiles)
+{
+    start();
+    panels->macroManager = [&] {
+        macro::MacroRecord& r = window->macros().working()[0];
+        EXPECT_TRUE(macro::setRecordName(r, u"Combo"));
+        macro::setLoopCount(r, 3);
+        return true;
+    };
+    click(100, 155);   // the macro bar with Light collapsed
+    EXPECT_EQ(window->store().image()[img::macroBlock(0) + macro::block::kLoopLow], 3);
+    EXPECT_EQ(keymapFile(), pairBytes(false));
+    macro::MacroStore reread;
+    EXPECT_EQ(reread.load(dir.filePath("MacroDefine.bin").toStdString()), macro::LoadResult::Loaded);
+    EXPECT_EQ(macro::recordName(reread.saved()[0]), u"Combo");
+    // Not OK: nothing changes.
+    panels->macroManager = [&] {
+        macro::setRecordName(window->macros().working()[0], u"Other");
+        return false;
+    };
+    click(100, 155);
+    EXPECT_EQ(macro::recordName(window->macros().saved()[0]), u"Combo");
+}
+
+TEST_F(WindowTest, DiyKeyClicksDrawTheLightMap)
+{
+    start();
+    chooseEffect(13);   // DIY1
+    ASSERT_TRUE(window->panel().diyMode());
+    const auto& r = keymap::KeyLayoutTable[30].rect;
+    click(kKeyboardLeft + (r.left + r.right) / 2, kKeyboardTop + (r.top + r.bottom) / 2);
+    EXPECT_TRUE(window->panel().keyLit(30));
+    EXPECT_EQ(panels->keyMapRuns, 0);
+    clearTrace();
+    click(950, 620);
+    EXPECT_EQ(countSent("00 12 "), 1) << "one light map written";
+    EXPECT_EQ(emulator->image()[img::lightMap(0) + keyLightOffset(30) + 1], 0xFF);
+}
+
+TEST_F(WindowTest, ChineseWindowPaints)
+{
+    start(platform::Language::Chinese);
+    EXPECT_TRUE(window->chinese());
+    const QImage shot = window->grab().toImage();
+    EXPECT_EQ(shot.size(), window->size());
+    if (const QByteArray out = qgetenv("ORVANE_SHELL_SHOTS"); !out.isEmpty())
+        shot.save(QString::fromLocal8Bit(out) + "/window-chinese.png");
+}
+
+TEST_F(WindowTest, ScreenshotsOfEverySection)
+{
+    const QByteArray out = qgetenv("ORVANE_SHELL_SHOTS");
+    if (out.isEmpty())
+        GTEST_SKIP() << "set ORVANE_SHELL_SHOTS to a folder to write the screenshots";
+    for (platform::Language lang : {platform::Language::English, platform::Language::Chinese}) {
+        start(lang);
+        const QString stem = QString::fromLocal8Bit(out) + (lang == platform::Language::Chinese ? "/zh-" : "/en-");
+        window->grab().save(stem + "closed.png");
+        chooseEffect(2);
+        click(100, 400);   // Game Mode
+        click(100, 455);   // Response Time
+        click(100, 525);   // USB Report Rate
+        window->grab().save(stem + "open.png");
+        click(100, 165);
+        window->grab().save(stem + "effect-list.png");
+        click(100, 165);
+        click(100, 480);   // response item box
+        window->grab().save(stem + "response-list.png");
+        click(100, 100);
+        chooseEffect(14);
+        for (std::size_t k : {1u, 2u, 3u, 22u, 43u, 44u, 45u, 96u, 100u})
+            window->panel().toggleKeyLight(k);
+        window->grab().save(stem + "diy.png");
+        click(940, 10);
+        window->grab().save(stem + "help.png");
+        click(940, 10);
+        window.reset();
+    }
+}
+
+TEST(ShellSettings, LanguageValueIsCaseSensitive)
+{
+    QTemporaryDir dir;
+    const struct { const char* value; platform::Language lang; } cases[] = {
+        {"chinese", platform::Language::Chinese},
+        {"Chinese", platform::Language::English},
+        {"english", platform::Language::English},
+    };
+    for (const auto& c : cases) {
+        // One file per case: QSettings caches a file it read in the same second at the same size.
+        const QString path = dir.filePath(QStringLiteral("%1/PX840.conf").arg(c.value));
+        ASSERT_TRUE(QDir().mkpath(dir.filePath(c.value)));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("[General]\nLanguage=") + c.value + "\n");
+        f.close();
+        EXPECT_EQ(platform::Settings(path.toStdString()).language(), c.lang) << c.value;
+    }
+}
+
+TEST(ShellVerBin, DigitsAtFiveAndSeven)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("VER.bin");
+    EXPECT_EQ(ReadVerBin(path), (VersionBytes{0, 0, 0, 0}));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("V0000102xxxx");
+    f.close();
+    EXPECT_EQ(ReadVerBin(path), (VersionBytes{1, 2, 0, 0}));
+}
+
+TEST(ShellSingleInstance, SecondCopyAsksTheFirstToShow)
+{
+    QTemporaryDir dir;
+    SingleInstance first(dir.path() + u'/');
+    ASSERT_TRUE(first.acquire());
+    QSignalSpy shown(&first, &SingleInstance::showRequested);
+    SingleInstance second(dir.path() + u'/');
+    EXPECT_FALSE(second.acquire());
+    // The second copy blocks while it asks; the first answers from its event loop on another thread.
+    std::thread asker([&] {
+        SingleInstance third(dir.path() + u'/');
+        EXPECT_TRUE(third.askFirstToShow(2000));
+    });
+    for (int i = 0; i < 200 && shown.count() == 0; ++i)
+        QTest::qWait(10);
+    asker.join();
+    EXPECT_EQ(shown.count(), 1);
+}
+
+} // namespace

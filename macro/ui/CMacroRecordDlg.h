@@ -1,0 +1,140 @@
+#pragma once
+// CMacroRecordDlg: the macro manager panel. A frameless skinned modal dialog over
+// "MacroManagement/MacroManagement.png" with the macro list (1001), the event list (1000), the
+// loop box (1002) and seven image buttons tested by hit rectangles in table order. Its state and
+// commands live in MacroManager; the panel paints that state and forwards input, key-hook reports
+// (WM_KEYHOOK), list messages, the 100 ms rename timer and the event list's context menu to it.
+//
+// One object lives for the whole run; run() re-initialises it from the saved store at every
+// opening and returns true for OK (the working store is then committed).
+
+#include "macro/MacroManager.h"
+
+#include <QDialog>
+#include <QPoint>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+class QLineEdit;
+class QMenu;
+
+namespace orvane::ui {
+class SkinImages;
+class UserDialogs;
+} // namespace orvane::ui
+
+namespace orvane::macro {
+
+class CTransparentListBox;
+
+// The keyboard-hook library delivering WM_KEYHOOK to `window`.
+class VantrelKeyHook final : public KeyHook {
+public:
+    explicit VantrelKeyHook(QObject* window) : m_window(window) {}
+    bool installhook(int mode) override;
+    void removehook() override;
+
+private:
+    QObject* m_window;
+};
+
+// Context-menu commands of the event list (resource "MacroDefine").
+enum MacroMenuCommand : int {
+    kCmdInsertBefore = 32790,
+    kCmdInsertAfter = 32791,
+    kCmdInsertDelay = 32793,
+    kCmdLeftDown = 32800, kCmdLeftUp = 32801, kCmdLeftClick = 32802,
+    kCmdRightDown = 32804, kCmdRightUp = 32806, kCmdRightClick = 32807,
+    kCmdMiddleDown = 32811, kCmdMiddleUp = 32812, kCmdMiddleClick = 32813,
+    kCmdDelete = 32815,
+};
+
+enum MacroButton : int { kBtnRecord = 0, kBtnRecordDelay, kBtnUseLoops, kBtnNew, kBtnDelete, kBtnOk, kBtnCancel, kButtonCount };
+
+// Hit rectangles in test order (left, top, right, bottom; right and bottom outside).
+struct MacroButtonRow {
+    int left, top, right, bottom;
+    const char* normal;
+    const char* over;   // mouse-over image, or the ticked image of a checkbox
+};
+inline constexpr std::array<MacroButtonRow, kButtonCount> kMacroButtons{{
+    {290, 100, 379, 124, "Record-normal.png", "Record-over.png"},
+    {368, 168, 382, 182, "Pane.png", "PaneMakingTick.png"},
+    {296, 315, 310, 329, "Pane.png", "PaneMakingTick.png"},
+    {20, 368, 77, 392, "button-new-normal.png", "button-new-over.png"},
+    {80, 368, 137, 392, "button-new-normal.png", "button-new-over.png"},
+    {280, 400, 337, 424, "button-new-normal.png", "button-new-over.png"},
+    {340, 400, 397, 424, "button-new-normal.png", "button-new-over.png"},
+}};
+inline constexpr const char* kMacroFolder = "MacroManagement/";
+inline constexpr const char* kMacroBackground = "MacroManagement/MacroManagement.png";
+// -1 when the point is on no button.
+int macroButtonAt(const QPoint& p);
+
+class CMacroRecordDlg : public QDialog {
+    Q_OBJECT
+public:
+    // `hook` and `clock` default to the keyboard-hook library and the steady clock.
+    CMacroRecordDlg(MacroStore& store, const keymap::KeyNameTable& names, ui::UserDialogs& dialogs,
+                    const ui::SkinImages& images, bool chinese, QWidget* parent = nullptr,
+                    KeyHook* hook = nullptr, MonotonicClock* clock = nullptr);
+    ~CMacroRecordDlg() override;
+
+    // Opens modally through the dialog seam; true when closed with OK.
+    bool run();
+    // The opening's initialisation (run() calls it; tests that drive the panel directly too).
+    void initDialog();
+
+    // Input as the window receives it (tests call these too).
+    void clickButton(int button);
+    void onCommand(int command);
+    std::unique_ptr<QMenu> buildContextMenu();
+
+    MacroManager& manager() { return m_manager; }
+    CTransparentListBox* macroList() const { return m_macroList; }
+    CTransparentListBox* eventList() const { return m_eventList; }
+    QLineEdit* loopBox() const { return m_loopBox; }
+    int hoverButton() const { return m_hover; }
+    QString recordCaption() const;
+
+protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void done(int r) override;
+
+private:
+    QString tr2(const char* english, const char* chinese) const;
+    void createControls();
+    void syncFromManager();
+    void syncList(CTransparentListBox* list, const std::vector<std::u16string>& lines, int selected);
+    void showNotice(PanelNotice notice);
+    void confirmDelete();
+    void onMacroRenamed(int index, const QString& text);
+    void paintLabels(QPainter& p);
+    void paintButtons(QPainter& p);
+
+    MacroStore& m_store;
+    ui::UserDialogs& m_dialogs;
+    const ui::SkinImages& m_images;
+    bool m_chinese;
+    std::unique_ptr<KeyHook> m_ownHook;
+    std::unique_ptr<MonotonicClock> m_ownClock;
+    MacroManager m_manager;
+    CTransparentListBox* m_macroList = nullptr;
+    CTransparentListBox* m_eventList = nullptr;
+    QLineEdit* m_loopBox = nullptr;
+    QTimer m_renameTimer;
+    int m_hover = -1;
+    bool m_lastMoveOffButtons = false;
+    bool m_syncing = false;
+    QPoint m_dragOrigin;
+};
+
+} // namespace orvane::macro

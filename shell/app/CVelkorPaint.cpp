@@ -18,7 +18,6 @@ using controls::kSpeedSliderId;
 namespace {
 
 constexpr int kCaptionPx = 15, kSliderLabelPx = 13, kEffectNamePx = 14, kBottomPx = 16, kListPx = 18;
-constexpr int kKeyNamePx = 11;   // key captions of a DIY map: the smallest keys are 27 px wide
 constexpr QColor kListHighlight{80, 0, 0};
 constexpr QColor kListRow{59, 59, 59};
 
@@ -94,14 +93,9 @@ void CVelkorDlg::paintKeys(QPainter& p)
                                  : (under || (panel_->marks()[k] && k != keymap::kKeyLeftWindows));
         if (!show)
             continue;
+        // The highlighted picture carries every key's caption, so a lit key shows its name.
         const QRect r = keyRect(k);
         p.drawPixmap(r.translated(kKeyboardLeft, kKeyboardTop), lit, r);
-        if (!diyMap)
-            continue;
-        const QString name = QString::fromStdU16String(names_.name(keymap::KeyLayoutTable[k].vk)).trimmed();
-        p.setFont(textFont(kKeyNamePx));
-        p.setPen(Qt::white);
-        p.drawText(r.translated(kKeyboardLeft, kKeyboardTop), Qt::AlignCenter | Qt::TextWordWrap, name);
     }
 }
 

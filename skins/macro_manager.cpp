@@ -158,8 +158,8 @@ void paintMacroManager(SkinContext& ctx)
     const QString dir = QStringLiteral("MacroManagement/");
     ctx.save(dir + "MacroManagement.png", background(ctx));
     ctx.save(dir + "ListBack.png", listBack(ctx));
-    ctx.save(dir + "Record-normal.png", pushFace(ctx, kRecordSize, ButtonState::Normal, true));
-    ctx.save(dir + "Record-over.png", pushFace(ctx, kRecordSize, ButtonState::Hover, true));
+    ctx.save(dir + "Record-normal.png", pushFace(ctx, kRecordSize, ButtonState::Normal, false));
+    ctx.save(dir + "Record-over.png", pushFace(ctx, kRecordSize, ButtonState::Hover, false));
     ctx.save(dir + "button-new-normal.png", pushFace(ctx, kPushSize, ButtonState::Normal, false));
     ctx.save(dir + "button-new-over.png", pushFace(ctx, kPushSize, ButtonState::Hover, false));
     ctx.save(dir + "Pane.png", pane(ctx, false));

@@ -5,6 +5,7 @@
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -78,11 +79,21 @@ constexpr MenuRow kMouseMenus[3][4] = {
 
 QString imageName(const char* file) { return QString::fromLatin1(kMacroFolder) + QString::fromLatin1(file); }
 
-QFont labelFont(int px, bool chinese)
+// The labels' heights are cell heights (ascent plus descent): the largest pixel size whose line
+// fits in them.
+QFont labelFont(int cellHeight, bool chinese)
 {
-    QFont f(chinese ? QStringLiteral("WenQuanYi Zen Hei") : QStringLiteral("Arial"));
-    f.setPixelSize(px);
+    QFont f;
+    f.setFamilies(chinese ? QStringList{QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Arial")}
+                          : QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     f.setWeight(QFont::Light);
+    int px = cellHeight;
+    for (; px > 6; --px) {
+        f.setPixelSize(px);
+        if (QFontMetrics(f).height() <= cellHeight)
+            break;
+    }
+    f.setPixelSize(px);
     return f;
 }
 
@@ -184,6 +195,9 @@ void CMacroRecordDlg::createControls()
     m_loopBox->setObjectName(QStringLiteral("edit%1").arg(kLoopBoxId));
     m_loopBox->setGeometry(kLoopBoxRect);
     m_loopBox->setMaxLength(kLoopBoxChars);
+    m_loopBox->setFrame(false);
+    m_loopBox->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; color: white; padding-left: 3px; }"
+                                            "QLineEdit:disabled { color: rgb(120, 125, 138); }"));
     m_loopBox->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), m_loopBox));
     connect(m_loopBox, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (m_syncing)

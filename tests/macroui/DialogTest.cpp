@@ -1,0 +1,272 @@
+#include "ManagerFixture.h"
+
+#include "hook/Vantrel.h"
+#include "macro/ui/CMacroRecordDlg.h"
+#include "macro/ui/CTransparentListBox.h"
+#include "platform/ui/SkinImages.h"
+#include "platform/ui/UserDialogs.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+
+using namespace macrotest;
+using orvane::ui::MessageResult;
+using orvane::ui::ScriptedUserDialogs;
+
+namespace {
+
+QString skinFolder(bool chinese)
+{
+    return qEnvironmentVariable("ORVANE_BIN_DIR") + (chinese ? "/png/chinese/" : "/png/english/");
+}
+
+QStringList listLines(const CTransparentListBox* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->lineText(i);
+    return out;
+}
+
+struct Panel : ::testing::Test {
+    orvane::keymap::KeyNameTable names = orvane::keymap::BuildKeyNameTable();
+    MacroStore store;
+    ScriptedHook hook;
+    ManualClock clock;
+    ScriptedUserDialogs dialogs;
+    bool chinese = false;
+    std::unique_ptr<orvane::ui::SkinImages> images;
+    std::unique_ptr<CMacroRecordDlg> dlg;
+
+    void SetUp() override
+    {
+        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
+    }
+    void make(bool zh = false)
+    {
+        chinese = zh;
+        images = std::make_unique<orvane::ui::SkinImages>(skinFolder(zh));
+        dlg = std::make_unique<CMacroRecordDlg>(store, names, dialogs, *images, zh, nullptr, &hook, &clock);
+    }
+    void key(uint8_t vk, bool release, uint64_t afterMs = 0)
+    {
+        clock.advanceMs(afterMs);
+        KeyHookEvent e(vk, release);
+        QApplication::sendEvent(dlg.get(), &e);
+    }
+    // New, Record Delay on, Start Recording, A B typed with pauses, Stop Recording.
+    void recordSample()
+    {
+        dlg->clickButton(kBtnNew);
+        dlg->clickButton(kBtnRecordDelay);
+        dlg->clickButton(kBtnRecord);
+        key(0x41, false);
+        key(0x41, true, 90);
+        key(0x42, false, 300);
+        key(0x42, true, 45);
+        key(0xA0, false, 20);
+        key(0x31, false, 12);
+        key(0x31, true, 80);
+        key(0xA0, true, 15);
+        dlg->clickButton(kBtnRecord);
+    }
+    const QString& lastMessage() const { return dialogs.asked().back().text; }
+};
+
+} // namespace
+
+TEST_F(Panel, OpeningShowsTheSavedMacros)
+{
+    store.saved()[0] = named(u"first");
+    store.saved()[1] = named(u"second");
+    setLoopCount(store.saved()[0], 3);
+    setRecordDelay(store.saved()[0], true);
+    make();
+    dlg->initDialog();
+    EXPECT_EQ(listLines(dlg->macroList()), (QStringList{"first", "second"}));
+    EXPECT_EQ(dlg->macroList()->currentRow(), 0);
+    EXPECT_EQ(dlg->loopBox()->text(), QStringLiteral("3"));
+    EXPECT_TRUE(dlg->loopBox()->isEnabled());
+    EXPECT_TRUE(dlg->manager().recordDelays());
+    EXPECT_EQ(dlg->macroList()->editMode(), CTransparentListBox::FreeText);
+    EXPECT_EQ(dlg->eventList()->editMode(), CTransparentListBox::DelayValues);
+    EXPECT_EQ(dlg->loopBox()->maxLength(), 3);
+    if (images->has(kMacroBackground)) {
+        EXPECT_EQ(dlg->size(), images->size(kMacroBackground));
+    }
+    // Choosing the second macro shows its options.
+    dlg->macroList()->setCurrentRow(1);
+    EXPECT_EQ(dlg->manager().selectedMacro(), 1);
+    EXPECT_FALSE(dlg->loopBox()->isEnabled());
+    EXPECT_FALSE(dlg->manager().recordDelays());
+}
+
+TEST_F(Panel, RecordingFromHookEventsFillsTheEventList)
+{
+    make();
+    dlg->initDialog();
+    dlg->clickButton(kBtnNew);
+    EXPECT_EQ(listLines(dlg->macroList()), (QStringList{"Macro_001"}));
+    EXPECT_EQ(dlg->recordCaption(), QStringLiteral("Start Recording"));
+    dlg->clickButton(kBtnRecord);
+    EXPECT_EQ(dlg->recordCaption(), QStringLiteral("Stop Recording"));
+    key(0x41, false);
+    key(0x41, true, 10);
+    EXPECT_EQ(dlg->eventList()->count(), 2);
+    EXPECT_EQ(dlg->eventList()->currentRow(), 1);   // the last line is selected
+    dlg->clickButton(kBtnRecord);
+    EXPECT_FALSE(hook.installed);
+    key(0x42, false);
+    EXPECT_EQ(dlg->eventList()->count(), 2);
+}
+
+TEST_F(Panel, MessagesInBothLanguages)
+{
+    for (bool zh : {false, true}) {
+        make(zh);
+        dlg->initDialog();
+        dialogs.answerMessage(MessageResult::Ok);
+        dlg->clickButton(kBtnRecord);
+        EXPECT_EQ(lastMessage(), zh ? QString::fromUtf8("请选择一个宏指令文件录制\n")
+                                    : QStringLiteral("Please select a Macro file to record \n"));
+        EXPECT_EQ(dialogs.asked().back().caption, zh ? QString::fromUtf8("宏管理器") : QStringLiteral("Macro Manager"));
+        dialogs.answerMessage(MessageResult::Ok);   // the confirmation
+        dialogs.answerMessage(MessageResult::Ok);   // nothing selected
+        dlg->clickButton(kBtnDelete);
+        ASSERT_GE(dialogs.asked().size(), 2u);
+        const auto& confirm = dialogs.asked()[dialogs.asked().size() - 2];
+        EXPECT_EQ(confirm.text, zh ? QString::fromUtf8("确认删除吗？") : QStringLiteral("Confirm to delete?"));
+        EXPECT_EQ(confirm.buttons, orvane::ui::MessageButtons::OkCancel);
+        EXPECT_EQ(lastMessage(), zh ? QString::fromUtf8("请选择一个宏指令文件删除\n")
+                                    : QStringLiteral("Please select a Macro file to delete\n"));
+    }
+}
+
+TEST_F(Panel, DeleteAsksFirst)
+{
+    store.saved()[0] = named(u"keep");
+    make();
+    dlg->initDialog();
+    dialogs.answerMessage(MessageResult::Cancel);
+    dlg->clickButton(kBtnDelete);
+    EXPECT_EQ(dlg->macroList()->count(), 1);
+    dialogs.answerMessage(MessageResult::Ok);
+    dlg->clickButton(kBtnDelete);
+    EXPECT_EQ(dlg->macroList()->count(), 0);
+    EXPECT_EQ(dlg->manager().selectedMacro(), -1);
+}
+
+TEST_F(Panel, ARenameToATakenNameIsRefusedWithAMessage)
+{
+    store.saved()[0] = named(u"alpha");
+    store.saved()[1] = named(u"beta");
+    make();
+    dlg->initDialog();
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    CTransparentListBox* list = dlg->macroList();
+    list->setCurrentRow(1);
+    ASSERT_TRUE(list->beginEdit(list->visualItemRect(list->item(1)).center()));
+    list->editor()->setText("alpha");
+    dialogs.answerMessage(MessageResult::Ok);
+    QTest::keyClick(list->editor(), Qt::Key_Return);
+    EXPECT_EQ(lastMessage(), QStringLiteral("Another macro already has this name.\n"));
+    EXPECT_EQ(list->lineText(1), QStringLiteral("beta"));
+    EXPECT_TRUE(dlg->isVisible());   // Enter in the editor does not close the panel
+    ASSERT_TRUE(list->beginEdit(list->visualItemRect(list->item(1)).center()));
+    list->editor()->setText("gamma");
+    QTest::keyClick(list->editor(), Qt::Key_Return);
+    QTest::qWait(150);   // the rename timer
+    EXPECT_EQ(recordName(store.working()[1]), u"gamma");
+    dlg->hide();
+}
+
+TEST_F(Panel, ContextMenuLabelsAndCommands)
+{
+    make(true);
+    dlg->initDialog();
+    std::unique_ptr<QMenu> menu = dlg->buildContextMenu();
+    QStringList labels;
+    for (QAction* a : menu->actions())
+        labels << a->text();
+    EXPECT_EQ(labels, (QStringList{QString::fromUtf8("在之前开始录入"), QString::fromUtf8("在之后开始录入"),
+                                   QString::fromUtf8("插入鼠标按键"), QString::fromUtf8("插入延迟"),
+                                   QString::fromUtf8("删除")}));
+    QMenu* middle = menu->actions()[2]->menu()->actions()[2]->menu();
+    ASSERT_NE(middle, nullptr);
+    EXPECT_EQ(middle->title(), QString::fromUtf8("中健"));
+    EXPECT_EQ(middle->actions()[2]->data().toInt(), kCmdMiddleClick);
+
+    recordSample();
+    const int before = dlg->eventList()->count();
+    dlg->eventList()->setCurrentRow(0);
+    dlg->onCommand(kCmdRightClick);
+    EXPECT_EQ(dlg->eventList()->count(), before + 2);
+    EXPECT_EQ(dlg->eventList()->lineText(1), QStringLiteral("MsRB dn"));
+    EXPECT_EQ(dlg->eventList()->lineText(2), QStringLiteral("MsRB up"));
+    dialogs.answerMessage(MessageResult::Ok);
+    dlg->eventList()->setCurrentRow(3);   // a delay line
+    dlg->onCommand(kCmdInsertDelay);
+    EXPECT_EQ(lastMessage(), QString::fromUtf8("请编辑当前延时\n"));
+}
+
+TEST_F(Panel, OkCommitsAndCancelLeavesTheSavedStore)
+{
+    make();
+    const auto saved = store.saved();
+    dialogs.answerPanel([this](QDialog&) {
+        recordSample();
+        dlg->clickButton(kBtnCancel);
+        return dlg->result();
+    });
+    EXPECT_FALSE(dlg->run());
+    EXPECT_EQ(store.saved(), saved);
+    EXPECT_FALSE(hook.installed);
+
+    dialogs.answerPanel([this](QDialog&) {
+        recordSample();
+        dlg->clickButton(kBtnUseLoops);
+        dlg->loopBox()->setText("7");
+        dlg->clickButton(kBtnOk);
+        return dlg->result();
+    });
+    EXPECT_TRUE(dlg->run());
+    EXPECT_EQ(recordName(store.saved()[0]), u"Macro_001");
+    EXPECT_EQ(loopCount(store.saved()[0]), 7);
+    EXPECT_EQ(keyEvents(store.saved()[0])[1], 0x41);
+    EXPECT_TRUE(recordDelay(store.saved()[0]));
+}
+
+TEST_F(Panel, EnterAndEscapeDoNotCloseAndHoverFollowsTheMouse)
+{
+    make();
+    dlg->initDialog();
+    dlg->show();
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    QTest::keyClick(dlg.get(), Qt::Key_Return);
+    EXPECT_TRUE(dlg->isVisible());
+    QTest::mouseMove(dlg.get(), QPoint(30, 380));
+    EXPECT_EQ(dlg->hoverButton(), kBtnNew);
+    QTest::mouseMove(dlg.get(), QPoint(375, 175));   // the tick box has no hover image
+    EXPECT_EQ(dlg->hoverButton(), -1);
+    QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, QPoint(30, 380));
+    EXPECT_EQ(dlg->macroList()->count(), 1);   // New by its hit rectangle
+    dlg->hide();
+}
+
+TEST_F(Panel, ScreenshotsInBothLanguages)
+{
+    for (bool zh : {false, true}) {
+        make(zh);
+        if (!images->has(kMacroBackground))
+            GTEST_SKIP() << "skin images not generated";
+        dlg->initDialog();
+        recordSample();
+        dlg->eventList()->setCurrentRow(2);
+        const QImage shot = dlg->grab().toImage();
+        EXPECT_EQ(shot.size(), images->size(kMacroBackground));
+        shot.save(zh ? "/tmp/macroui-panel-chinese.png" : "/tmp/macroui-panel-english.png");
+    }
+}

@@ -1,6 +1,7 @@
 #include "panelo/img/skinfile.h"
 
-#include <QDir>
+#include "platform/ui/SkinImages.h"
+
 #include <QFileInfo>
 
 namespace orvane::panelo {
@@ -8,14 +9,10 @@ namespace orvane::panelo {
 QString ResolveSkinFile(const QString& path)
 {
     const QFileInfo info(path);
-    if (info.exists() || info.fileName().isEmpty())
+    if (info.fileName().isEmpty())
         return path;
-    const QDir folder = info.dir();
-    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString& entry : entries)
-        if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0)
-            return folder.filePath(entry);
-    return path;
+    const QString found = ui::findCaseInsensitive(info.path(), info.fileName());
+    return found.isEmpty() ? path : found;
 }
 
 } // namespace orvane::panelo

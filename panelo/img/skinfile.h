@@ -6,9 +6,9 @@
 
 namespace orvane::panelo {
 
-// `path` itself when it exists; otherwise the entry of its folder whose name equals the last
-// component without regard to case (the first in name order when several do); otherwise
-// `path` unchanged, so that opening it fails with the name the caller asked for.
+// The file of `path`'s folder whose name equals its last component without regard to case (an
+// exact match wins); otherwise `path` unchanged, so that opening it fails with the name the
+// caller asked for.
 QString ResolveSkinFile(const QString& path);
 
 } // namespace orvane::panelo

@@ -86,14 +86,16 @@ bool KeyboardLink::RegisterForDeviceChanges()
 
 void KeyboardLink::StartUp()
 {
+    // Both interfaces open before either thread starts, so the reader already
+    // listens when the read-all's first report is acknowledged.
     const bool commandOk = OpenCommandInterface();
+    const bool eventOk = OpenEventInterface();
+    if (eventOk && !readerThread_.joinable())
+        startReader();
     if (commandOk && !startupStarted_) {
         startupStarted_ = true;
         startupThread_ = std::thread([this] { ReadAllAtStart(); });
     }
-    const bool eventOk = OpenEventInterface();
-    if (eventOk && !readerThread_.joinable())
-        startReader();
     if (!commandOk || !eventOk)
         observer_.hideMainWindow();
 }
@@ -250,6 +252,7 @@ void KeyboardLink::handleEvent(const std::array<uint8_t, kEventSize>& event)
         {
             std::lock_guard lock(ackMutex_);
             g_ackReceived = true;
+            ++acksSeen_;
         }
         ackChanged_.notify_all();
         return;
@@ -264,13 +267,31 @@ void KeyboardLink::clearAck()
 {
     std::lock_guard lock(ackMutex_);
     g_ackReceived = false;
+    ++acksOwed_;
 }
 
 bool KeyboardLink::waitAck()
 {
     ++ackWaits_;
     std::unique_lock lock(ackMutex_);
-    return ackChanged_.wait_for(lock, ackTimeout_, [this] { return g_ackReceived.load(); });
+    // Counting acknowledgements, not only flagging them, keeps a late one (the
+    // end report's, which nobody awaits) from passing for the step's own.
+    return ackChanged_.wait_for(lock, ackTimeout_, [this] { return g_ackReceived && acksSeen_ >= acksOwed_; });
+}
+
+void KeyboardLink::oweAcks(unsigned count)
+{
+    if (!event_)
+        return;   // an acknowledgement with no reader listening is lost
+    std::lock_guard lock(ackMutex_);
+    acksOwed_ += count;
+}
+
+void KeyboardLink::settleAcks()
+{
+    std::unique_lock lock(ackMutex_);
+    ackChanged_.wait_for(lock, kLateAckWait, [this] { return acksSeen_ >= acksOwed_; });
+    acksSeen_ = acksOwed_ = 0;
 }
 
 // ---- Read-all -----------------------------------------------------------
@@ -308,7 +329,9 @@ void KeyboardLink::readAll(bool startUp)
         return !abortReadAll_.load();
     };
     lastReadAllOk_ = false;
-    if (!step(SetGameModeOne(port())))
+    const bool gameModeOne = SetGameModeOne(port());
+    oweAcks(1);   // acknowledged, though nobody waits for it
+    if (!step(gameModeOne))
         return;
     if (startUp) {
         DeviceInfo info{};
@@ -365,6 +388,7 @@ bool KeyboardLink::FactoryResetKeyboard()
     if (!command_)
         return false;
     const bool reset = FactoryReset(port());
+    oweAcks(3);   // the reset and its two game-mode reports
     return refreshLocked() && reset;
 }
 
@@ -395,6 +419,7 @@ UploadResult KeyboardLink::uploadLocked()
         return UploadResult::NothingToSend;
     if (!command_ || (changed.anyStep() && !event_))
         return UploadResult::NoKeyboard;
+    settleAcks();
 
     std::vector<std::function<bool()>> steps;
     if (changed.anyStep())
@@ -433,6 +458,7 @@ UploadResult KeyboardLink::uploadLocked()
             return r;   // the shadow keeps its bytes: the next Save sends the rest again
     }
     // The end report carries all five lighting values; no acknowledgement follows it.
+    oweAcks(1);   // the keyboard acknowledges the end report too
     if (!EndConfigWrite(port(), img))
         return UploadResult::TransferFailed;
     store_->CopyWorkingToShadow();

@@ -72,6 +72,8 @@ inline constexpr uint16_t kProductIds[] = {0x0001, 0xA12C};
 inline constexpr int kCommandInterfaceNumber = 3;
 inline constexpr uint8_t kEventReportId = 4;
 inline constexpr hid::Millis kReaderPoll{200};
+// How long an upload waits for the previous upload's last acknowledgement.
+inline constexpr hid::Millis kLateAckWait{20};
 
 // The matching rule, for one interface as the backend lists it.
 bool MatchesInterface(const hid::InterfaceInfo& info, LinkInterface which);
@@ -134,6 +136,10 @@ private:
     void handleEvent(const std::array<uint8_t, kEventSize>& event);
     void clearAck();
     bool waitAck();
+    // Acknowledgements that the keyboard sends for reports nobody waits on are
+    // counted as owed, and an upload lets them arrive before its first step.
+    void oweAcks(unsigned count);
+    void settleAcks();
     UploadResult runStep(const std::function<bool()>& step);
     UploadResult uploadLocked();
     void finishArrival();
@@ -160,6 +166,7 @@ private:
     std::mutex ackMutex_;
     std::condition_variable ackChanged_;
     std::atomic<int> ackWaits_{0};
+    unsigned acksSeen_ = 0, acksOwed_ = 0;   // guarded by ackMutex_
     hid::Millis ackTimeout_ = kTransferTimeout;
 
     mutable std::mutex infoMutex_;

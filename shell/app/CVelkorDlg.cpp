@@ -158,6 +158,10 @@ bool CVelkorDlg::initialise()
     store().LoadKeymapFile();
     keymap::initRecordVks(store().extTable());
     store().CopyWorkingToShadow();
+    // The sliders write their positions into the image; without a keyboard read they must start
+    // from what keymap.bin holds.
+    const link::ConfigImage& image = store().image();
+    setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
     link_->StartUp();
     awaitingStartupRead_ = link_->commandOpen();
     setUpTray();

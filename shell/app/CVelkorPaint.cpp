@@ -50,7 +50,8 @@ void CVelkorDlg::text(QPainter& p, int px, int x, int y, const QString& s, int w
 
 void CVelkorDlg::paintEvent(QPaintEvent*)
 {
-    panel_->clampColour();
+    if (!panel_->lightCollapsed())
+        panel_->clampColour();   // the open Light panel holds the colour within 1..8
     QPixmap buffer(size());
     buffer.fill(Qt::black);
     {

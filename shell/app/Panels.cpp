@@ -1,5 +1,7 @@
 #include "shell/app/Panels.h"
 
+#include "macro/ui/MacroManagerPanel.h"
+
 namespace orvane::shell {
 
 bool PanelHost::runKeyMap(QWidget*, const KeyMapRequest&, keymap::PendingAssignment&, uint8_t&) { return false; }
@@ -15,9 +17,12 @@ namespace {
 class BuiltPanels final : public PanelHost {
 public:
     explicit BuiltPanels(PanelEnvironment& env) : env_(env) {}
+    bool runMacroManager(QWidget* owner) override { return macroPanel_.run(owner); }
 
 private:
     [[maybe_unused]] PanelEnvironment& env_;
+    macro::MacroManagerPanel macroPanel_{env_.macros, env_.names, env_.dialogs, env_.images,
+                                         env_.language == keymap::Language::Chinese};
 };
 
 } // namespace

@@ -323,6 +323,10 @@ TEST_F(WindowTest, StartWithoutKeyboardStaysHiddenAndTheTrayShowsTheNotice)
     start();
     EXPECT_FALSE(shown);
     EXPECT_FALSE(window->isVisible());
+    // keymap.bin's values stay, although no keyboard read sets the sliders.
+    (void)window->grab();
+    for (std::size_t i = 0; i < link::kConfigImageSize; ++i)
+        EXPECT_EQ(window->store().image()[i], window->store().shadowImage()[i]) << "image byte " << i;
     dialogs.answerMessage(ui::MessageResult::Ok);
     dialogs.answerMessage(ui::MessageResult::Ok);
     window->trayActivated(QSystemTrayIcon::DoubleClick);

@@ -345,6 +345,31 @@ TEST_F(LinkOnEmulator, UnplugMidUploadThenArrivalReopensAndRefreshes)
     EXPECT_EQ(link_->UploadChanges(), UploadResult::NothingToSend);
 }
 
+TEST_F(LinkOnEmulator, FactoryResetThenRefreshBringsBackTheFactoryImage)
+{
+    startUp();
+    image()[image::kBrightness] = 3;
+    image()[image::macroBlock(1)] = 0x77;
+    ASSERT_EQ(link_->UploadChanges(), UploadResult::Uploaded);
+    ASSERT_EQ(emu_->image()[image::macroBlock(1)], 0x77);
+
+    mark();
+    sleeps_.clear();
+    ASSERT_TRUE(link_->FactoryResetKeyboard());
+    const std::vector<std::string> t = commands();
+    ASSERT_GE(t.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(t.begin(), t.begin() + 4),
+              (std::vector<std::string>{cmd(0x13, {.p2 = 0xFF}), cmd(0x09, {.p2 = 1}), cmd(0x09, {.p2 = 1}),
+                                        cmd(0x09, {.p2 = 1})}))
+        << "reset, its two game-mode reports, then the refresh's";
+    const std::vector<std::string> s = sleeps_.lines();
+    EXPECT_EQ(std::vector<std::string>(s.begin(), s.begin() + 7),
+              (std::vector<std::string>{"sleep 300", "sleep 20", "sleep 300", "sleep 20", "sleep 300", "sleep 20",
+                                        "sleep 10"}));
+    EXPECT_EQ(image()[image::kBrightness], 50);
+    EXPECT_EQ(image()[image::macroBlock(1)], 0);
+}
+
 TEST_F(LinkOnEmulator, OtherDevicesLeavingDoNotCloseTheKeyboard)
 {
     startUp();

@@ -138,6 +138,7 @@ CMacroRecordDlg::CMacroRecordDlg(MacroStore& store, const keymap::KeyNameTable& 
     setObjectName(QStringLiteral("CMacroRecordDlg"));
     setWindowTitle(tr2("Macro Manager", "宏管理器"));
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     QStringList wanted{QString::fromLatin1(kMacroBackground)};
     for (const MacroButtonRow& b : kMacroButtons)
         wanted << imageName(b.normal) << imageName(b.over);
@@ -298,7 +299,11 @@ void CMacroRecordDlg::showNotice(PanelNotice notice)
 void CMacroRecordDlg::clickButton(int button)
 {
     switch (button) {
-    case kBtnRecord: showNotice(m_manager.toggleRecording()); break;
+    case kBtnRecord:
+        showNotice(m_manager.toggleRecording());
+        if (m_manager.recording())
+            setFocus(Qt::OtherFocusReason);   // typed keys must not also edit a list or the loop box
+        break;
     case kBtnRecordDelay: m_manager.toggleRecordDelays(); break;
     case kBtnUseLoops: m_manager.toggleUseLoops(); break;
     case kBtnNew: m_manager.newMacro(); break;

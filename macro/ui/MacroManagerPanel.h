@@ -1,0 +1,40 @@
+#pragma once
+// The macro manager as the main window runs it: one CMacroRecordDlg for the whole run, created
+// over the main window at its first opening; run() opens it from the saved store and returns true
+// for OK (the working store holds the result; the window commits, packs and saves).
+
+#include "keymap/KeyTables.h"
+#include "macro/MacroStore.h"
+
+#include <memory>
+
+class QWidget;
+
+namespace orvane::ui {
+class SkinImages;
+class UserDialogs;
+} // namespace orvane::ui
+
+namespace orvane::macro {
+
+class CMacroRecordDlg;
+
+class MacroManagerPanel {
+public:
+    MacroManagerPanel(MacroStore& store, const keymap::KeyNameTable& names, ui::UserDialogs& dialogs,
+                      const ui::SkinImages& images, bool chinese);
+    ~MacroManagerPanel();
+
+    bool run(QWidget* owner);
+    CMacroRecordDlg* dialog() const { return m_dlg.get(); }
+
+private:
+    MacroStore& m_store;
+    const keymap::KeyNameTable& m_names;
+    ui::UserDialogs& m_dialogs;
+    const ui::SkinImages& m_images;
+    bool m_chinese;
+    std::unique_ptr<CMacroRecordDlg> m_dlg;
+};
+
+} // namespace orvane::macro

@@ -1,0 +1,196 @@
+// A macro recorded in the macro manager, assigned to macro key 1 and saved, through the main window
+// on the emulated keyboard: the HID trace, the emulator's state file and MacroDefine.bin.
+
+#include "ManagerFixture.h"
+
+#include "hook/Vantrel.h"
+#include "keymap/logic/KeyCodes.h"
+#include "platform/hid/Emulator.h"
+#include "platform/hid/Trace.h"
+#include "platform/ui/UserDialogs.h"
+#include "shell/app/CVelkorDlg.h"
+#include "shell/app/Launcher.h"
+#include "shell/app/MainPanel.h"
+#include "shell/app/Panels.h"
+#include "macro/ui/CMacroRecordDlg.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+
+using namespace macrotest;
+namespace shell = orvane::shell;
+namespace hid = orvane::hid;
+namespace img = orvane::link::image;
+
+namespace {
+
+class NoSleeper final : public orvane::link::Sleeper {
+public:
+    void sleep(int) override {}
+    void yield() override {}
+};
+
+class NoLauncher final : public shell::Launcher {
+public:
+    void openPath(const QString&) override {}
+    void startProgram(const QString&, const QString&) override {}
+};
+
+constexpr int kMacroKey1 = 108;
+
+// The real macro manager panel on the window's store with a scripted hook and clock; the key map
+// panel gives the clicked key macro 0.
+class Panels final : public shell::PanelHost {
+public:
+    Panels(shell::CVelkorDlg& window, ScriptedHook& hook, ManualClock& clock, orvane::ui::UserDialogs& dialogs)
+        : m_dlg(window.macros(), m_names, dialogs, window.images(), false, &window, &hook, &clock)
+    {
+    }
+    bool runMacroManager(QWidget*) override { return m_dlg.run(); }
+    bool runKeyMap(QWidget*, const shell::KeyMapRequest& r, orvane::keymap::PendingAssignment& p,
+                   uint8_t& enabled) override
+    {
+        keyMapKey = r.key;
+        p.category = orvane::keymap::acMacro;
+        p.macroIndex = 0;
+        enabled = 1;
+        return true;
+    }
+    CMacroRecordDlg& dialog() { return m_dlg; }
+    int keyMapKey = -1;
+
+private:
+    orvane::keymap::KeyNameTable m_names = orvane::keymap::BuildKeyNameTable();
+    CMacroRecordDlg m_dlg;
+};
+
+QString binFolder() { return qEnvironmentVariable("ORVANE_BIN_DIR") + u'/'; }
+
+struct EndToEnd : ::testing::Test {
+    QTemporaryDir dir;
+    std::shared_ptr<hid::Emulator> emulator;
+    std::shared_ptr<hid::TraceSink> sink;
+    std::unique_ptr<hid::Backend> backend;
+    orvane::ui::ScriptedUserDialogs dialogs;
+    NoSleeper sleeper;
+    NoLauncher launcher;
+    ScriptedHook hook;
+    ManualClock clock;
+    std::unique_ptr<shell::CVelkorDlg> window;
+    Panels* panels = nullptr;
+
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    void SetUp() override
+    {
+        if (!QFile::exists(binFolder() + "png/english/main.png") ||
+            !QFile::exists(binFolder() + "png/english/MacroManagement/MacroManagement.png"))
+            GTEST_SKIP() << "the skin images are not built";
+        std::string error;
+        emulator = hid::Emulator::withStateFile(path("state.bin").toStdString(), error);
+        ASSERT_TRUE(emulator) << error;
+        sink = hid::TraceSink::open(path("trace.txt").toStdString(), error);
+        ASSERT_TRUE(sink) << error;
+        backend = std::make_unique<hid::TraceBackend>(std::make_unique<hid::EmulatorBackend>(emulator), sink);
+        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
+        shell::ShellContext ctx{.backend = *backend,
+                                .dialogs = dialogs,
+                                .sleeper = sleeper,
+                                .launcher = launcher,
+                                .installFolder = binFolder(),
+                                .dataFolder = dir.path() + u'/',
+                                .verBinPath = path("VER.bin"),
+                                .language = orvane::platform::Language::English,
+                                .showSplash = false,
+                                .useTray = false,
+                                .hotplugDelays = {0, 0, 0}};
+        window = std::make_unique<shell::CVelkorDlg>(ctx);
+        auto host = std::make_unique<Panels>(*window, hook, clock, dialogs);
+        panels = host.get();
+        window->setPanelHost(std::move(host));
+        ASSERT_TRUE(window->initialise());
+        window->show();
+        window->keyboardLink().WaitForStartupRead();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override { window.reset(); }
+
+    void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
+    void key(uint8_t vk, bool release)
+    {
+        clock.advanceMs(40);
+        KeyHookEvent e(vk, release);
+        QApplication::sendEvent(&panels->dialog(), &e);
+    }
+    std::vector<std::string> sent(const std::string& prefix) const
+    {
+        std::vector<std::string> out;
+        std::ifstream in(path("trace.txt").toStdString());
+        for (std::string line; std::getline(in, line);) {
+            const std::string rest = line.substr(line.find(' ') + 1);
+            if (rest.rfind("emulator:cmd " + prefix, 0) == 0)
+                out.push_back(rest);
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(EndToEnd, ARecordedMacroOnMacroKey1ReachesTheKeyboard)
+{
+    dialogs.answerPanel([this](QDialog&) {
+        CMacroRecordDlg& d = panels->dialog();
+        d.clickButton(kBtnNew);
+        d.clickButton(kBtnRecord);
+        key(0x41, false);
+        key(0x41, true);
+        key(0x42, false);
+        key(0x42, true);
+        d.clickButton(kBtnRecord);
+        d.clickButton(kBtnUseLoops);
+        d.loopBox()->setText(QStringLiteral("12"));
+        d.clickButton(kBtnOk);
+        return d.result();
+    });
+    click(100, window->panel().macroBarY() + 15);
+    ASSERT_EQ(dialogs.pendingAnswers(), 0u) << "the macro manager did not open";
+
+    QFile macroFile(path("MacroDefine.bin"));
+    ASSERT_TRUE(macroFile.open(QIODevice::ReadOnly));
+    const QByteArray stored = macroFile.readAll();
+    ASSERT_EQ(stored.size(), qsizetype(kMacroStoreSize));
+    MacroRecord r{};
+    std::copy_n(reinterpret_cast<const uint8_t*>(stored.data()), rec::kSize, r.begin());
+    EXPECT_EQ(recordName(r), u"Macro_001");
+    EXPECT_EQ(loopCount(r), 12);
+
+    const auto names = orvane::keymap::BuildKeyNameTable();
+    const uint8_t a = names.usage(0x41), b = names.usage(0x42);
+    std::array<uint8_t, 192> block{};
+    block[0] = 0;
+    block[1] = 12;
+    const uint8_t events[] = {0x01, a, 0x81, a, 0x01, b, 0x81, b};
+    std::copy(std::begin(events), std::end(events), block.begin() + 2);
+
+    const auto& r1 = orvane::keymap::KeyLayoutTable[kMacroKey1].rect;
+    click(shell::kKeyboardLeft + (r1.left + r1.right) / 2, shell::kKeyboardTop + (r1.top + r1.bottom) / 2);
+    EXPECT_EQ(panels->keyMapKey, kMacroKey1);
+    QFile::resize(path("trace.txt"), 0);
+    click(950, 620);   // Save
+    const std::vector<std::string> writes = sent("SF 00 11 ");
+    ASSERT_EQ(writes.size(), 1u);
+    const auto& kb = emulator->image();
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), kb.begin() + img::kMacroBlocks));
+
+    QFile state(path("state.bin"));
+    ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+    const QByteArray s = state.readAll();
+    ASSERT_GE(s.size(), qsizetype(img::kMacroBlocks + 192));
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), reinterpret_cast<const uint8_t*>(s.data()) + img::kMacroBlocks));
+}

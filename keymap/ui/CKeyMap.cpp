@@ -1,0 +1,518 @@
+#include "keymap/ui/CKeyMap.h"
+
+#include "hook/Vantrel.h"
+#include "keymap/logic/FunctionCatalogue.h"
+#include "keymap/ui/VividTree.h"
+#include "platform/ui/SkinImages.h"
+#include "platform/ui/UserDialogs.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTreeWidgetItem>
+#include <QWindow>
+
+#include <array>
+
+namespace orvane::keymap {
+
+bool VantrelKeyMapHook::install(QObject* window, int mode) { return installhook(window, mode); }
+void VantrelKeyMapHook::remove() { removehook(); }
+
+namespace {
+
+constexpr int kCaptureMode = 0;   // presses only
+constexpr QRgb kControlBrush = qRgb(109, 109, 109);
+constexpr QRgb kInactiveTabText = qRgb(192, 192, 192);
+constexpr int kTextHeight = 14;
+constexpr QSize kFallbackSize{325, 276};
+
+struct ControlPlace {
+    int x, y, w, h;
+};
+constexpr ControlPlace kTreePlace{10, 60, 295, 160};
+constexpr ControlPlace kSinglePlace{20, 89, 280, 15};
+constexpr ControlPlace kCombinePlace{20, 139, 280, 15};
+constexpr ControlPlace kListPlace{20, 79, 280, 150};
+
+struct PlacedText {
+    int x, y;
+    PanelText text;
+};
+constexpr QPoint kCurrentKeyAt{2, 2};
+constexpr PanelText kTxtCurrentKey{"Current Key:", "当前按键:"};
+constexpr int kTabLabelY = 39;
+constexpr std::array<PlacedText, 4> kTabLabels = {{
+    {6, kTabLabelY, {"Single/Combine", "单键/组合键"}},
+    {115, kTabLabelY, {"Macro", "宏"}},
+    {182, kTabLabelY, {"Basic", "基本功能"}},
+    {259, kTabLabelY, {"Advance", "高级功能"}},
+}};
+constexpr std::array<QPoint, 4> kCursorAt = {{{35, 30}, {115, 30}, {200, 30}, {280, 30}}};
+constexpr PlacedText kSingleLabel{20, 69, {"Single", "单键"}};
+constexpr PlacedText kCombineLabel{20, 119, {"Combine", "组合键"}};
+constexpr QPoint kAdvanceBackAt{15, 66};
+constexpr std::array<PanelText, kAdvanceRows> kAdvanceLabels = {{
+    {"Play Sound", "播放声音"}, {"Startup", "启动程序"}, {"Open File", "打开文件"}, {"Open Folder", "打开目录"}}};
+constexpr PlacedText kDisableLabel{34, 249, {"Disable", "禁用按钮"}};
+// The bottom labels sit at different x in the two languages.
+struct BottomLabel {
+    int englishX, chineseX;
+    PanelText text;
+};
+constexpr int kBottomLabelY = 248;
+constexpr std::array<BottomLabel, 3> kBottomLabels = {{
+    {158, 158, {"Default", "初始值"}}, {213, 218, {"Cancel", "取消"}}, {272, 272, {"Save", "保存"}}}};
+
+// File choosers of rows 0..2.
+struct ChooserRow {
+    const char* filter;
+    const char* suffix;
+};
+constexpr std::array<ChooserRow, 3> kChoosers = {{
+    {"mp3 Files(*.mp3)", "mp3"}, {"exe Files(*.exe)", "exe"}, {"txt Files(*.txt)", "txt"}}};
+constexpr int kStartupRow = 1, kFolderRow = 3;
+constexpr PanelText kTxtNotAProgram{"Please select a program file", "请选择程序文件"};
+constexpr const char* kFolderTitle = "modification path";
+
+const char* kImages[] = {"Custom_BK.png", "button-close-normal.png", "button-close-over.png", "large_button.png",
+                         "single_combine_option.png", "Disable.png", "Enable.png", "button-cancel-normal.png",
+                         "button-cancel-over.png", "button-save-normal.png", "button-save-over.png", "cursor.png",
+                         "Macro_BK.png", "Advanced.png", "view.png", "view02.png", "disable.png", "enable.png"};
+
+QString customName(const char* name) { return QStringLiteral("Custom/") + QLatin1String(name); }
+
+void place(QWidget* w, const ControlPlace& at) { w->setGeometry(at.x, at.y, at.w, at.h); }
+
+void styleControl(QWidget* w)
+{
+    QPalette pal = w->palette();
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(g, QPalette::Base, QColor(kControlBrush));
+        pal.setColor(g, QPalette::Window, QColor(kControlBrush));
+        pal.setColor(g, QPalette::Text, Qt::white);
+        pal.setColor(g, QPalette::WindowText, Qt::white);
+    }
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+void setTextIfChanged(QLineEdit* box, const std::u16string& text)
+{
+    const QString t = QString::fromStdU16String(text);
+    if (box->text() != t)
+        box->setText(t);
+}
+
+} // namespace
+
+// ---- Choosers and messages ---------------------------------------------------
+
+class CKeyMap::Services final : public KeyMapServices {
+public:
+    explicit Services(CKeyMap& panel) : panel_(panel) {}
+
+    std::u16string choosePath(int row) override
+    {
+        const QString path = row == kFolderRow ? chooseFolder() : chooseFile(row);
+        return path.toStdU16String();
+    }
+
+    void showMessage(const PanelText& t) override
+    {
+        panel_.env_.dialogs.message(&panel_, panel_.text(t.english, t.chinese), QString(), ui::MessageButtons::Ok,
+                                    ui::MessageIcon::Information);
+    }
+
+private:
+    QString chooseFile(int row)
+    {
+        const ChooserRow& c = kChoosers[std::size_t(row)];
+        const ui::FileRequest request{QString(), panel_.startFolder(),
+                                      QLatin1String(c.filter) + QStringLiteral(";;All files (*)"),
+                                      QLatin1String(c.suffix)};
+        const QString path = panel_.env_.dialogs.openFile(&panel_, request);
+        if (path.isEmpty())
+            return {};
+        const QFileInfo info(path);
+        if (!info.isFile())
+            return {};   // the chooser only offers existing files
+        // A program is started as it is: anything that cannot be executed is refused here.
+        if (row == kStartupRow && !info.isExecutable()) {
+            showMessage(kTxtNotAProgram);
+            return {};
+        }
+        return info.absoluteFilePath();
+    }
+
+    QString chooseFolder()
+    {
+        const QString path = panel_.env_.dialogs.chooseFolder(&panel_, QLatin1String(kFolderTitle));
+        if (path.isEmpty())
+            return {};   // cancelled
+        if (!QFileInfo(path).isDir()) {
+            showMessage(kTxtPleaseSelectFolder);
+            return {};
+        }
+        return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    }
+
+    CKeyMap& panel_;
+};
+
+// ---- Construction ---------------------------------------------------------------
+
+CKeyMap::CKeyMap(KeyMapEnvironment env, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), env_(env), state_(env.names, env.language),
+      services_(std::make_unique<Services>(*this))
+{
+    setObjectName(QStringLiteral("CKeyMap"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);   // erase background: nothing
+    m_tree = new VividTree(this);
+    m_single = new QLineEdit(this);
+    m_combine = new QLineEdit(this);
+    m_list = new QListWidget(this);
+    m_tree->setObjectName(QString::number(kTreeId));
+    m_single->setObjectName(QString::number(kSingleBoxId));
+    m_combine->setObjectName(QString::number(kCombineBoxId));
+    m_list->setObjectName(QString::number(kMacroListId));
+    m_tree->setHeaderHidden(true);
+    m_tree->setBkMode(VividTree::BkSolid);
+    m_tree->SetBitmaps(env_.images);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_single, m_combine, m_list, m_tree})
+        w->installEventFilter(this);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_single, m_combine, m_list})
+        styleControl(w);
+    m_single->setFrame(false);
+    m_combine->setFrame(false);
+    m_list->setFrameShape(QFrame::NoFrame);
+    loadImages();
+    placeControls();
+}
+
+CKeyMap::~CKeyMap()
+{
+    if (m_bHook)
+        env_.hook.remove();
+}
+
+void CKeyMap::loadImages()
+{
+    QStringList names;
+    for (const char* n : kImages)
+        names << customName(n);
+    env_.images.preload(names);
+    const QSize bk = env_.images.size(customName("Custom_BK.png"));
+    setFixedSize(bk.isEmpty() ? kFallbackSize : bk);
+}
+
+void CKeyMap::placeControls()
+{
+    place(m_tree, kTreePlace);
+    place(m_single, kSinglePlace);
+    place(m_combine, kCombinePlace);
+    place(m_list, kListPlace);
+}
+
+QString CKeyMap::text(const char* english, const char* chinese) const
+{
+    return QString::fromUtf8(env_.language == Language::Chinese ? chinese : english);
+}
+
+const QPixmap& CKeyMap::image(const char* name) const { return env_.images.pixmap(customName(name)); }
+
+QString CKeyMap::startFolder() const
+{
+    const QString profile = env_.dataFolder + QStringLiteral("Profile");
+    return QFileInfo(profile).isDir() ? profile : QDir::homePath();
+}
+
+// ---- Opening ----------------------------------------------------------------
+
+void CKeyMap::fillTree(const std::u16string& functionName)
+{
+    m_tree->clear();
+    QTreeWidgetItem* group = nullptr;
+    FunctionGroup groupKind = FunctionGroup::TopLevel;
+    for (const FunctionEntry& f : FunctionCatalogue) {
+        QTreeWidgetItem* parent = nullptr;
+        if (f.group != FunctionGroup::TopLevel) {
+            if (!group || groupKind != f.group) {
+                group = new QTreeWidgetItem(m_tree, {QString::fromStdU16String(
+                                                        std::u16string(functionGroupName(f.group, env_.language)))});
+                groupKind = f.group;
+            }
+            parent = group;
+        } else {
+            group = nullptr;
+        }
+        const QString name = QString::fromStdU16String(std::u16string(f.name(env_.language)));
+        auto* item = parent ? new QTreeWidgetItem(parent, {name}) : new QTreeWidgetItem(m_tree, {name});
+        if (!functionName.empty() && name == QString::fromStdU16String(functionName)) {
+            m_tree->setCurrentItem(item);
+            if (parent)
+                parent->setExpanded(true);
+        }
+    }
+}
+
+void CKeyMap::fillMacroList(const macro::MacroStore::Records& macros)
+{
+    m_list->clear();
+    for (const macro::MacroRecord& r : macros) {
+        const std::u16string name = macro::recordName(r);
+        if (name.empty())
+            break;
+        m_list->addItem(QString::fromStdU16String(name));
+    }
+}
+
+void CKeyMap::prepare(const KeyMapOpening& opening)
+{
+    syncing_ = true;
+    defaultVk_ = opening.defaultVk;
+    state_.open(*opening.record, opening.enabled);
+    fillTree(state_.functionName());
+    fillMacroList(opening.macros ? *opening.macros : macro::MacroStore::Records{});
+    if (state_.macroSelection() >= 0 && state_.macroSelection() < m_list->count())
+        m_list->setCurrentRow(state_.macroSelection());
+    else
+        m_list->setCurrentRow(-1);
+    m_single->clear();
+    m_combine->clear();
+    syncing_ = false;
+    syncControls();
+    if (m_bHook)
+        env_.hook.remove();
+    m_bHook = env_.hook.install(this, kCaptureMode);
+}
+
+bool CKeyMap::run(QWidget* owner, const KeyMapOpening& opening, PendingAssignment& result, uint8_t& keyEnabled)
+{
+    if (owner && !isVisible()) {
+        const QRect o = owner->frameGeometry();
+        move(o.center() - QPoint(width() / 2, height() / 2));
+    }
+    prepare(opening);
+    const int code = env_.dialogs.runModal(*this);
+    if (m_bHook) {   // a scripted run never reached done()
+        env_.hook.remove();
+        m_bHook = false;
+    }
+    if (code != QDialog::Accepted)
+        return false;
+    result = state_.pending();
+    keyEnabled = state_.keyEnabled();
+    return true;
+}
+
+void CKeyMap::done(int result)
+{
+    if (m_bHook) {
+        env_.hook.remove();
+        m_bHook = false;
+    }
+    QDialog::done(result);
+}
+
+// ---- State to controls ------------------------------------------------------------
+
+void CKeyMap::syncControls()
+{
+    syncing_ = true;
+    const int tab = state_.tab();
+    m_single->setVisible(tab == kTabSingleCombine);
+    m_combine->setVisible(tab == kTabSingleCombine);
+    m_list->setVisible(tab == kTabMacro);
+    m_tree->setVisible(tab == kTabBasic);
+    setTextIfChanged(m_single, state_.singleText());
+    setTextIfChanged(m_combine, state_.combineText());
+    applyRequests();
+    syncing_ = false;
+    update();
+}
+
+void CKeyMap::applyRequests()
+{
+    const PanelRequests r = state_.takeRequests();
+    if (r.focusSingle) {
+        m_single->setFocus();
+        m_single->end(false);
+    }
+    if (r.focusCombine) {
+        m_combine->setFocus();
+        m_combine->end(false);
+    }
+    if (r.focusList)
+        m_list->setFocus();
+    if (r.selectFirstTreeItem && m_tree->topLevelItemCount() > 0)
+        m_tree->setCurrentItem(m_tree->topLevelItem(0));
+}
+
+// ---- Input ----------------------------------------------------------------------
+
+bool CKeyMap::event(QEvent* e)
+{
+    if (e->type() == WM_KEYHOOK) {
+        if (m_bHook) {
+            state_.keyHook(static_cast<KeyHookEvent*>(e)->vk());
+            syncControls();
+        }
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+bool CKeyMap::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::KeyPress && m_bHook)
+        return true;   // captured by the hook: nothing is typed
+    if (e->type() == QEvent::FocusIn && !syncing_ && (watched == m_single || watched == m_combine)) {
+        if (watched == m_single)
+            state_.singleBoxFocused();
+        else
+            state_.combineBoxFocused();
+        syncControls();
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+void CKeyMap::keyPressEvent(QKeyEvent* e)
+{
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape: e->accept(); return;   // never closes the panel
+    default: QDialog::keyPressEvent(e);
+    }
+}
+
+void CKeyMap::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    if (dragging_ && (e->buttons() & Qt::LeftButton)) {
+        move(e->globalPosition().toPoint() - dragOffset_);
+        return;
+    }
+    if (state_.hover(p.x(), p.y()))
+        update();
+}
+
+void CKeyMap::mousePressEvent(QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    if (e->button() != Qt::LeftButton || buttonAt(p.x(), p.y()) != kNoButton)
+        return;
+    // Outside the buttons the panel is its own caption.
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    dragging_ = true;
+    dragOffset_ = e->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void CKeyMap::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    if (dragging_) {
+        dragging_ = false;
+        return;
+    }
+    const QPoint p = e->position().toPoint();
+    state_.setMacroRow(m_list->currentItem() && m_list->currentItem()->isSelected() ? m_list->currentRow() : -1);
+    const QTreeWidgetItem* item = m_tree->currentItem();
+    state_.setTreeSelection(item && item->isSelected() ? item->text(0).toStdU16String() : std::u16string());
+    const PanelEnd end = state_.click(p.x(), p.y(), *services_);
+    syncControls();
+    if (end == PanelEnd::Ok)
+        accept();
+    else if (end == PanelEnd::Cancel)
+        reject();
+}
+
+// ---- Painting -------------------------------------------------------------------
+
+void CKeyMap::paintEvent(QPaintEvent*)
+{
+    QPixmap frame(size());
+    frame.fill(Qt::black);
+    {
+        QPainter p(&frame);
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(kTextHeight);
+        font.setWeight(QFont::Light);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawPixmap(0, 0, image("Custom_BK.png"));
+        const QString current = text(kTxtCurrentKey.english, kTxtCurrentKey.chinese) +
+                                QString::fromStdU16String(env_.names.name(defaultVk_));
+        p.drawText(QRect(kCurrentKeyAt, QSize(300, 20)), Qt::AlignLeft | Qt::AlignTop, current);
+        paintButtons(p, kBtnClose, kBtnStrip);
+        paintTabs(p);
+        paintBottom(p);
+    }
+    QPainter(this).drawPixmap(0, 0, frame);
+}
+
+void CKeyMap::paintButtons(QPainter& p, int from, int to) const
+{
+    for (int b = from; b <= to; ++b) {
+        const PanelButton& btn = kPanelButtons[std::size_t(b)];
+        p.drawPixmap(btn.rect.left, btn.rect.top, image(state_.buttonHot(b) ? btn.hover : btn.normal));
+    }
+}
+
+void CKeyMap::paintTabs(QPainter& p) const
+{
+    for (int t = 0; t < int(kTabLabels.size()); ++t) {
+        const PlacedText& l = kTabLabels[std::size_t(t)];
+        p.setPen(t == state_.tab() ? QColor(Qt::white) : QColor(kInactiveTabText));
+        p.drawText(QRect(l.x, l.y, 120, 20), Qt::AlignLeft | Qt::AlignTop, text(l.text.english, l.text.chinese));
+    }
+    p.setPen(Qt::white);
+    p.drawPixmap(kCursorAt[std::size_t(state_.tab())], image("cursor.png"));
+    if (state_.tab() == kTabSingleCombine) {
+        for (const PlacedText& l : {kSingleLabel, kCombineLabel})
+            p.drawText(QRect(l.x, l.y, 200, 20), Qt::AlignLeft | Qt::AlignTop, text(l.text.english, l.text.chinese));
+    } else if (state_.tab() == kTabAdvance) {
+        paintAdvance(p);
+    }
+}
+
+void CKeyMap::paintAdvance(QPainter& p) const
+{
+    p.drawPixmap(kAdvanceBackAt, image("Macro_BK.png"));
+    const int markRow = state_.launchMark() == kLaunchNone ? -1 : state_.launchMark() / 4;
+    const int kindRow = state_.launchKind() == kLaunchNone ? -1 : state_.launchKind();
+    for (int k = 0; k < kAdvanceRows; ++k) {
+        const int dy = kAdvanceRowStep * k;
+        const bool chosen = k == markRow || k == kindRow;
+        p.drawPixmap(15, 72 + dy, image(chosen ? "enable.png" : "disable.png"));
+        const PanelText& l = kAdvanceLabels[std::size_t(k)];
+        p.drawText(QRect(30, 69 + dy, 60, 20), Qt::AlignLeft | Qt::AlignTop, text(l.english, l.chinese));
+        p.drawPixmap(85, 68 + dy, image("Advanced.png"));
+        p.drawPixmap(256, 68 + dy, image(k == state_.browseHoverRow() ? "view02.png" : "view.png"));
+        if (k == kindRow)
+            p.drawText(QRect(85, 69 + dy, 156, 16), Qt::AlignLeft | Qt::AlignTop,
+                       QString::fromStdU16String(displayPath(state_.pending().path)));
+    }
+}
+
+void CKeyMap::paintBottom(QPainter& p) const
+{
+    paintButtons(p, kBtnDisable, kBtnDisable);
+    p.drawText(QRect(kDisableLabel.x, kDisableLabel.y, 120, 20), Qt::AlignLeft | Qt::AlignTop,
+               text(kDisableLabel.text.english, kDisableLabel.text.chinese));
+    paintButtons(p, kBtnDefault, kBtnSave);
+    const bool chinese = env_.language == Language::Chinese;
+    for (const BottomLabel& l : kBottomLabels)
+        p.drawText(QRect(chinese ? l.chineseX : l.englishX, kBottomLabelY, 60, 20), Qt::AlignLeft | Qt::AlignTop,
+                   text(l.text.english, l.text.chinese));
+}
+
+} // namespace orvane::keymap

@@ -1,0 +1,136 @@
+#pragma once
+// CKeyMap: the skinned key map panel for one key (dialog 132). It paints KeyMapState and forwards
+// input to it: clicks on release, hover, dragging by any spot outside the buttons, key capture
+// through the keyboard hook in mode 0 (every key press is swallowed while the hook is installed),
+// the two boxes' focus, and the choosers and message boxes through the UserDialogs seam.
+//
+// The object lives for the whole run and is prepared again at every opening:
+//   CKeyMap& panel = ...;                      // once
+//   if (panel.run(owner, opening, pending, keyEnabled)) ApplyAssignment(...);
+// run() installs the hook, runs the panel modally through UserDialogs::runModal and removes the
+// hook when the panel closes. On OK `pending` and `keyEnabled` hold the result.
+
+#include "keymap/KeyTables.h"
+#include "keymap/logic/Assignment.h"
+#include "keymap/ui/KeyMapState.h"
+#include "link/ConfigImage.h"
+#include "macro/MacroStore.h"
+
+#include <QDialog>
+#include <QPixmap>
+#include <QPoint>
+#include <QString>
+
+#include <memory>
+
+class QLineEdit;
+class QListWidget;
+
+namespace orvane::ui {
+class SkinImages;
+class UserDialogs;
+} // namespace orvane::ui
+
+namespace orvane::keymap {
+
+class VividTree;
+
+// The keyboard hook as the panel uses it (libVantrel.so in the program, a script in tests).
+class KeyMapHook {
+public:
+    virtual ~KeyMapHook() = default;
+    virtual bool install(QObject* window, int mode) = 0;
+    virtual void remove() = 0;
+};
+
+// installhook / removehook of libVantrel.so.
+class VantrelKeyMapHook final : public KeyMapHook {
+public:
+    bool install(QObject* window, int mode) override;
+    void remove() override;
+};
+
+struct KeyMapEnvironment {
+    const KeyNameTable& names;
+    const ui::SkinImages& images;   // the language's image folder (Custom/ below it)
+    ui::UserDialogs& dialogs;
+    Language language;
+    QString dataFolder;             // ends in '/'; "Profile" below it starts the file choosers
+    KeyMapHook& hook;
+};
+
+// One opening: the key, its record (changed in place by the two tab clicks) and its enable bit.
+struct KeyMapOpening {
+    uint8_t key = 0;
+    uint8_t defaultVk = 0;   // shown after "Current Key:"
+    link::KeyExtRecord* record = nullptr;
+    bool enabled = true;
+    const macro::MacroStore::Records* macros = nullptr;   // the saved store
+};
+
+inline constexpr int kKeyMapDialogId = 132;
+inline constexpr int kTreeId = 1003, kSingleBoxId = 1013, kCombineBoxId = 1012, kMacroListId = 1015;
+
+class CKeyMap : public QDialog {
+public:
+    explicit CKeyMap(KeyMapEnvironment env, QWidget* parent = nullptr);
+    ~CKeyMap() override;
+
+    bool run(QWidget* owner, const KeyMapOpening& opening, PendingAssignment& result, uint8_t& keyEnabled);
+
+    // OnInitDialog: prepares the panel for one key and installs the hook (run() calls it).
+    void prepare(const KeyMapOpening& opening);
+
+    const KeyMapState& state() const { return state_; }
+    bool hooked() const { return m_bHook; }
+    VividTree& tree() { return *m_tree; }
+    QLineEdit& singleBox() { return *m_single; }
+    QLineEdit& combineBox() { return *m_combine; }
+    QListWidget& macroList() { return *m_list; }
+
+    // The file chooser's starting folder: "Profile" in the data folder, else the home folder.
+    QString startFolder() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+    void done(int result) override;
+
+private:
+    class Services;
+
+    void loadImages();
+    void placeControls();
+    void fillTree(const std::u16string& functionName);
+    void fillMacroList(const macro::MacroStore::Records& macros);
+    void syncControls();
+    void applyRequests();
+    void paintButtons(QPainter& p, int from, int to) const;
+    void paintTabs(QPainter& p) const;
+    void paintAdvance(QPainter& p) const;
+    void paintBottom(QPainter& p) const;
+    QString text(const char* english, const char* chinese) const;
+    const QPixmap& image(const char* name) const;
+
+    KeyMapEnvironment env_;
+    KeyMapState state_;
+    std::unique_ptr<Services> services_;
+    VividTree* m_tree = nullptr;
+    QLineEdit* m_single = nullptr;
+    QLineEdit* m_combine = nullptr;
+    QListWidget* m_list = nullptr;
+    uint8_t defaultVk_ = 0;
+    bool m_bHook = false;
+    bool syncing_ = false;   // control updates of our own are not user focus changes
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};
+
+} // namespace orvane::keymap

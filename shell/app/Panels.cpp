@@ -1,5 +1,6 @@
 #include "shell/app/Panels.h"
 
+#include "keymap/ui/KeyMapPanel.h"
 #include "macro/ui/MacroManagerPanel.h"
 
 namespace orvane::shell {
@@ -17,12 +18,18 @@ namespace {
 class BuiltPanels final : public PanelHost {
 public:
     explicit BuiltPanels(PanelEnvironment& env) : env_(env) {}
+    bool runKeyMap(QWidget* owner, const KeyMapRequest& r, keymap::PendingAssignment& result,
+                   uint8_t& keyEnabled) override
+    {
+        return keyMap_.run(owner, r.key, r.vk, env_.store.extTable(), env_.macros.saved(), result, keyEnabled);
+    }
     bool runMacroManager(QWidget* owner) override { return macroPanel_.run(owner); }
 
 private:
     [[maybe_unused]] PanelEnvironment& env_;
     macro::MacroManagerPanel macroPanel_{env_.macros, env_.names, env_.dialogs, env_.images,
                                          env_.language == keymap::Language::Chinese};
+    keymap::KeyMapPanel keyMap_{env_.names, env_.images, env_.dialogs, env_.language, env_.dataFolder};
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -129,6 +130,9 @@ bool CVelkorDlg::initialise()
         resize(size);
     else
         resize(1000, 645);
+    setWindowIcon(applicationIcon());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     panel_->marks().fill(0);
     panel_->ClearHover();
     link_->RegisterForDeviceChanges();
@@ -171,14 +175,20 @@ bool CVelkorDlg::initialise()
     return !startHidden_;
 }
 
+QIcon CVelkorDlg::applicationIcon() const
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        if (const QString f = ctx_.installFolder + QStringLiteral("icons/QX410-Orvane-%1.png").arg(size); QFile::exists(f))
+            icon.addFile(f, QSize(size, size));
+    return icon.isNull() ? QIcon(images_.pixmap(QStringLiteral("logo.png"))) : icon;
+}
+
 void CVelkorDlg::setUpTray()
 {
     if (!ctx_.useTray || !QSystemTrayIcon::isSystemTrayAvailable())
         return;
-    QIcon icon(ctx_.installFolder + QStringLiteral("icons/QX410-Orvane-64.png"));
-    if (icon.isNull())
-        icon = QIcon(images_.pixmap(QStringLiteral("logo.png")));
-    setWindowIcon(icon);
+    const QIcon icon = windowIcon();
     tray_ = new QSystemTrayIcon(icon, this);
     tray_->setToolTip(QString::fromLatin1(kWindowTitle));
     trayMenu_.addAction(tr2("Exit", "退出"), this, &CVelkorDlg::exitFromTray);

@@ -114,6 +114,7 @@ private:
     // Start-up steps.
     void placeSliders();
     void setUpTray();
+    QIcon applicationIcon() const;
     void loadMacroFile();
     // Commands.
     void runCommand(int command);

@@ -7,6 +7,7 @@
 
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QUrl>
 
 namespace orvane::shell {
 
@@ -243,7 +244,7 @@ void CVelkorDlg::paintHelpMenu(QPainter& p)
     if (!panel_->helpMenuOpen())
         return;
     p.drawPixmap(830, 22, pix("HelpWindow.png"));
-    text(p, kSliderLabelPx, 850, 25, QStringLiteral("www.qx410-orvane.example"), 140);
+    text(p, kSliderLabelPx, 850, 25, QUrl(QString::fromLatin1(kMakerWebPage)).host(), 140);
     text(p, kSliderLabelPx, 850, 50, tr2("Update Firmware", "驱动更新"), 140);
     text(p, kSliderLabelPx, 850, 75, tr2("LCD Setting", "LCD设置"), 140);
     text(p, kSliderLabelPx, 850, 100, QStringLiteral("Ver: 1.1"), 140);

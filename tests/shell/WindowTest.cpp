@@ -5,6 +5,7 @@
 #include "platform/core/Settings.h"
 #include "platform/hid/Emulator.h"
 #include "platform/hid/Trace.h"
+#include "platform/hotplug/Monitor.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorApp.h"
 #include "shell/app/CVelkorDlg.h"
@@ -451,6 +452,48 @@ TEST_F(WindowTest, ScreenshotsOfEverySection)
         click(940, 10);
         window.reset();
     }
+}
+
+TEST_F(WindowTest, KeyboardPluggedInLaterIsReadAndTheTrayThenShowsTheWindow)
+{
+    emulator->unplug();
+    dialogs.answerMessage(ui::MessageResult::Ok);   // the start's notice
+    start();
+    ASSERT_FALSE(shown);
+    emulator->replug();
+    for (int i = 0; i < 200 && !window->keyboardLink().commandOpen(); ++i)
+        QTest::qWait(5);
+    QTest::qWait(20);
+    ASSERT_TRUE(window->keyboardLink().commandOpen());
+    EXPECT_EQ(window->slider(controls::kSpeedSliderId).value(), 5);
+    EXPECT_EQ(window->store().image()[img::kBrightness], 50);
+    window->trayActivated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(window->isVisible());
+}
+
+// A backend whose hot-plug monitor cannot be made.
+class NoMonitorBackend final : public hid::Backend {
+public:
+    explicit NoMonitorBackend(hid::Backend& inner) : inner_(inner) {}
+    std::vector<hid::InterfaceInfo> enumerate() override { return inner_.enumerate(); }
+    std::unique_ptr<hid::Device> open(const std::string& path) override { return inner_.open(path); }
+    std::unique_ptr<hotplug::Monitor> createMonitor() override { return nullptr; }
+
+private:
+    hid::Backend& inner_;
+};
+
+TEST_F(WindowTest, MonitorRegistrationFailureIsReportedAndStartUpGoesOn)
+{
+    auto inner = std::move(backend);
+    backend = std::make_unique<NoMonitorBackend>(*inner);
+    dialogs.answerMessage(ui::MessageResult::Ok);
+    start();
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].text, QStringLiteral("Cannot register for Wdm2 class device notification"));
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(window->keyboardLink().commandOpen());
+    window.reset();
 }
 
 TEST(ShellSettings, LanguageValueIsCaseSensitive)

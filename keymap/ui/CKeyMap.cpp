@@ -6,6 +6,7 @@
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 #include <QTreeWidgetItem>
 #include <QWindow>
 
+#include <algorithm>
 #include <array>
 
 namespace orvane::keymap {
@@ -27,8 +29,11 @@ namespace {
 
 constexpr int kCaptureMode = 0;   // presses only
 constexpr QRgb kControlBrush = qRgb(109, 109, 109);
+constexpr QRgb kSelectionBrush = VividTree::kSelectionBar;
 constexpr QRgb kInactiveTabText = qRgb(192, 192, 192);
-constexpr int kTextHeight = 14;
+// Arial of cell height 14 (the panel's font) has an em of 12 pixels.
+constexpr int kTextPixelSize = 12;
+constexpr int kAdvanceLabelWidth = 53;   // from the label's x to the path field's
 constexpr QSize kFallbackSize{325, 276};
 
 struct ControlPlace {
@@ -96,6 +101,8 @@ void styleControl(QWidget* w)
         pal.setColor(g, QPalette::Window, QColor(kControlBrush));
         pal.setColor(g, QPalette::Text, Qt::white);
         pal.setColor(g, QPalette::WindowText, Qt::white);
+        pal.setColor(g, QPalette::Highlight, QColor(kSelectionBrush));
+        pal.setColor(g, QPalette::HighlightedText, Qt::white);
     }
     w->setPalette(pal);
     w->setAutoFillBackground(true);
@@ -188,6 +195,8 @@ CKeyMap::CKeyMap(KeyMapEnvironment env, QWidget* parent)
         w->installEventFilter(this);
     for (QWidget* w : std::initializer_list<QWidget*>{m_single, m_combine, m_list})
         styleControl(w);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_single, m_combine, m_list})
+        w->setFont(panelFont());
     m_single->setFrame(false);
     m_combine->setFrame(false);
     m_list->setFrameShape(QFrame::NoFrame);
@@ -395,8 +404,19 @@ void CKeyMap::keyPressEvent(QKeyEvent* e)
 void CKeyMap::mouseMoveEvent(QMouseEvent* e)
 {
     const QPoint p = e->position().toPoint();
-    if (dragging_ && (e->buttons() & Qt::LeftButton)) {
-        move(e->globalPosition().toPoint() - dragOffset_);
+    if (pressedOutside_ && (e->buttons() & Qt::LeftButton)) {
+        const QPoint global = e->globalPosition().toPoint();
+        if (!dragging_ && (global - pressGlobal_).manhattanLength() < QApplication::startDragDistance())
+            return;
+        if (!dragging_) {
+            dragging_ = true;
+            // Outside the buttons the panel is its own caption.
+            if (windowHandle() && windowHandle()->startSystemMove()) {
+                pressedOutside_ = false;
+                return;
+            }
+        }
+        move(global - dragOffset_);
         return;
     }
     if (state_.hover(p.x(), p.y()))
@@ -406,20 +426,18 @@ void CKeyMap::mouseMoveEvent(QMouseEvent* e)
 void CKeyMap::mousePressEvent(QMouseEvent* e)
 {
     const QPoint p = e->position().toPoint();
-    if (e->button() != Qt::LeftButton || buttonAt(p.x(), p.y()) != kNoButton)
-        return;
-    // Outside the buttons the panel is its own caption.
-    if (windowHandle() && windowHandle()->startSystemMove())
-        return;
-    dragging_ = true;
-    dragOffset_ = e->globalPosition().toPoint() - frameGeometry().topLeft();
+    pressedOutside_ = e->button() == Qt::LeftButton && buttonAt(p.x(), p.y()) == kNoButton;
+    dragging_ = false;
+    pressGlobal_ = e->globalPosition().toPoint();
+    dragOffset_ = pressGlobal_ - frameGeometry().topLeft();
 }
 
 void CKeyMap::mouseReleaseEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    if (dragging_) {
+    pressedOutside_ = false;
+    if (dragging_) {   // the end of a drag is no click
         dragging_ = false;
         return;
     }
@@ -443,10 +461,7 @@ void CKeyMap::paintEvent(QPaintEvent*)
     frame.fill(Qt::black);
     {
         QPainter p(&frame);
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(kTextHeight);
-        font.setWeight(QFont::Light);
-        p.setFont(font);
+        p.setFont(panelFont());
         p.setPen(Qt::white);
         p.drawPixmap(0, 0, image("Custom_BK.png"));
         const QString current = text(kTxtCurrentKey.english, kTxtCurrentKey.chinese) +
@@ -457,6 +472,30 @@ void CKeyMap::paintEvent(QPaintEvent*)
         paintBottom(p);
     }
     QPainter(this).drawPixmap(0, 0, frame);
+}
+
+QFont CKeyMap::panelFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(kTextPixelSize);
+    font.setWeight(QFont::Light);
+    return font;
+}
+
+void CKeyMap::drawFitted(QPainter& p, const QRect& r, const QString& label)
+{
+    // A label wider than its room is narrowed, never cut or moved over the next control.
+    const int width = QFontMetrics(p.font()).horizontalAdvance(label);
+    if (width <= r.width()) {
+        p.drawText(r, Qt::AlignLeft | Qt::AlignTop, label);
+        return;
+    }
+    p.save();
+    QFont narrow = p.font();
+    narrow.setStretch(std::max(50, 100 * r.width() / width));
+    p.setFont(narrow);
+    p.drawText(r, Qt::AlignLeft | Qt::AlignTop, label);
+    p.restore();
 }
 
 void CKeyMap::paintButtons(QPainter& p, int from, int to) const
@@ -494,7 +533,7 @@ void CKeyMap::paintAdvance(QPainter& p) const
         const bool chosen = k == markRow || k == kindRow;
         p.drawPixmap(15, 72 + dy, image(chosen ? "enable.png" : "disable.png"));
         const PanelText& l = kAdvanceLabels[std::size_t(k)];
-        p.drawText(QRect(30, 69 + dy, 60, 20), Qt::AlignLeft | Qt::AlignTop, text(l.english, l.chinese));
+        drawFitted(p, QRect(30, 69 + dy, kAdvanceLabelWidth, 20), text(l.english, l.chinese));
         p.drawPixmap(85, 68 + dy, image("Advanced.png"));
         p.drawPixmap(256, 68 + dy, image(k == state_.browseHoverRow() ? "view02.png" : "view.png"));
         if (k == kindRow)

@@ -112,6 +112,8 @@ private:
     void fillMacroList(const macro::MacroStore::Records& macros);
     void syncControls();
     void applyRequests();
+    static QFont panelFont();
+    static void drawFitted(QPainter& p, const QRect& r, const QString& label);
     void paintButtons(QPainter& p, int from, int to) const;
     void paintTabs(QPainter& p) const;
     void paintAdvance(QPainter& p) const;
@@ -129,7 +131,9 @@ private:
     uint8_t defaultVk_ = 0;
     bool m_bHook = false;
     bool syncing_ = false;   // control updates of our own are not user focus changes
+    bool pressedOutside_ = false;   // left button pressed on no button: a drag may start
     bool dragging_ = false;
+    QPoint pressGlobal_;
     QPoint dragOffset_;
 };
 

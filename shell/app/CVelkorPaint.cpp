@@ -244,7 +244,10 @@ void CVelkorDlg::paintHelpMenu(QPainter& p)
     if (!panel_->helpMenuOpen())
         return;
     p.drawPixmap(830, 22, pix("HelpWindow.png"));
-    text(p, kSliderLabelPx, 850, 25, QUrl(QString::fromLatin1(kMakerWebPage)).host(), 140);
+    QString host = QUrl(QString::fromLatin1(kMakerWebPage)).host();
+    if (host.startsWith(QLatin1String("www.")))
+        host.remove(0, 4);   // the menu row is 146 px wide
+    text(p, kSliderLabelPx, 850, 25, host, 146);
     text(p, kSliderLabelPx, 850, 50, tr2("Update Firmware", "驱动更新"), 140);
     text(p, kSliderLabelPx, 850, 75, tr2("LCD Setting", "LCD设置"), 140);
     text(p, kSliderLabelPx, 850, 100, QStringLiteral("Ver: 1.1"), 140);

@@ -390,7 +390,7 @@ void MainPanel::clampColour()
 bool MainPanel::speedSliderShown() const
 {
     const uint8_t e = image_[img::kEffect];
-    return !lightCollapsed_ && !effectListOpen_ && e != kEffectStatic && e < 50;
+    return !lightCollapsed_ && !effectListOpen_ && !responseListOpen_ && e != kEffectStatic && e < 50;
 }
 
 } // namespace orvane::shell

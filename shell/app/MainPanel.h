@@ -196,7 +196,9 @@ public:
     Rect winLockOnRadio() const { return winLockOn_; }
     Rect winLockOffRadio() const { return winLockOff_; }
     // The sliders shown now.
-    bool brightnessSliderShown() const { return !lightCollapsed_ && !effectListOpen_; }
+    // A list lies over the Light panel's sliders while it is open: they are hidden so that a
+    // click on a list row never reaches a slider beneath it.
+    bool brightnessSliderShown() const { return !lightCollapsed_ && !effectListOpen_ && !responseListOpen_; }
     bool speedSliderShown() const;
     bool reportSliderShown() const { return !reportCollapsed_; }
 

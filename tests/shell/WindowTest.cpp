@@ -454,6 +454,21 @@ TEST_F(WindowTest, ScreenshotsOfEverySection)
     }
 }
 
+TEST_F(WindowTest, OpenResponseListCoversTheSlidersBeneathIt)
+{
+    start();
+    chooseEffect(1);   // Breathing: brightness and speed sliders shown
+    click(100, 455);   // Response Time header (e = 445)
+    ASSERT_NE(window->childAt(100, 308), nullptr) << "the speed slider is where the list will be";
+    click(100, 480);   // its item box opens the list over the Light panel
+    ASSERT_TRUE(window->panel().responseListOpen());
+    EXPECT_EQ(window->childAt(100, 308), nullptr);
+    EXPECT_EQ(window->childAt(100, 273), nullptr);
+    click(100, 308);   // row (308 - 272) / 20 = 1
+    EXPECT_EQ(window->store().image()[img::kResponseTime], 2);
+    EXPECT_NE(window->childAt(100, 308), nullptr);
+}
+
 TEST_F(WindowTest, KeyboardPluggedInLaterIsReadAndTheTrayThenShowsTheWindow)
 {
     emulator->unplug();

@@ -469,6 +469,28 @@ TEST_F(WindowTest, OpenResponseListCoversTheSlidersBeneathIt)
     EXPECT_NE(window->childAt(100, 308), nullptr);
 }
 
+TEST_F(WindowTest, DragOnEmptySurfaceMovesTheWindowWhereTheSystemCannot)
+{
+    start();
+    const QPoint start = window->pos();
+    const auto send = [&](QEvent::Type type, QPoint local, Qt::MouseButtons buttons, Qt::MouseButton button) {
+        QMouseEvent e(type, QPointF(local), QPointF(window->mapToGlobal(local)), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &e);
+    };
+    // The offscreen platform has no system move: the window follows the mouse itself.
+    send(QEvent::MouseButtonPress, {600, 480}, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, {640, 500}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(window->pos(), start + QPoint(40, 20));
+    send(QEvent::MouseButtonRelease, {640, 500}, Qt::NoButton, Qt::LeftButton);
+    const QPoint moved = window->pos();
+    send(QEvent::MouseMove, {700, 520}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(window->pos(), moved);
+    // A press on a button or a key never drags.
+    send(QEvent::MouseButtonPress, {950, 620}, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, {900, 600}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(window->pos(), moved);
+}
+
 TEST_F(WindowTest, KeyboardPluggedInLaterIsReadAndTheTrayThenShowsTheWindow)
 {
     emulator->unplug();

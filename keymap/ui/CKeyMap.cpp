@@ -190,6 +190,7 @@ CKeyMap::CKeyMap(KeyMapEnvironment env, QWidget* parent)
     m_list->setObjectName(QString::number(kMacroListId));
     m_tree->setHeaderHidden(true);
     m_tree->setBkMode(VividTree::BkSolid);
+    m_tree->setShowSelectionAlways(true);   // the key's function is seen before the tree is clicked
     m_tree->SetBitmaps(env_.images);
     for (QWidget* w : std::initializer_list<QWidget*>{m_single, m_combine, m_list, m_tree})
         w->installEventFilter(this);

@@ -350,7 +350,9 @@ TEST_F(CKeyMapTest, EveryTabPaintsInBothLanguages)
                 QFile(notes).open(QIODevice::WriteOnly);
                 dialogs.answerOpenFile(notes);
                 click(browse(2));   // Open File chosen: shown as ".." and its last component
-                QTest::mouseMove(panel.get(), browse(1));
+                QMouseEvent hover(QEvent::MouseMove, browse(1), panel->mapToGlobal(browse(1)), Qt::NoButton,
+                                  Qt::NoButton, {});
+                QApplication::sendEvent(panel.get(), &hover);   // row 1's browse button lit
             }
             const QImage shot = panel->grab().toImage();
             ASSERT_FALSE(shot.isNull());

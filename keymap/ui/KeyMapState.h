@@ -117,7 +117,8 @@ public:
     KeyMapState(const KeyNameTable& names, Language language) : names_(names), language_(language) {}
 
     // Opening for one key: `record` is the key's working record (changed in place by the two tab
-    // clicks), `enabled` its enable bit. Returns the function name of a category-3 record.
+    // clicks), `enabled` its enable bit. A record of category 255 opens on the Advance tab; one of
+    // category 8 keeps the tab of the previous opening.
     void open(link::KeyExtRecord& record, bool enabled);
 
     // Left button released at (x, y).

@@ -274,9 +274,10 @@ void CKeyMap::fillTree(const std::u16string& functionName)
 void CKeyMap::fillMacroList(const macro::MacroStore::Records& macros)
 {
     m_list->clear();
+    // Only the first 32 macros have a block on the keyboard: a later one could not be assigned.
     for (const macro::MacroRecord& r : macros) {
         const std::u16string name = macro::recordName(r);
-        if (name.empty())
+        if (name.empty() || std::size_t(m_list->count()) >= macro::kMaxMacrosInUse)
             break;
         m_list->addItem(QString::fromStdU16String(name));
     }

@@ -117,6 +117,11 @@ TEST_F(CKeyMapTest, ControlsPlacedAndShownPerTab)
     }
     ASSERT_EQ(panel->macroList().count(), 2);
     EXPECT_EQ(panel->macroList().item(1)->text(), QStringLiteral("Build"));
+    // Beyond the 32 macro blocks nothing is offered.
+    for (std::size_t i = 0; i < 40; ++i)
+        macro::setRecordName(macros[i], u"m" + std::u16string(1, char16_t(u'A' + i)));
+    open();
+    EXPECT_EQ(panel->macroList().count(), 32);
 }
 
 TEST_F(CKeyMapTest, TreeInCatalogueOrderWithTheRecordsFunctionSelected)

@@ -10,12 +10,14 @@ MacroManagerPanel::MacroManagerPanel(MacroStore& store, const keymap::KeyNameTab
 {
 }
 
-MacroManagerPanel::~MacroManagerPanel() = default;
+MacroManagerPanel::~MacroManagerPanel() { delete m_dlg.data(); }
+
+CMacroRecordDlg* MacroManagerPanel::dialog() const { return m_dlg.data(); }
 
 bool MacroManagerPanel::run(QWidget* owner)
 {
     if (!m_dlg)
-        m_dlg = std::make_unique<CMacroRecordDlg>(m_store, m_names, m_dialogs, m_images, m_chinese, owner);
+        m_dlg = new CMacroRecordDlg(m_store, m_names, m_dialogs, m_images, m_chinese, owner);
     return m_dlg->run();
 }
 

@@ -6,7 +6,7 @@
 #include "keymap/KeyTables.h"
 #include "macro/MacroStore.h"
 
-#include <memory>
+#include <QPointer>
 
 class QWidget;
 
@@ -26,7 +26,7 @@ public:
     ~MacroManagerPanel();
 
     bool run(QWidget* owner);
-    CMacroRecordDlg* dialog() const { return m_dlg.get(); }
+    CMacroRecordDlg* dialog() const;
 
 private:
     MacroStore& m_store;
@@ -34,7 +34,7 @@ private:
     ui::UserDialogs& m_dialogs;
     const ui::SkinImages& m_images;
     bool m_chinese;
-    std::unique_ptr<CMacroRecordDlg> m_dlg;
+    QPointer<CMacroRecordDlg> m_dlg;   // a child of the main window, which may delete it first
 };
 
 } // namespace orvane::macro

@@ -227,6 +227,22 @@ TEST_F(Edited, InsertAfterTheLastLineCapturesAtTheEnd)
     EXPECT_EQ(mgr.eventLines(), (Lines{dn(A), u"50 ms", up(A), dn(C), up(C)}));
 }
 
+TEST_F(Edited, AnInsertDuringARecordingKeepsTheRecordingsHook)
+{
+    mgr.toggleRecording();   // clears the macro
+    press(A);
+    release(A, 20);
+    mgr.selectLine(0);
+    mgr.insertBefore();
+    press(B);
+    release(B);
+    EXPECT_FALSE(mgr.insertMode());
+    EXPECT_TRUE(mgr.hookInstalled());
+    EXPECT_EQ(hook.removes, 0);
+    press(C);   // recording goes on at the end
+    EXPECT_EQ(mgr.eventLines(), (Lines{dn(B), up(B), dn(A), u"20 ms", up(A), dn(C)}));
+}
+
 TEST_F(Edited, InsertLinesAroundADelayLine)
 {
     struct Case { bool before; int selected; int insertLine; };

@@ -194,3 +194,31 @@ TEST_F(EndToEnd, ARecordedMacroOnMacroKey1ReachesTheKeyboard)
     ASSERT_GE(s.size(), qsizetype(img::kMacroBlocks + 192));
     EXPECT_TRUE(std::equal(block.begin(), block.end(), reinterpret_cast<const uint8_t*>(s.data()) + img::kMacroBlocks));
 }
+
+TEST_F(EndToEnd, CancelAfterRecordingChangesNoFileStoreOrImage)
+{
+    QFile macroFile(path("MacroDefine.bin"));
+    ASSERT_TRUE(macroFile.open(QIODevice::ReadOnly));
+    const QByteArray fileBefore = macroFile.readAll();
+    macroFile.close();
+    const auto savedBefore = window->macros().saved();
+    const orvane::link::ConfigImage imageBefore = window->store().image();
+    dialogs.answerPanel([this](QDialog&) {
+        CMacroRecordDlg& d = panels->dialog();
+        d.clickButton(kBtnNew);
+        d.clickButton(kBtnRecord);
+        key(0x41, false);
+        key(0x41, true);
+        d.loopBox()->setText(QStringLiteral("0"));
+        EXPECT_EQ(d.loopBox()->text(), QStringLiteral("1"));   // 0 becomes 1
+        d.clickButton(kBtnCancel);
+        return d.result();
+    });
+    click(100, window->panel().macroBarY() + 15);
+    ASSERT_EQ(dialogs.pendingAnswers(), 0u);
+    EXPECT_FALSE(hook.installed);
+    ASSERT_TRUE(macroFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(macroFile.readAll(), fileBefore);
+    EXPECT_EQ(window->macros().saved(), savedBefore);
+    EXPECT_EQ(window->store().image(), imageBefore);
+}

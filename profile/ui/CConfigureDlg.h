@@ -1,0 +1,99 @@
+#pragma once
+// CConfigureDlg: the profile panel. A borderless modal dialog drawn from the Config/ images, with the
+// sorted profile list (CTransparentListBox in edit mode 3, renamed in place), the New and Delete
+// buttons, the close button and the list's context menu (New, Copy, Save, Load, Delete).
+//
+// One object lives for the whole run; run() re-initialises it at every opening: it takes the size of
+// Config.png, stands one pixel left of and above the main window and rebuilds the list from the folder.
+// The close button ends it with OK, Escape with Cancel; Enter does nothing. Save and Load work on the
+// live configuration (the store's working image and records); the owner refreshes itself afterwards.
+
+#include "link/ConfigStore.h"
+#include "link/Sleeper.h"
+#include "platform/core/Settings.h"
+#include "profile/ProfileFolder.h"
+#include "profile/ui/ConfigureLayout.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+
+namespace orvane::ui {
+class SkinImages;
+class UserDialogs;
+struct FileRequest;
+} // namespace orvane::ui
+
+namespace orvane::macro {
+class CTransparentListBox;
+}
+
+namespace orvane::profile::ui {
+
+struct ConfigureEnvironment {
+    link::ConfigStore& store;             // the live configuration
+    orvane::ui::UserDialogs& dialogs;     // messages, file dialogs, runModal
+    const orvane::ui::SkinImages& images; // the language's image folder
+    platform::Language language;
+    QString configureFolder;              // Configure/ of the data folder
+    QString fileDialogFolder;             // where the Save and Load dialogs start
+    link::Sleeper& sleeper;               // the pauses of a rename
+};
+
+class CConfigureDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CConfigureDlg(ConfigureEnvironment env, QWidget* parent = nullptr);
+    ~CConfigureDlg() override;
+
+    // Opening (size, place, list, scan) and the modal run through the dialog seam; the result code.
+    int run(const QRect& mainWindowRect);
+    void prepare(const QRect& mainWindowRect);
+
+    // A button or menu command (kCmdNew, kCmdCopy, kCmdSave, kCmdLoad, kCmdDelete, kCmdClose).
+    void runCommand(int command);
+
+    macro::CTransparentListBox& list() { return *m_list; }
+    ProfileFolder& profiles() { return m_profiles; }
+    // The selected line, or -1.
+    int selectedLine() const;
+    bool chinese() const { return m_env.language == platform::Language::Chinese; }
+
+    // The context menu with its labels for the language; each action's data is its command.
+    std::unique_ptr<QMenu> buildContextMenu();
+    // How a context menu is shown (tests answer instead of opening it); the chosen action or null.
+    using MenuExec = std::function<QAction*(QMenu&, const QPoint& globalPos)>;
+    void setMenuExec(MenuExec exec) { m_menuExec = std::move(exec); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void setUpList();
+    void refillList();
+    void showMessage(const MessageText& text, bool okCancel = false, bool* ok = nullptr);
+    QString tr2(const char* english, const char* chinese) const;
+    orvane::ui::FileRequest fileRequest() const;
+    // The operations of the panel.
+    void onNew();
+    void onCopy();
+    void onSave();
+    void onLoad();
+    void onDelete();
+    void onListEditDone(int startIndex, int newIndex);
+
+    ConfigureEnvironment m_env;
+    ProfileFolder m_profiles;
+    macro::CTransparentListBox* m_list = nullptr;
+    MenuExec m_menuExec;
+};
+
+} // namespace orvane::profile::ui

@@ -2,6 +2,7 @@
 
 #include "keymap/ui/KeyMapPanel.h"
 #include "macro/ui/MacroManagerPanel.h"
+#include "profile/ui/ProfilePanel.h"
 
 namespace orvane::shell {
 
@@ -24,12 +25,15 @@ public:
         return keyMap_.run(owner, r.key, r.vk, env_.store.extTable(), env_.macros.saved(), result, keyEnabled);
     }
     bool runMacroManager(QWidget* owner) override { return macroPanel_.run(owner); }
+    void runProfile(QWidget* owner, const QRect& mainWindowRect) override { profile_.run(owner, mainWindowRect); }
 
 private:
     [[maybe_unused]] PanelEnvironment& env_;
     macro::MacroManagerPanel macroPanel_{env_.macros, env_.names, env_.dialogs, env_.images,
                                          env_.language == keymap::Language::Chinese};
     keymap::KeyMapPanel keyMap_{env_.names, env_.images, env_.dialogs, env_.language, env_.dataFolder};
+    profile::ui::ProfilePanel profile_{env_.store, env_.dialogs, env_.images, platform::Language(int(env_.language)),
+                                       env_.configureFolder, env_.dataFolder};
 };
 
 } // namespace

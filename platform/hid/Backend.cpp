@@ -12,14 +12,14 @@ constexpr std::string_view kEmulator = "emulator";
 constexpr std::string_view kEmulatorWithFile = "emulator:";
 } // namespace
 
-std::unique_ptr<Backend> createBackend(const std::string& spec, std::string& error)
+std::unique_ptr<Backend> createBackend(const std::string& choice, std::string& error)
 {
-    if (spec.empty() || spec == kHidraw)
+    if (choice.empty() || choice == kHidraw)
         return hidraw::createHidrawBackend();
-    if (spec == kEmulator)
+    if (choice == kEmulator)
         return std::make_unique<EmulatorBackend>(Emulator::create());
-    if (spec.starts_with(kEmulatorWithFile)) {
-        const std::string path = spec.substr(kEmulatorWithFile.size());
+    if (choice.starts_with(kEmulatorWithFile)) {
+        const std::string path = choice.substr(kEmulatorWithFile.size());
         if (path.empty()) {
             error = "ORVANE_HID=emulator: names no state file";
             return nullptr;
@@ -29,14 +29,14 @@ std::unique_ptr<Backend> createBackend(const std::string& spec, std::string& err
             return nullptr;
         return std::make_unique<EmulatorBackend>(std::move(emulator));
     }
-    error = "ORVANE_HID=" + spec + " is not understood; use hidraw, emulator or emulator:PATH";
+    error = "ORVANE_HID=" + choice + " is not understood; use hidraw, emulator or emulator:PATH";
     return nullptr;
 }
 
 std::unique_ptr<Backend> createBackendFromEnvironment(std::string& error)
 {
-    const char* spec = std::getenv("ORVANE_HID");
-    std::unique_ptr<Backend> backend = createBackend(spec ? spec : "", error);
+    const char* choice = std::getenv("ORVANE_HID");
+    std::unique_ptr<Backend> backend = createBackend(choice ? choice : "", error);
     if (!backend)
         return nullptr;
     const char* tracePath = std::getenv("ORVANE_HID_TRACE");

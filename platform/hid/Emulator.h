@@ -162,7 +162,7 @@ namespace orvane::hid {
 
 // The backend named by an ORVANE_HID value ("" or "hidraw", "emulator",
 // "emulator:PATH"), without the trace; nullptr with `error` set otherwise.
-std::unique_ptr<Backend> createBackend(const std::string& spec, std::string& error);
+std::unique_ptr<Backend> createBackend(const std::string& choice, std::string& error);
 
 // The emulated keyboard behind `backend` (seen through the trace), or nullptr
 // when the backend drives real devices.

@@ -29,7 +29,7 @@ private:
 TEST(BackendChoice, ValuesOfOrvaneHid)
 {
     struct Case {
-        const char* spec;
+        const char* choice;
         bool made;
         bool emulated;
     };
@@ -37,11 +37,11 @@ TEST(BackendChoice, ValuesOfOrvaneHid)
                           Case{"emulator:", false, false}, Case{"Emulator", false, false},
                           Case{"hidraw:x", false, false}, Case{"usb", false, false}}) {
         std::string error;
-        std::unique_ptr<Backend> backend = createBackend(c.spec, error);
-        EXPECT_EQ(backend != nullptr, c.made) << c.spec;
-        EXPECT_EQ(!error.empty(), !c.made) << c.spec << ": " << error;
+        std::unique_ptr<Backend> backend = createBackend(c.choice, error);
+        EXPECT_EQ(backend != nullptr, c.made) << c.choice;
+        EXPECT_EQ(!error.empty(), !c.made) << c.choice << ": " << error;
         if (backend) {
-            EXPECT_EQ(emulatorOf(*backend) != nullptr, c.emulated) << c.spec;
+            EXPECT_EQ(emulatorOf(*backend) != nullptr, c.emulated) << c.choice;
         }
     }
 }

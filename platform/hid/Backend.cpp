@@ -35,10 +35,18 @@ std::unique_ptr<Backend> createBackend(const std::string& choice, std::string& e
 
 std::unique_ptr<Backend> createBackendFromEnvironment(std::string& error)
 {
+    // A malformed plan is refused whichever backend is chosen; only the emulated
+    // keyboard carries it out.
+    const char* faults = std::getenv("ORVANE_EMULATOR_FAULTS");
+    std::optional<FaultPlan> plan = FaultPlan::parse(faults ? faults : "", error);
+    if (!plan)
+        return nullptr;
     const char* choice = std::getenv("ORVANE_HID");
     std::unique_ptr<Backend> backend = createBackend(choice ? choice : "", error);
     if (!backend)
         return nullptr;
+    if (std::shared_ptr<Emulator> emulator = emulatorOf(*backend))
+        emulator->setFaultPlan(std::move(*plan));
     const char* tracePath = std::getenv("ORVANE_HID_TRACE");
     if (!tracePath || !*tracePath)
         return backend;

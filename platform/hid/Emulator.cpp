@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <algorithm>
 
+#include "keymap/KeyTables.h"
 #include "platform/hotplug/Monitor.h"
 
 Q_LOGGING_CATEGORY(lcEmulator, "orvane.hid.emulator")
@@ -114,7 +115,16 @@ std::shared_ptr<Emulator> Emulator::withStateFile(const std::string& path, std::
     return emulator;
 }
 
-Emulator::~Emulator() = default;
+Emulator::~Emulator()
+{
+    {
+        Lock lock(mutex_);
+        destroying_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : replugTimers_)
+        t.join();
+}
 
 void Emulator::refreshFromFile(Lock&) const
 {
@@ -227,10 +237,36 @@ void Emulator::runStep(Lock&, Step&& step)
     } else {
         result = step(state_);
     }
-    if (result.acknowledge && acknowledging_)
-        sendEvent(event::kAcknowledgement, 0);
+    if (result.acknowledge) {
+        const bool dropped = plan_.hits(FaultKind::NoAck, ++counted_.acknowledgements);
+        if (acknowledging_ && !dropped)
+            sendEvent(event::kAcknowledgement, 0);
+    }
     for (const DataReport& r : result.bulkInput)
         deliver(Port::Command, r);
+}
+
+void Emulator::afterTransfer(Lock&)
+{
+    ++counted_.transfers;
+    for (const FaultItem& f : plan_.dueAfter(counted_.transfers)) {
+        if (f.kind == FaultKind::HostKey) {
+            const keymap::KeyLayout& key = keymap::KeyLayoutTable[static_cast<std::size_t>(*f.count)];
+            const std::size_t cell = link::image::kKeyCodeBlock + 4 * keymap::cellIndex(key);
+            if (plugged_)
+                sendEvent(event::kKeyNotification, state_.image[cell + 2]);
+            continue;
+        }
+        unplugLocked();
+        if (f.countGiven && f.count) {
+            const Millis away{static_cast<Millis::rep>(*f.count)};
+            replugTimers_.emplace_back([this, away] {
+                Lock lock(mutex_);
+                if (!changed_.wait_for(lock, away, [this] { return destroying_; }))
+                    replugLocked();
+            });
+        }
+    }
 }
 
 bool Emulator::setFeature(Handle& h, std::span<const uint8_t> report)
@@ -238,12 +274,15 @@ bool Emulator::setFeature(Handle& h, std::span<const uint8_t> report)
     Lock lock(mutex_);
     if (!alive(h) || h.port != Port::Command || report.empty())
         return false;
-    if (failSetFeatures_ > 0) {
+    bool failed = plan_.hits(FaultKind::SetFeatureFail, ++counted_.setFeatures);
+    if (!failed && failSetFeatures_ > 0) {
         --failSetFeatures_;
-        return false;
+        failed = true;
     }
-    runStep(lock, [&](EmulatorState& s) { return firmware_.command(report, s); });
-    return true;
+    if (!failed)
+        runStep(lock, [&](EmulatorState& s) { return firmware_.command(report, s); });
+    afterTransfer(lock);
+    return !failed;
 }
 
 bool Emulator::getFeature(Handle& h, std::span<uint8_t> report)
@@ -251,9 +290,13 @@ bool Emulator::getFeature(Handle& h, std::span<uint8_t> report)
     Lock lock(mutex_);
     if (!alive(h) || h.port != Port::Command || report.empty() || report[0] != 0)
         return false;
-    const CommandReport& answer = firmware_.answer();
-    std::copy_n(answer.begin(), std::min(report.size(), answer.size()), report.begin());
-    return true;
+    const bool failed = plan_.hits(FaultKind::GetFeatureFail, ++counted_.getFeatures);
+    if (!failed) {
+        const CommandReport& answer = firmware_.answer();
+        std::copy_n(answer.begin(), std::min(report.size(), answer.size()), report.begin());
+    }
+    afterTransfer(lock);
+    return !failed;
 }
 
 bool Emulator::waitOut(Lock& lock, Handle& h, Millis timeout, bool wakeOnInterrupt)
@@ -276,15 +319,21 @@ bool Emulator::writeReport(Handle& h, std::span<const uint8_t> report, Millis ti
     ActiveCall call(h, changed_);
     if (!alive(h) || h.port != Port::Command || report.size() < 2)
         return false;
+    if (plan_.hits(FaultKind::WriteFail, ++counted_.outputReports)) {
+        afterTransfer(lock);
+        return false;
+    }
     if (reportStalls_ > 0) {
         if (reportSkip_ == 0) {
             --reportStalls_;
             waitOut(lock, h, timeout, false);
+            afterTransfer(lock);
             return false;
         }
         --reportSkip_;
     }
     runStep(lock, [&](EmulatorState& s) { return firmware_.dataReport(report, s); });
+    afterTransfer(lock);
     return true;
 }
 
@@ -295,17 +344,32 @@ int Emulator::readReport(Handle& h, std::span<uint8_t> buffer, Millis timeout)
     if (!alive(h))
         return -1;
     const bool commandPort = h.port == Port::Command;
-    if (commandPort && readStalls_ > 0 && readSkip_ == 0) {
-        --readStalls_;
+    const bool planned = commandPort && plan_.hits(FaultKind::ReadStall, ++counted_.inputReports);
+    if (planned || (commandPort && readStalls_ > 0 && readSkip_ == 0)) {
+        if (!planned)
+            --readStalls_;
         const bool ok = waitOut(lock, h, timeout, true);
         h.interrupted = false;
-        return ok ? 0 : -1;
+        if (!ok)
+            return -1;
+        if (planned && !h.input.empty())
+            h.input.pop_front();   // the report the keyboard never sent
+        afterTransfer(lock);
+        return 0;
     }
     ++blocked_;
     changed_.wait_for(lock, timeout, [&] { return !alive(h) || h.interrupted || !h.input.empty(); });
     --blocked_;
     if (!alive(h))
         return -1;
+    const int n = takeInput(h, buffer);
+    if (commandPort)
+        afterTransfer(lock);
+    return n;
+}
+
+int Emulator::takeInput(Handle& h, std::span<uint8_t> buffer)
+{
     if (h.interrupted) {
         h.interrupted = false;
         return 0;
@@ -314,7 +378,7 @@ int Emulator::readReport(Handle& h, std::span<uint8_t> buffer, Millis timeout)
         return 0;
     const std::vector<uint8_t> report = std::move(h.input.front());
     h.input.pop_front();
-    if (commandPort && readStalls_ > 0 && readSkip_ > 0)
+    if (h.port == Port::Command && readStalls_ > 0 && readSkip_ > 0)
         --readSkip_;
     const std::size_t n = std::min(buffer.size(), report.size());
     std::copy_n(report.begin(), n, buffer.begin());
@@ -383,6 +447,11 @@ void Emulator::notifyMonitors(bool added)
 void Emulator::unplug()
 {
     Lock lock(mutex_);
+    unplugLocked();
+}
+
+void Emulator::unplugLocked()
+{
     if (!plugged_)
         return;
     plugged_ = false;
@@ -397,6 +466,11 @@ void Emulator::unplug()
 void Emulator::replug()
 {
     Lock lock(mutex_);
+    replugLocked();
+}
+
+void Emulator::replugLocked()
+{
     if (plugged_)
         return;
     plugged_ = true;
@@ -445,6 +519,12 @@ void Emulator::stallNextReads(int skip, int count)
     Lock lock(mutex_);
     readSkip_ = std::max(skip, 0);
     readStalls_ = std::max(count, 0);
+}
+
+void Emulator::setFaultPlan(FaultPlan plan)
+{
+    Lock lock(mutex_);
+    plan_ = std::move(plan);
 }
 
 void Emulator::setFirmwareVersion(FirmwareVersion version)

@@ -13,10 +13,12 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/ConfigImage.h"
 #include "platform/hid/EmulatorState.h"
+#include "platform/hid/FaultPlan.h"
 #include "platform/hid/Firmware.h"
 #include "platform/hid/Transport.h"
 
@@ -82,6 +84,8 @@ public:
     int blockedTransfers() const;
     // Firmware version answered by GetDeviceInfo (factory 1.1); persists.
     void setFirmwareVersion(FirmwareVersion version);
+    // The faults of ORVANE_EMULATOR_FAULTS, counted from this keyboard's creation.
+    void setFaultPlan(FaultPlan plan);
 
     // Read-only views (for a shared state file: its current content).
     link::ConfigImage image() const;
@@ -111,6 +115,7 @@ private:
     bool getFeature(Handle& h, std::span<uint8_t> report);
     bool writeReport(Handle& h, std::span<const uint8_t> report, Millis timeout);
     int readReport(Handle& h, std::span<uint8_t> buffer, Millis timeout);
+    int takeInput(Handle& h, std::span<uint8_t> buffer);
     void drainInput(Handle& h);
     void interruptRead(Handle& h);
     void close(const std::shared_ptr<Handle>& h);
@@ -119,6 +124,11 @@ private:
     // memory, then delivers its acknowledgement and bulk input.
     template <typename Step>
     void runStep(Lock& lock, Step&& step);
+    // Counts a transfer on the command interface and carries out the unplug and
+    // host-key faults due after it.
+    void afterTransfer(Lock& lock);
+    void unplugLocked();
+    void replugLocked();
     void refreshFromFile(Lock& lock) const;
     void deliver(Port port, std::span<const uint8_t> report);
     void sendEvent(uint8_t kind, uint8_t code);
@@ -139,6 +149,16 @@ private:
     int blocked_ = 0;
     std::vector<std::shared_ptr<Handle>> handles_;
     std::vector<hotplug::Monitor*> monitors_;
+
+    // Ordinals of the fault plan: transfers seen on the command interface since creation.
+    struct Counters {
+        uint64_t setFeatures = 0, getFeatures = 0, inputReports = 0, outputReports = 0;
+        uint64_t acknowledgements = 0, transfers = 0;
+    };
+    FaultPlan plan_;
+    Counters counted_;
+    std::vector<std::thread> replugTimers_;   // unplug@NxC: the keyboard comes back after C ms
+    bool destroying_ = false;
 };
 
 // The transport backend over one emulated keyboard. Several backends may share

@@ -79,8 +79,9 @@ int CVelkorApp::run(int argc, char** argv)
     std::string error;
     std::unique_ptr<hid::Backend> backend = hid::createBackendFromEnvironment(error);
     if (!backend) {
+        // A wrong ORVANE_HID or ORVANE_EMULATOR_FAULTS is a usage error, as in Lumetra.
         std::fprintf(stderr, "QX410-Orvane: %s\n", error.c_str());
-        return 1;
+        return 2;
     }
     const std::optional<platform::Folders> folders = platform::Folders::resolve(platform::FolderInputs::fromProcess(), error);
     if (!folders) {

@@ -70,6 +70,29 @@ TEST(BackendChoice, EnvironmentChoosesTheEmulatorWithFileAndTrace)
     EXPECT_EQ(TempFolder::read(state)[11], 2);
 }
 
+TEST(BackendChoice, FaultPlanFromTheEnvironment)
+{
+    ScopedEnv tracing("ORVANE_HID_TRACE", nullptr);
+    {
+        ScopedEnv hid("ORVANE_HID", "emulator");
+        ScopedEnv faults("ORVANE_EMULATOR_FAULTS", "sf-fail@2");
+        std::string error;
+        std::unique_ptr<Backend> backend = createBackendFromEnvironment(error);
+        ASSERT_TRUE(backend) << error;
+        auto cmd = backend->open(kEmulatorCommandPath);
+        EXPECT_TRUE(cmd->setFeature(command(0x81)));
+        EXPECT_FALSE(cmd->setFeature(command(0x81))) << "the plan counts from the keyboard's creation";
+        EXPECT_TRUE(cmd->setFeature(command(0x81)));
+    }
+    for (const char* choice : {"emulator", "hidraw"}) {
+        ScopedEnv hid("ORVANE_HID", choice);
+        ScopedEnv faults("ORVANE_EMULATOR_FAULTS", "no-ack@1x*,unplug@x3");
+        std::string error;
+        EXPECT_EQ(createBackendFromEnvironment(error), nullptr) << choice;
+        EXPECT_NE(error.find("\"unplug@x3\""), std::string::npos) << error;
+    }
+}
+
 TEST(BackendChoice, EnvironmentErrors)
 {
     {

@@ -44,16 +44,49 @@ TraceSink::~TraceSink()
     ::close(fd_);
 }
 
-void TraceSink::record(std::string_view path, std::string_view op, std::span<const uint8_t> bytes)
+std::string TraceSink::line(std::string_view path, std::string_view op, std::span<const uint8_t> bytes) const
 {
     const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start_;
-    const std::string line = formatTraceLine(elapsed.count(), path, op, bytes) + "\n";
+    return formatTraceLine(elapsed.count(), path, op, bytes) + "\n";
+}
+
+void TraceSink::write(const std::string& text)
+{
     // One write per line: O_APPEND keeps lines of several writers whole. A trace
     // that cannot be written must not disturb the transfer it describes.
     ssize_t n;
     do
-        n = ::write(fd_, line.data(), line.size());
+        n = ::write(fd_, text.data(), text.size());
     while (n < 0 && errno == EINTR);
+}
+
+void TraceSink::record(std::string_view path, std::string_view op, std::span<const uint8_t> bytes)
+{
+    std::lock_guard lock(mutex_);
+    if (transfers_ > 0) {
+        // The time column is taken when the line is written, so it still only grows.
+        heldBack_.push_back({std::string(path), std::string(op), {bytes.begin(), bytes.end()}});
+        return;
+    }
+    write(line(path, op, bytes));
+}
+
+void TraceSink::beginTransfer()
+{
+    std::lock_guard lock(mutex_);
+    ++transfers_;
+}
+
+void TraceSink::endTransfer(bool completed, std::string_view path, std::string_view op, std::span<const uint8_t> bytes)
+{
+    std::lock_guard lock(mutex_);
+    if (completed)
+        write(line(path, op, bytes));
+    if (--transfers_ > 0)
+        return;
+    for (const HeldLine& held : heldBack_)
+        write(line(held.path, held.op, held.bytes));
+    heldBack_.clear();
 }
 
 namespace {
@@ -69,9 +102,9 @@ public:
 
     bool setFeature(std::span<const uint8_t> report, Millis timeout) override
     {
+        sink_->beginTransfer();
         const bool ok = inner_->setFeature(report, timeout);
-        if (ok)
-            sink_->record(info().path, "SF", report);
+        sink_->endTransfer(ok, info().path, "SF", report);
         return ok;
     }
     bool getFeature(std::span<uint8_t> report, Millis timeout) override
@@ -83,9 +116,9 @@ public:
     }
     bool writeReport(std::span<const uint8_t> report, Millis timeout) override
     {
+        sink_->beginTransfer();
         const bool ok = inner_->writeReport(report, timeout);
-        if (ok)
-            sink_->record(info().path, "W", report);
+        sink_->endTransfer(ok, info().path, "W", report);
         return ok;
     }
     int readReport(std::span<uint8_t> buffer, Millis timeout) override

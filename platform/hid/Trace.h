@@ -9,9 +9,11 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/hid/Transport.h"
 
@@ -26,11 +28,28 @@ public:
     TraceSink(const TraceSink&) = delete;
     TraceSink& operator=(const TraceSink&) = delete;
 
+    // Records a transfer that needs no answer from the keyboard.
     void record(std::string_view path, std::string_view op, std::span<const uint8_t> bytes);
+
+    // A set-feature or output report is recorded once its call has returned, but
+    // the keyboard may answer it before that (an acknowledgement read by another
+    // thread). Lines recorded between begin and end are held back and written
+    // right after the transfer's own, so the trace reads in causal order.
+    void beginTransfer();
+    void endTransfer(bool completed, std::string_view path, std::string_view op, std::span<const uint8_t> bytes);
 
 private:
     explicit TraceSink(int fd);
+    std::string line(std::string_view path, std::string_view op, std::span<const uint8_t> bytes) const;
+    void write(const std::string& line);
     int fd_;
+    std::mutex mutex_;
+    int transfers_ = 0;                   // set-features and output reports under way
+    struct HeldLine {
+        std::string path, op;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<HeldLine> heldBack_;   // recorded while a transfer was under way
     std::chrono::steady_clock::time_point start_;
 };
 

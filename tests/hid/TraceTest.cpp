@@ -2,9 +2,12 @@
 
 #include <cstdlib>
 #include <algorithm>
+#include <future>
 #include <sstream>
+#include <thread>
 
 #include "platform/hid/Trace.h"
+#include "platform/hotplug/Monitor.h"
 #include "tests/hid/EmulatorFixture.h"
 #include "tests/hid/TempFolder.h"
 
@@ -110,6 +113,82 @@ TEST_F(HidTraceExchange, AppendsToAnExistingTraceAndReachesTheEmulatorBehindIt)
     EXPECT_EQ(withoutTime(all[1]), "emulator:cmd SF 00 84 00 00 00 00 00 00 7b");
     EXPECT_EQ(emulatorOf(*backend), emulator);
     EXPECT_EQ(other.enumerate().size(), 2u);
+}
+
+// A transport whose set-feature and write calls return late, as a loaded machine or a
+// slow kernel path may: the keyboard has long acknowledged by the time the caller goes on.
+class LateReturningDevice final : public Device {
+public:
+    explicit LateReturningDevice(std::unique_ptr<Device> inner) : inner_(std::move(inner)) {}
+    const InterfaceInfo& info() const override { return inner_->info(); }
+    bool setFeature(std::span<const uint8_t> r, Millis t) override { return late(inner_->setFeature(r, t)); }
+    bool getFeature(std::span<uint8_t> r, Millis t) override { return inner_->getFeature(r, t); }
+    bool writeReport(std::span<const uint8_t> r, Millis t) override { return late(inner_->writeReport(r, t)); }
+    int readReport(std::span<uint8_t> b, Millis t) override { return inner_->readReport(b, t); }
+    void drainInput() override { inner_->drainInput(); }
+    void interruptRead() override { inner_->interruptRead(); }
+
+private:
+    bool late(bool ok)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        return ok;
+    }
+    std::unique_ptr<Device> inner_;
+};
+
+class LateReturningBackend final : public Backend {
+public:
+    explicit LateReturningBackend(std::shared_ptr<Emulator> e) : inner_(std::move(e)) {}
+    std::vector<InterfaceInfo> enumerate() override { return inner_.enumerate(); }
+    std::unique_ptr<Device> open(const std::string& p) override
+    {
+        return std::make_unique<LateReturningDevice>(inner_.open(p));
+    }
+    std::unique_ptr<hotplug::Monitor> createMonitor() override { return nullptr; }
+
+private:
+    EmulatorBackend inner_;
+};
+
+TEST(HidTraceOrder, AnAcknowledgementFollowsTheReportItAcknowledges)
+{
+    TempFolder dir;
+    const std::string path = dir.file("hid.trace");
+    std::string error;
+    auto sink = TraceSink::open(path, error);
+    ASSERT_TRUE(sink) << error;
+    auto emulator = Emulator::create();
+    TraceBackend backend(std::make_unique<LateReturningBackend>(emulator), sink);
+    auto cmd = backend.open(kEmulatorCommandPath);
+    auto evt = backend.open(kEmulatorEventPath);
+    ASSERT_TRUE(cmd && evt);
+    // The event reader waits in another thread, as the link's does.
+    auto reader = std::async(std::launch::async, [&] {
+        int events = 0;
+        std::array<uint8_t, 4> e{};
+        while (events < 2 && evt->readReport(e, Millis(10000)) == 4)
+            ++events;
+        return events;
+    });
+    ASSERT_TRUE(cmd->setFeature(command(0x09, 1)));
+    ASSERT_TRUE(cmd->setFeature(command(0x0E, 0, 0, 0x12)));
+    ASSERT_TRUE(cmd->writeReport(dataReport(std::vector<uint8_t>(18, 0xFF))));
+    ASSERT_EQ(reader.get(), 2);
+
+    std::vector<std::string> ops;
+    for (const std::string& line : lines(path)) {
+        std::istringstream fields(withoutTime(line));
+        std::string device, op, first, second;
+        fields >> device >> op >> first >> second;
+        ops.push_back(op == "EV" ? op : op + " " + second);
+    }
+    EXPECT_EQ(ops, (std::vector<std::string>{"SF 09", "EV", "SF 0e", "W ff", "EV"}));
+    double previous = -1;
+    for (const std::string& line : lines(path)) {
+        EXPECT_GE(std::stod(line), previous) << "time only grows";
+        previous = std::stod(line);
+    }
 }
 
 } // namespace

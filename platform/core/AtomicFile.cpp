@@ -78,7 +78,9 @@ bool writeFileAtomically(const std::string& path, std::initializer_list<std::spa
         return false;
     const std::string temp = temporaryNameFor(path);
     if (!writeTemporary(temp, path, parts) || ::rename(temp.c_str(), path.c_str()) != 0) {
+        const int failure = errno;   // callers report it; the clean-up's own must not replace it
         ::unlink(temp.c_str());
+        errno = failure;
         return false;
     }
     syncFolder(folderOf(path));

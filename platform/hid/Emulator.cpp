@@ -226,20 +226,28 @@ template <typename Step>
 void Emulator::runStep(Lock&, Step&& step)
 {
     FirmwareStep result;
+    bool kept = true;
     if (file_) {
+        const EmulatorState before = state_;
         std::string error;
         const auto apply = [&](EmulatorState& s) {
             result = step(s);
             return result.changed;
         };
-        if (!file_->update(state_, apply, error))
+        if (!file_->update(state_, apply, error)) {
             qCWarning(lcEmulator, "%s", error.c_str());
+            // The keyboard's memory is the file: a change that did not reach it did not happen.
+            if (result.changed) {
+                state_ = before;
+                kept = false;
+            }
+        }
     } else {
         result = step(state_);
     }
     if (result.acknowledge) {
         const bool dropped = plan_.hits(FaultKind::NoAck, ++counted_.acknowledgements);
-        if (acknowledging_ && !dropped)
+        if (kept && acknowledging_ && !dropped)
             sendEvent(event::kAcknowledgement, 0);
     }
     for (const DataReport& r : result.bulkInput)

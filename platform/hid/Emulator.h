@@ -121,7 +121,8 @@ private:
     void close(const std::shared_ptr<Handle>& h);
 
     // Runs one firmware step on the current state, persisting it when it changed
-    // memory, then delivers its acknowledgement and bulk input.
+    // memory, then delivers its acknowledgement and bulk input. A step whose
+    // change cannot be persisted is undone and not acknowledged.
     template <typename Step>
     void runStep(Lock& lock, Step&& step);
     // Counts a transfer on the command interface and carries out the unplug and

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QString>
+#include <QtGlobal>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <thread>
 
 #include "tests/hid/EmulatorFixture.h"
@@ -133,6 +140,80 @@ TEST(EmulatorStateFile, TwoProcessesSharingTheFileNeverLoseEachOthersSteps)
     }
     for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
         EXPECT_EQ(e.path().filename(), "shared.state") << "no temporary file is left behind";
+}
+
+// The emulator's warnings, collected for one scope.
+class Warnings {
+public:
+    Warnings() { previous_ = qInstallMessageHandler(&Warnings::collect); }
+    ~Warnings() { qInstallMessageHandler(previous_); }
+    static std::string all() { return text(); }
+
+private:
+    static std::string& text()
+    {
+        static std::string t;
+        return t;
+    }
+    static void collect(QtMsgType, const QMessageLogContext&, const QString& message)
+    {
+        text() += message.toStdString() + "\n";
+    }
+    QtMessageHandler previous_;
+};
+
+TEST(EmulatorStateFile, AStepThatCannotBePersistedIsNotAcknowledged)
+{
+    TempFolder dir;
+    const std::string path = dir.file("keyboard.state");
+    Program p(path);
+    auto evt = EmulatorBackend(p.emulator).open(kEmulatorEventPath);
+    const std::vector<uint8_t> shortFile(10, 0x33);
+    TempFolder::write(path, shortFile);   // replaced behind the keyboard's back
+    Warnings warnings;
+    p.send(command(0x01, 1));
+    std::array<uint8_t, 4> e{};
+    EXPECT_EQ(evt->readReport(e, Millis(0)), 0) << "acknowledged a step it could not keep";
+    EXPECT_NE(Warnings::all().find("has 10 bytes"), std::string::npos) << Warnings::all();
+    EXPECT_EQ(TempFolder::read(path), shortFile) << "a file of the wrong size is never overwritten";
+    EXPECT_EQ(p.emulator->image()[img::kReportRate], 3) << "the step did not happen";
+}
+
+// A folder the keyboard's process cannot write into: the warning names why the file could not
+// be replaced. Root writes anywhere, so the step runs in a child process that gives up root.
+TEST(EmulatorStateFile, AFailedReplacementNamesItsOwnError)
+{
+    constexpr uid_t kNobody = 65534;
+    TempFolder dir;
+    const std::string path = dir.file("keyboard.state");
+    { Program create(path); }
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const bool asRoot = ::geteuid() == 0;
+    ASSERT_EQ(::chmod(folder.c_str(), asRoot ? 0755 : 0555), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (asRoot && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(3);
+        Warnings warnings;
+        Program p(path);
+        auto evt = EmulatorBackend(p.emulator).open(kEmulatorEventPath);
+        p.cmd->setFeature(command(0x01, 1));
+        std::array<uint8_t, 4> e{};
+        const bool acknowledged = evt->readReport(e, Millis(0)) == 4;
+        const std::string w = Warnings::all();
+        std::fprintf(stderr, "%s", w.c_str());
+        ::_exit(acknowledged ? 4 : w.find("Permission denied") == std::string::npos ? 5 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::chmod(folder.c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 3) << "could not give up root";
+    EXPECT_NE(WEXITSTATUS(status), 4) << "the step was acknowledged";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the warning does not name the failed replacement's error";
+    EXPECT_EQ(TempFolder::read(path)[img::kReportRate], 3);
 }
 
 TEST(EmulatorStateFile, BytesTheKeyboardDoesNotHoldStayZero)

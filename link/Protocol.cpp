@@ -82,19 +82,21 @@ void prepareRead(CommandPort port)
         port.device->drainInput();
 }
 
-// A read command: command, pause, answer, pause; then `store` with the answer.
+// A read command: command, pause, answer, pause; then `store` with the answer. When the
+// command did not reach the keyboard, its get-feature returns the previous command's answer:
+// only an answer to this command is stored.
 template <typename Store>
 bool query(CommandPort port, uint8_t code, CommandParams params, int before, int after, Store&& store)
 {
-    bool ok = SendCommand(port, code, params);
+    const bool sent = SendCommand(port, code, params);
     pause(port, before);
     std::optional<CommandReport> answer = getAnswer(port);
     if (after > 0)
         pause(port, after);
-    if (!answer)
+    if (!sent || !answer)
         return false;
     store(*answer);
-    return ok;
+    return true;
 }
 
 void storeArea(ConfigImage& image, std::size_t offset, const std::vector<uint8_t>& data)

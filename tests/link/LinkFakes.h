@@ -85,6 +85,10 @@ public:
     {
         if (failAll)
             return false;
+        if (failSetFeatures > 0) {
+            --failSetFeatures;
+            return false;
+        }
         log_.add("SF " + hex(r));
         return true;
     }
@@ -121,6 +125,7 @@ public:
     std::deque<std::vector<uint8_t>> answers;
     std::deque<std::vector<uint8_t>> input;
     bool failAll = false;
+    int failSetFeatures = 0;   // the next ones fail; answers stay queued, as a keyboard keeps its last
 
 private:
     Log& log_;

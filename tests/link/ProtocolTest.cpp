@@ -271,6 +271,34 @@ TEST(Commands, FailedReadsLeaveTheImageAsItWas)
     EXPECT_EQ(f.version, (FirmwareVersion{}));
 }
 
+// A keyboard whose set-feature failed still answers the get-feature, with its previous answer:
+// none of that may reach the image.
+TEST(Commands, AReadWhoseCommandFailedStoresNothing)
+{
+    const std::vector<uint8_t> stale{0, 0x80, 1, 1, 0, 0, 0, 0, 0x7D};   // a device-information answer
+    const std::pair<const char*, std::function<bool(CommandPort, ConfigImage&)>> reads[] = {
+        {"GetLighting", [](CommandPort p, ConfigImage& i) { return GetLighting(p, i); }},
+        {"GetReportRate", [](CommandPort p, ConfigImage& i) { return GetReportRate(p, i); }},
+        {"GetResponseTime", [](CommandPort p, ConfigImage& i) { return GetResponseTime(p, i); }},
+        {"GetGameMode", [](CommandPort p, ConfigImage& i) { return GetGameMode(p, i); }},
+        {"ReadColour", [](CommandPort p, ConfigImage& i) { return ReadColour(p, i, 6); }},
+    };
+    for (const auto& [name, read] : reads) {
+        Fixture f;
+        const ConfigImage before = f.img;
+        f.device.failSetFeatures = 1;
+        f.device.answers.push_back(stale);
+        EXPECT_FALSE(read(f.port(), f.img)) << name;
+        EXPECT_EQ(f.img, before) << name;
+    }
+    Fixture f;
+    f.device.failSetFeatures = 1;
+    f.device.answers.push_back({0, 0x09, 0, 0, 0, 0, 0, 0, 0xF6});
+    EXPECT_FALSE(GetDeviceInfo(f.port(), f.info, f.version));
+    EXPECT_EQ(f.version, (FirmwareVersion{}));
+    EXPECT_EQ(f.info, (DeviceInfo{}));
+}
+
 TEST(Commands, NoDeviceFailsWithoutTouchingAnything)
 {
     RecordingSleeper sleeper;

@@ -88,29 +88,39 @@ KeymapLoad ConfigStore::LoadKeymapFile()
         // Only a missing file is replaced; one that exists but cannot be read
         // still holds the user's work.
         if (errno != ENOENT)
-            return KeymapLoad::Unreadable;
+            return unreadable(errno);
         ext_ = {};
         resetKeyCodes();
         return SaveKeymapFile(KeymapSource::Working) ? KeymapLoad::Created : KeymapLoad::CreateFailed;
     }
     // A short file fills what it holds; the rest keeps its previous contents.
     ConfigImage scratch{};
+    std::vector<uint8_t> table(kExtTableSize);
     const std::size_t got = readUpTo(file.get(), scratch);
+    const std::size_t tableGot = got == scratch.size() ? readUpTo(file.get(), table) : 0;
+    if (std::ferror(file.get()))
+        return unreadable(errno);
     if (keymapSkipImage_)
         keymapSkipImage_ = false;
     else
         std::copy_n(scratch.begin(), got, image_.begin());
-    if (got == scratch.size()) {
-        std::vector<uint8_t> table(kExtTableSize);
-        const std::size_t n = readUpTo(file.get(), table);
-        std::copy_n(table.begin(), n, bytesOf(ext_).begin());
-    }
+    std::copy_n(table.begin(), tableGot, bytesOf(ext_).begin());
     resetKeyCodes();
     return KeymapLoad::Loaded;
 }
 
+KeymapLoad ConfigStore::unreadable(int error)
+{
+    keymapLeftAlone_ = true;
+    keymapError_ = error;
+    keymapSkipImage_ = false;
+    return KeymapLoad::Unreadable;
+}
+
 bool ConfigStore::SaveKeymapFile(KeymapSource source) const
 {
+    if (keymapLeftAlone_)
+        return false;
     const bool working = source == KeymapSource::Working;
     const ConfigImage& img = working ? image_ : shadowImage_;
     const KeyExtTable& table = working ? ext_ : shadowExt_;

@@ -62,8 +62,13 @@ public:
     bool keymapSkipImage() const { return keymapSkipImage_; }
 
     KeymapLoad LoadKeymapFile();
-    // Writes the working or the shadow pair atomically; false when it could not.
+    // Writes the working or the shadow pair atomically; false when it could not, and
+    // always once a load found keymap.bin unreadable: a file the program cannot read
+    // may hold work it must not destroy, so it is left alone for the rest of the run.
     bool SaveKeymapFile(KeymapSource source = KeymapSource::Working) const;
+    bool keymapLeftAlone() const { return keymapLeftAlone_; }
+    // errno of the load that found keymap.bin unreadable.
+    int keymapError() const { return keymapError_; }
 
     void CopyWorkingToShadow();
     void CopyShadowToWorking();
@@ -72,6 +77,7 @@ public:
 
 private:
     void resetKeyCodes();
+    KeymapLoad unreadable(int error);
 
     ConfigImage image_{};
     ConfigImage shadowImage_{};
@@ -79,6 +85,8 @@ private:
     KeyExtTable shadowExt_{};
     std::string keymapPath_;
     bool keymapSkipImage_ = false;
+    bool keymapLeftAlone_ = false;
+    int keymapError_ = 0;
 };
 
 } // namespace orvane::link

@@ -13,6 +13,9 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cstdio>
+#include <cstring>
+
 namespace orvane::shell {
 
 namespace img = link::image;
@@ -122,6 +125,16 @@ void CVelkorDlg::loadMacroFile()
     macros_.beginEdit();
 }
 
+void CVelkorDlg::loadKeymapFile()
+{
+    const bool leftAlone = store().keymapLeftAlone();
+    store().LoadKeymapFile();
+    keymap::initRecordVks(store().extTable());
+    if (store().keymapLeftAlone() && !leftAlone)
+        std::fprintf(stderr, "QX410-Orvane: %s cannot be read (%s); it is left as it is and not saved for this run\n",
+                     store().keymapPath().c_str(), std::strerror(store().keymapError()));
+}
+
 bool CVelkorDlg::initialise()
 {
     placeSliders();
@@ -159,8 +172,7 @@ bool CVelkorDlg::initialise()
     store().setKeymapPath((ctx_.dataFolder + QStringLiteral("keymap.bin")).toStdString());
     store().extTable() = {};
     store().setKeymapSkipImage(false);
-    store().LoadKeymapFile();
-    keymap::initRecordVks(store().extTable());
+    loadKeymapFile();
     store().CopyWorkingToShadow();
     // The sliders write their positions into the image; without a keyboard read they must start
     // from what keymap.bin holds.
@@ -435,8 +447,7 @@ void CVelkorDlg::keymapClick(int key)
     selectedKey_ = k;
     const KeyMapRequest request{k, keymap::KeyLayoutTable[k].vk, names_.usage(keymap::KeyLayoutTable[k].vk)};
     store().setKeymapSkipImage(true);
-    store().LoadKeymapFile();
-    keymap::initRecordVks(store().extTable());
+    loadKeymapFile();
     keymap::PendingAssignment pending;
     keyEnabled_ = keymap::keyEnabled(store().image(), k) ? 1 : 0;
     if (!panels_->runKeyMap(this, request, pending, keyEnabled_))

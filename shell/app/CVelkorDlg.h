@@ -116,6 +116,8 @@ private:
     void setUpTray();
     QIcon applicationIcon() const;
     void loadMacroFile();
+    // keymap.bin into the working pair; says once on stderr when it cannot be read.
+    void loadKeymapFile();
     // Commands.
     void runCommand(int command);
     void runHelpRow(int row);

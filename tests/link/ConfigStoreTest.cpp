@@ -4,7 +4,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 #include "keymap/KeyTables.h"
@@ -132,6 +135,50 @@ TEST_F(KeymapFile, FailedSaveLeavesThePreviousFileWhole)
     if (saved)
         GTEST_SKIP() << "running with rights that ignore folder permissions";
     EXPECT_EQ(readFile(), original);
+}
+
+// A keymap.bin the program cannot read may hold the user's work: no save of the run replaces it.
+TEST_F(KeymapFile, UnreadableFileIsLeftAloneForTheWholeRun)
+{
+    const std::string path = store_->keymapPath();
+    const std::vector<uint8_t> work = pattern(kKeymapFileSize, 3);
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        std::function<bool()> unchanged;
+    };
+    std::vector<Case> cases = {
+        {"a link that points at itself",
+         [&] { fs::create_symlink("keymap.bin", path); },
+         [&] { return fs::is_symlink(path) && fs::read_symlink(path) == "keymap.bin"; }},
+        {"a folder", [&] { fs::create_directory(path); }, [&] { return fs::is_directory(path); }},
+    };
+    if (::geteuid() != 0)   // root reads any file
+        cases.push_back({"a file without read permission",
+                         [&] {
+                             writeFile(work);
+                             ::chmod(path.c_str(), 0200);
+                         },
+                         [&] {
+                             ::chmod(path.c_str(), 0600);
+                             return readFile() == work;
+                         }});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(path);
+        store_ = std::make_unique<ConfigStore>();
+        store_->setKeymapPath(path);
+        c.make();
+        store_->image()[5] = 0x77;
+        EXPECT_EQ(store_->LoadKeymapFile(), KeymapLoad::Unreadable);
+        EXPECT_TRUE(store_->keymapLeftAlone());
+        EXPECT_NE(store_->keymapError(), 0);
+        EXPECT_EQ(store_->image()[5], 0x77) << "nothing loaded";
+        EXPECT_FALSE(store_->SaveKeymapFile(KeymapSource::Working));
+        EXPECT_FALSE(store_->SaveKeymapFile(KeymapSource::Shadow));
+        EXPECT_EQ(store_->LoadKeymapFile(), KeymapLoad::Unreadable);
+        EXPECT_TRUE(c.unchanged());
+    }
 }
 
 TEST_F(KeymapFile, SkipFlagKeepsTheImageForOneLoad)

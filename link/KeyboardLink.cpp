@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <QLoggingCategory>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -25,7 +27,7 @@ bool MatchesInterface(const hid::InterfaceInfo& info, LinkInterface which)
 
 KeyboardLink::KeyboardLink(hid::Backend& backend, LinkObserver& observer, Sleeper& sleeper, QObject* parent)
     : QObject(parent), backend_(backend), observer_(observer), sleeper_(sleeper),
-      store_(std::make_unique<ConfigStore>())
+      store_(std::make_unique<ConfigStore>()), uploadRecords_(std::make_unique<KeyExtTable>())
 {
 }
 
@@ -86,15 +88,15 @@ bool KeyboardLink::RegisterForDeviceChanges()
 
 void KeyboardLink::StartUp()
 {
-    // Both interfaces open before either thread starts, so the reader already
-    // listens when the read-all's first report is acknowledged.
+    // Both interfaces open before the read-all starts, so the reader already
+    // listens when its first report is acknowledged.
     const bool commandOk = OpenCommandInterface();
     const bool eventOk = OpenEventInterface();
     if (eventOk && !readerThread_.joinable())
         startReader();
     if (commandOk && !startupStarted_) {
         startupStarted_ = true;
-        startupThread_ = std::thread([this] { ReadAllAtStart(); });
+        enqueue([this] { return startUpJob(); });
     }
     if (!commandOk || !eventOk)
         observer_.hideMainWindow();
@@ -102,28 +104,32 @@ void KeyboardLink::StartUp()
 
 void KeyboardLink::Close()
 {
+    // Nothing the link started may reach the observer once it is closed.
+    closed_ = true;
+    requests_.clear();
     closeHandles();
+    stopLinkThread();
 }
 
 void KeyboardLink::closeHandles()
 {
-    // Nothing may still use a handle when it closes: the reader is woken and
-    // joined, the start-up read has returned.
+    // The reader is woken and joined; an operation still running gives up and
+    // closes the command interface when it lets go of it.
+    abortOperation();
     stopReader();
-    stopStartupThread();
     command_.reset();
     event_.reset();
     commandPath_.clear();
     eventPath_.clear();
-    abortReadAll_ = false;
 }
 
-void KeyboardLink::stopStartupThread()
+void KeyboardLink::abortOperation()
 {
-    if (!startupThread_.joinable())
-        return;
-    abortReadAll_ = true;
-    startupThread_.join();
+    {
+        std::lock_guard lock(ackMutex_);   // an acknowledgement wait sees it at once
+        ++generation_;
+    }
+    ackChanged_.notify_all();
 }
 
 bool KeyboardLink::ownsPath(const std::string& path) const
@@ -161,29 +167,16 @@ void KeyboardLink::finishArrival()
         return;
     }
     arrivalPending_ = false;
-    if (!command_ && OpenCommandInterface()) {
-        {
-            std::lock_guard lock(operationMutex_);
-            DeviceInfo info{};
-            FirmwareVersion version{};
-            if (GetDeviceInfo(port(), info, version)) {
-                std::lock_guard infoLock(infoMutex_);
-                deviceInfo_ = info;
-                firmwareVersion_ = version;
-            }
-            refreshLocked();
-            for (std::size_t m = 0; m < image::kLightMapCount; ++m)
-                ReadLightMap(port(), store_->image(), m);
-        }
-        const ConfigImage& img = store_->image();
-        observer_.setSlidersFromImage(img[image::kBrightness], img[image::kSpeed], img[image::kReportRate]);
+    const bool commandOpened = !command_ && OpenCommandInterface();
+    const bool eventOpened = !event_ && OpenEventInterface();
+    if (eventOpened && !readerThread_.joinable())
+        startReader();
+    // The refresh runs on the link thread; its result, then each interface's
+    // configuration-loaded message, reach the window in the system's order.
+    if (commandOpened)
+        enqueue([this, eventOpened] { return arrivalJob(eventOpened); });
+    else if (eventOpened)
         observer_.configurationLoaded(0);
-    }
-    if (!event_ && OpenEventInterface()) {
-        if (!readerThread_.joinable())
-            startReader();
-        observer_.configurationLoaded(0);
-    }
 }
 
 void KeyboardLink::OnDeviceRemoval(const std::string& path)
@@ -193,7 +186,7 @@ void KeyboardLink::OnDeviceRemoval(const std::string& path)
         return;
     removalPending_ = true;
     g_readerStop = true;
-    abortReadAll_ = true;
+    abortOperation();   // the operation in progress gives up now
     if (event_)
         event_->interruptRead();
     QTimer::singleShot(delays_.removalStopMs, this, &KeyboardLink::finishRemoval);
@@ -213,11 +206,13 @@ void KeyboardLink::finishRemoval()
 void KeyboardLink::startReader()
 {
     g_readerStop = false;
+    eventListening_ = true;
     readerThread_ = std::thread(&KeyboardLink::EventReaderThread, this, event_.get());
 }
 
 void KeyboardLink::stopReader()
 {
+    eventListening_ = false;
     if (!readerThread_.joinable())
         return;
     {
@@ -257,8 +252,8 @@ void KeyboardLink::handleEvent(const std::array<uint8_t, kEventSize>& event)
         ackChanged_.notify_all();
         return;
     }
-    // Posted, never sent: the window may be inside an upload waiting for this
-    // very reader's next acknowledgement.
+    // Posted, never sent: the link thread may be waiting for this very reader's
+    // next acknowledgement.
     const uint8_t code = event[eventReport::kKeyCode];
     QMetaObject::invokeMethod(this, [this, code] { observer_.keyNotification(code); }, Qt::QueuedConnection);
 }
@@ -270,18 +265,20 @@ void KeyboardLink::clearAck()
     ++acksOwed_;
 }
 
-bool KeyboardLink::waitAck()
+bool KeyboardLink::waitAck(unsigned generation)
 {
     ++ackWaits_;
     std::unique_lock lock(ackMutex_);
     // Counting acknowledgements, not only flagging them, keeps a late one (the
     // end report's, which nobody awaits) from passing for the step's own.
-    return ackChanged_.wait_for(lock, ackTimeout_, [this] { return g_ackReceived && acksSeen_ >= acksOwed_; });
+    ackChanged_.wait_for(lock, ackTimeout_,
+                         [&] { return (g_ackReceived && acksSeen_ >= acksOwed_) || aborted(generation); });
+    return g_ackReceived && acksSeen_ >= acksOwed_ && !aborted(generation);
 }
 
 void KeyboardLink::oweAcks(unsigned count)
 {
-    if (!event_)
+    if (!eventListening_)
         return;   // an acknowledgement with no reader listening is lost
     std::lock_guard lock(ackMutex_);
     acksOwed_ += count;
@@ -294,137 +291,381 @@ void KeyboardLink::settleAcks()
     acksSeen_ = acksOwed_ = 0;
 }
 
-// ---- Read-all -----------------------------------------------------------
+// ---- Operations: the window-thread side -------------------------------
 
-void KeyboardLink::ReadAllAtStart()
+void KeyboardLink::enqueue(Request request)
 {
-    bool ok = false;
-    {
-        std::lock_guard lock(operationMutex_);
-        ok = !abortReadAll_ && command_;
-        if (ok) {
-            readAll(true);
-            ok = lastReadAllOk_;
+    if (closed_)
+        return;
+    requests_.push_back(std::move(request));
+    startNext();
+}
+
+void KeyboardLink::startNext()
+{
+    while (!jobRunning_ && !requests_.empty() && !closed_) {
+        Request request = std::move(requests_.front());
+        requests_.pop_front();
+        Job job = request();
+        if (!job.work) {
+            job.finish();
+            continue;
         }
-        // A read-all that did not complete leaves the shadow as it was, so the
-        // next upload re-sends every area the keyboard may not hold.
-        if (ok)
-            store_->CopyImageToShadow();
+        jobRunning_ = true;
+        runOnLinkThread([this, work = std::move(job.work), finish = std::move(job.finish)]() mutable {
+            work();
+            QMetaObject::invokeMethod(
+                this,
+                [this, finish = std::move(finish)] {
+                    jobRunning_ = false;
+                    if (!closed_)
+                        finish();
+                    startNext();
+                },
+                Qt::QueuedConnection);
+        });
     }
-    QMetaObject::invokeMethod(this, [this] { observer_.configurationLoaded(0); }, Qt::QueuedConnection);
 }
 
-void KeyboardLink::WaitForStartupRead()
+void KeyboardLink::WaitForIdle()
 {
-    if (startupThread_.joinable())
-        startupThread_.join();
+    for (;;) {
+        // Results already posted are applied first: applying one may ask for the next.
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        if (!busy() || closed_)
+            return;
+        std::unique_lock lock(workMutex_);
+        workChanged_.wait(lock, [this] { return work_.empty() && !workBusy_; });
+    }
 }
 
-void KeyboardLink::readAll(bool startUp)
+void KeyboardLink::applyAreas(const ConfigImage& from, const Areas& areas)
 {
     ConfigImage& img = store_->image();
-    bool ok = true;
-    auto step = [&](bool result) {
-        ok = result && ok;
-        return !abortReadAll_.load();
-    };
-    lastReadAllOk_ = false;
-    const bool gameModeOne = SetGameModeOne(port());
-    oweAcks(1);   // acknowledged, though nobody waits for it
-    if (!step(gameModeOne))
-        return;
-    if (startUp) {
-        DeviceInfo info{};
-        FirmwareVersion version{};
-        const bool got = GetDeviceInfo(port(), info, version);
-        if (got) {
-            std::lock_guard infoLock(infoMutex_);
-            deviceInfo_ = info;
-            firmwareVersion_ = version;
-        }
-        if (!step(got))
-            return;
-    } else {
-        sleeper_.sleep(10);
-    }
-    if (!step(GetLighting(port(), img)))
-        return;
-    for (std::size_t i = 0; i < image::kColourCount; ++i)
-        if (!step(ReadColour(port(), img, i)))
-            return;
-    if (!step(GetGameMode(port(), img)) || !step(GetReportRate(port(), img)) || !step(GetResponseTime(port(), img)))
-        return;
-    if (!step(ReadKeyMap(port(), img)) || !step(ReadKeyEnable(port(), img)))
-        return;
-    for (std::size_t b = 0; b < image::kMacroBlockCount; ++b) {
-        if (!step(ReadMacroBlock(port(), img, b)))
-            return;
-        if (startUp)
-            sleeper_.yield();
-    }
-    for (std::size_t m = 0; m < image::kLightMapCount; ++m)
-        if (!step(ReadLightMap(port(), img, m)))
-            return;
-    lastReadAllOk_ = ok;
+    for (const auto& [offset, size] : areas)
+        std::copy_n(from.begin() + static_cast<std::ptrdiff_t>(offset), size,
+                    img.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
-bool KeyboardLink::refreshLocked()
+void KeyboardLink::UploadChangesAsync(std::function<void(UploadResult)> done)
 {
-    if (!command_)
-        return false;
-    readAll(false);
-    return lastReadAllOk_;
+    enqueue([this, done = std::move(done)] { return uploadJob(done); });
 }
 
+void KeyboardLink::FactoryResetAsync(std::function<void(bool)> done)
+{
+    enqueue([this, done = std::move(done)] { return refreshJob(true, done); });
+}
+
+void KeyboardLink::ReadLightingAsync(std::function<void(bool)> done)
+{
+    enqueue([this, done = std::move(done)]() -> Job {
+        struct Lighting {
+            std::shared_ptr<hid::Device> device;
+            ConfigImage image;
+            bool ok = false;
+        };
+        auto op = std::make_shared<Lighting>(Lighting{command_, store_->image()});
+        if (!op->device)
+            return {{}, [done] { done(false); }};
+        return {[this, op] {
+                    std::lock_guard lock(operationMutex_);
+                    op->ok = GetLighting(portOf(op->device), op->image);
+                },
+                [this, op, done] {
+                    if (op->ok)
+                        applyAreas(op->image, {{image::kEffect, image::kLightingSize}});
+                    done(op->ok);
+                }};
+    });
+}
+
+// Blocking versions: the same job, run here.
 bool KeyboardLink::RefreshFromKeyboard()
 {
-    std::lock_guard lock(operationMutex_);
-    return refreshLocked();
+    WaitForIdle();   // never beside an operation of the link thread
+    bool ok = false;
+    Job job = refreshJob(false, [&](bool result) { ok = result; });
+    if (job.work)
+        job.work();
+    job.finish();
+    return ok;
 }
 
 bool KeyboardLink::FactoryResetKeyboard()
 {
-    std::lock_guard lock(operationMutex_);
-    if (!command_)
+    WaitForIdle();   // never beside an operation of the link thread
+    bool ok = false;
+    Job job = refreshJob(true, [&](bool result) { ok = result; });
+    if (job.work)
+        job.work();
+    job.finish();
+    return ok;
+}
+
+UploadResult KeyboardLink::UploadChanges()
+{
+    WaitForIdle();   // never beside an operation of the link thread
+    UploadResult result = UploadResult::NoKeyboard;
+    Job job = uploadJob([&](UploadResult r) { result = r; });
+    if (job.work)
+        job.work();
+    job.finish();
+    return result;
+}
+
+// ---- The link thread ----------------------------------------------------
+
+void KeyboardLink::runOnLinkThread(std::function<void()> work)
+{
+    std::lock_guard lock(workMutex_);
+    if (!linkThread_.joinable()) {
+        linkThreadStop_ = false;
+        linkThread_ = std::thread(&KeyboardLink::linkThread, this);
+    }
+    work_.push_back(std::move(work));
+    workChanged_.notify_all();
+}
+
+void KeyboardLink::linkThread()
+{
+    std::unique_lock lock(workMutex_);
+    for (;;) {
+        workChanged_.wait(lock, [this] { return linkThreadStop_ || !work_.empty(); });
+        if (work_.empty())
+            return;
+        std::function<void()> work = std::move(work_.front());
+        work_.pop_front();
+        workBusy_ = true;
+        lock.unlock();
+        work();
+        work = nullptr;   // its device handle goes with it
+        lock.lock();
+        workBusy_ = false;
+        workChanged_.notify_all();
+    }
+}
+
+void KeyboardLink::stopLinkThread()
+{
+    {
+        std::lock_guard lock(workMutex_);
+        work_.clear();
+        linkThreadStop_ = true;
+    }
+    workChanged_.notify_all();
+    if (linkThread_.joinable())
+        linkThread_.join();
+}
+
+// ---- Read-all -----------------------------------------------------------
+
+KeyboardLink::Job KeyboardLink::startUpJob()
+{
+    struct StartUpRead {
+        std::shared_ptr<hid::Device> device;
+        unsigned generation;
+        ConfigImage image;
+        Areas areas;
+        bool ok = false;
+    };
+    auto op = std::make_shared<StartUpRead>(StartUpRead{command_, generation_, store_->image(), {}});
+    return {[this, op] {
+                std::lock_guard lock(operationMutex_);
+                if (!op->device || aborted(op->generation))
+                    return;
+                op->ok = readAll(portOf(op->device), op->image, true, op->areas, op->generation);
+            },
+            [this, op] {
+                applyAreas(op->image, op->areas);
+                // A read-all that did not complete leaves the shadow as it was, so the
+                // next upload re-sends every area the keyboard may not hold.
+                if (op->ok)
+                    store_->CopyImageToShadow();
+                op->ok ? observer_.configurationLoaded(0) : observer_.keyboardReadFailed();
+            }};
+}
+
+KeyboardLink::Job KeyboardLink::arrivalJob(bool eventOpened)
+{
+    struct ArrivalRead {
+        std::shared_ptr<hid::Device> device;
+        unsigned generation;
+        ConfigImage image;
+        Areas areas;
+        bool ok = false;
+    };
+    auto op = std::make_shared<ArrivalRead>(ArrivalRead{command_, generation_, store_->image(), {}});
+    return {[this, op] {
+                std::lock_guard lock(operationMutex_);
+                const CommandPort port = portOf(op->device);
+                op->ok = !aborted(op->generation) && readDeviceInfo(port) &&
+                         readAll(port, op->image, false, op->areas, op->generation);
+                for (std::size_t m = 0; op->ok && m < image::kLightMapCount; ++m) {
+                    op->ok = ReadLightMap(port, op->image, m) && !aborted(op->generation);
+                    if (op->ok)
+                        op->areas.push_back({image::lightMap(m), image::kLightMapSize});
+                }
+            },
+            [this, op, eventOpened] {
+                applyAreas(op->image, op->areas);
+                if (!op->ok) {
+                    // A keyboard unplugged meanwhile is no failure to report: it arrives again.
+                    if (!aborted(op->generation))
+                        observer_.keyboardReadFailed();
+                    return;
+                }
+                const ConfigImage& img = store_->image();
+                observer_.setSlidersFromImage(img[image::kBrightness], img[image::kSpeed], img[image::kReportRate]);
+                observer_.configurationLoaded(0);
+                if (eventOpened)
+                    observer_.configurationLoaded(0);
+            }};
+}
+
+KeyboardLink::Job KeyboardLink::refreshJob(bool factoryReset, std::function<void(bool)> done)
+{
+    struct Refresh {
+        std::shared_ptr<hid::Device> device;
+        unsigned generation;
+        ConfigImage image;
+        Areas areas;
+        bool ok = false;
+    };
+    auto op = std::make_shared<Refresh>(Refresh{command_, generation_, store_->image(), {}});
+    if (!op->device)
+        return {{}, [done] { done(false); }};
+    return {[this, op, factoryReset] {
+                std::lock_guard lock(operationMutex_);
+                const CommandPort port = portOf(op->device);
+                if (factoryReset)
+                    op->ok = factoryResetAndRefresh(port, op->image, op->areas, op->generation);
+                else
+                    op->ok = readAll(port, op->image, false, op->areas, op->generation);
+            },
+            [this, op, done] {
+                applyAreas(op->image, op->areas);
+                done(op->ok);
+            }};
+}
+
+bool KeyboardLink::readDeviceInfo(CommandPort port)
+{
+    DeviceInfo info{};
+    FirmwareVersion version{};
+    if (!GetDeviceInfo(port, info, version))
         return false;
-    const bool reset = FactoryReset(port());
+    std::lock_guard infoLock(infoMutex_);
+    deviceInfo_ = info;
+    firmwareVersion_ = version;
+    return true;
+}
+
+// The read-all stops at its first failed step: a keyboard that does not answer
+// one step is not asked forty more times. The areas read so far are listed.
+bool KeyboardLink::readAll(CommandPort port, ConfigImage& img, bool startUp, Areas& areas, unsigned generation)
+{
+    const auto step = [&](bool done, std::size_t offset = 0, std::size_t size = 0) {
+        if (done && size > 0)
+            areas.push_back({offset, size});
+        return done && !aborted(generation);
+    };
+    const bool gameModeOne = SetGameModeOne(port);
+    if (gameModeOne)
+        oweAcks(1);   // acknowledged, though nobody waits for it
+    if (!step(gameModeOne))
+        return false;
+    if (startUp) {
+        if (!step(readDeviceInfo(port)))
+            return false;
+    } else {
+        sleeper_.sleep(10);
+    }
+    if (!step(GetLighting(port, img), image::kEffect, image::kLightingSize))
+        return false;
+    for (std::size_t i = 0; i < image::kColourCount; ++i)
+        if (!step(ReadColour(port, img, i), image::colourEntry(i), image::kColourEntrySize))
+            return false;
+    if (!step(GetGameMode(port, img), image::kGameMode, 1) || !step(GetReportRate(port, img), image::kReportRate, 1) ||
+        !step(GetResponseTime(port, img), image::kResponseTime, 1))
+        return false;
+    if (!step(ReadKeyMap(port, img), image::kKeyCodeBlock, image::kKeyCodeBlockSize) ||
+        !step(ReadKeyEnable(port, img), image::kKeyEnable, image::kKeyEnableSize + 1))   // with Win Lock
+        return false;
+    for (std::size_t b = 0; b < image::kMacroBlockCount; ++b) {
+        if (!step(ReadMacroBlock(port, img, b), image::macroBlock(b), image::kMacroBlockSize))
+            return false;
+        if (startUp)
+            sleeper_.yield();
+    }
+    for (std::size_t m = 0; m < image::kLightMapCount; ++m)
+        if (!step(ReadLightMap(port, img, m), image::lightMap(m), image::kLightMapSize))
+            return false;
+    return true;
+}
+
+bool KeyboardLink::factoryResetAndRefresh(CommandPort port, ConfigImage& img, Areas& areas, unsigned generation)
+{
+    if (aborted(generation) || !FactoryReset(port))
+        return false;
     oweAcks(3);   // the reset and its two game-mode reports
-    return refreshLocked() && reset;
+    return !aborted(generation) && readAll(port, img, false, areas, generation);
 }
 
 // ---- Upload -------------------------------------------------------------
 
-UploadResult KeyboardLink::UploadChanges()
+KeyboardLink::Job KeyboardLink::uploadJob(std::function<void(UploadResult)> done)
 {
-    std::lock_guard lock(operationMutex_);
-    return uploadLocked();
+    ConfigImage& working = store_->image();
+    ApplyWinLockRule(working);
+    const ChangedAreas changed = DetectChanges(working, store_->shadowImage());
+    if (!changed.any())
+        return {{}, [done] { done(UploadResult::NothingToSend); }};
+    if (!command_ || (changed.anyStep() && !event_))
+        return {{}, [done] { done(UploadResult::NoKeyboard); }};
+    struct Upload {
+        std::shared_ptr<hid::Device> device;
+        unsigned generation = 0;
+        ConfigImage image;
+        UploadResult result = UploadResult::TransferFailed;
+    };
+    auto op = std::make_shared<Upload>(Upload{command_, generation_, working});
+    // One upload at a time: the records (196 KB) go into the link's own buffer.
+    *uploadRecords_ = store_->extTable();
+    return {[this, op, changed] {
+                std::lock_guard lock(operationMutex_);
+                op->result = upload(portOf(op->device), op->image, changed, op->generation);
+            },
+            [this, op, done] {
+                // What the keyboard now holds is what was sent, whatever was edited meanwhile.
+                if (op->result == UploadResult::Uploaded) {
+                    store_->shadowImage() = op->image;
+                    store_->shadowExtTable() = *uploadRecords_;
+                }
+                done(op->result);
+            }};
 }
 
-UploadResult KeyboardLink::runStep(const std::function<bool()>& step)
+UploadResult KeyboardLink::runStep(const std::function<bool()>& step, unsigned generation)
 {
     clearAck();
     if (!step())
         return UploadResult::TransferFailed;
-    if (!waitAck())
-        return UploadResult::TimedOut;
+    if (!waitAck(generation))
+        return aborted(generation) ? UploadResult::TransferFailed : UploadResult::TimedOut;
     return UploadResult::Uploaded;
 }
 
-UploadResult KeyboardLink::uploadLocked()
+UploadResult KeyboardLink::upload(CommandPort port, ConfigImage& img, const ChangedAreas& changed, unsigned generation)
 {
-    ConfigImage& img = store_->image();
-    ApplyWinLockRule(img);
-    const ChangedAreas changed = DetectChanges(img, store_->shadowImage());
-    if (!changed.any())
-        return UploadResult::NothingToSend;
-    if (!command_ || (changed.anyStep() && !event_))
-        return UploadResult::NoKeyboard;
+    if (aborted(generation))
+        return UploadResult::TransferFailed;
     settleAcks();
 
     std::vector<std::function<bool()>> steps;
     if (changed.anyStep())
         steps.push_back([&] {
-            const bool ok = BeginConfigWrite(port(), img);
+            const bool ok = BeginConfigWrite(port, img);
             sleeper_.sleep(10);
             return ok;
         });
@@ -432,36 +673,35 @@ UploadResult KeyboardLink::uploadLocked()
         steps.push_back([&] {
             bool ok = true;
             for (std::size_t i = 0; ok && i < image::kColourCount; ++i)
-                ok = WriteColour(port(), img, i);
+                ok = WriteColour(port, img, i);
             return ok;
         });
     if (changed.gameMode)
-        steps.push_back([&] { return SetGameMode(port(), img); });
+        steps.push_back([&] { return SetGameMode(port, img); });
     if (changed.reportRate)
-        steps.push_back([&] { return SetReportRate(port(), img); });
+        steps.push_back([&] { return SetReportRate(port, img); });
     if (changed.responseTime)
-        steps.push_back([&] { return SetResponseTime(port(), img); });
+        steps.push_back([&] { return SetResponseTime(port, img); });
     if (changed.keyMap)
-        steps.push_back([&] { return WriteKeyMap(port(), img); });
+        steps.push_back([&] { return WriteKeyMap(port, img); });
     if (changed.keyEnable)
-        steps.push_back([&] { return WriteKeyEnable(port(), img); });
+        steps.push_back([&] { return WriteKeyEnable(port, img); });
     for (std::size_t b = 0; b < image::kMacroBlockCount; ++b)
         if (changed.macroBlocks[b])
-            steps.push_back([&, b] { return WriteMacroBlock(port(), img, b); });
+            steps.push_back([&, b] { return WriteMacroBlock(port, img, b); });
     for (std::size_t m = 0; m < image::kLightMapCount; ++m)
         if (changed.lightMaps[m])
-            steps.push_back([&, m] { return WriteLightMap(port(), img, m); });
+            steps.push_back([&, m] { return WriteLightMap(port, img, m); });
 
     for (const std::function<bool()>& step : steps) {
-        const UploadResult r = runStep(step);
+        const UploadResult r = runStep(step, generation);
         if (r != UploadResult::Uploaded)
             return r;   // the shadow keeps its bytes: the next Save sends the rest again
     }
     // The end report carries all five lighting values; no acknowledgement follows it.
     oweAcks(1);   // the keyboard acknowledges the end report too
-    if (!EndConfigWrite(port(), img))
+    if (!EndConfigWrite(port, img))
         return UploadResult::TransferFailed;
-    store_->CopyWorkingToShadow();
     return UploadResult::Uploaded;
 }
 

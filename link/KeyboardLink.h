@@ -1,24 +1,34 @@
 #pragma once
 // The keyboard link: finds the keyboard's command and event interfaces, owns
-// their handles and the two link threads (start-up read-all, event reader),
-// follows hot-plug, and runs the read-all, refresh, upload and factory reset.
+// their handles and the link threads (the link thread that runs every operation
+// on the keyboard, the event reader), follows hot-plug, and runs the read-all,
+// refresh, upload and factory reset.
 //
 // One instance, owned by the application and living on the window thread.
 // Start-up order for the owner:
 //   store().setKeymapPath(dataFolder + "keymap.bin");
 //   store().LoadKeymapFile(); store().CopyWorkingToShadow();
 //   RegisterForDeviceChanges();   // failure is reported to the observer
-//   StartUp();                    // opens both interfaces, starts the threads
-// Link operations never overlap: each waits for the one in progress.
+//   StartUp();                    // opens both interfaces, starts the read-all
+//
+// Link operations never overlap: each waits for the one in progress. The window
+// thread never waits on the keyboard: an operation it asks for takes its copy of
+// the image when the link is free, runs on the link thread, and its result is
+// applied (and the caller told) on the window thread. A keyboard that stops
+// answering is given up on within 2 s: a read-all stops at its first failed step,
+// an upload at its first missing acknowledgement, a factory reset at its first
+// failed report, and no single wait lasts longer than 1 s.
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <QObject>
@@ -44,6 +54,9 @@ public:
     virtual void setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t reportRate) = 0;
     // Configuration loaded (0x77B); lParam 0 after a keyboard read.
     virtual void configurationLoaded(int lParam) = 0;
+    // A read of the whole configuration (at start-up or after an arrival) stopped at
+    // a step the keyboard did not answer; the areas read before it are in the image.
+    virtual void keyboardReadFailed() = 0;
     // Key notification (0x778): a host-action key was pressed on the keyboard.
     virtual void keyNotification(uint8_t keyCode) = 0;
     // "Cannot register for Wdm2 class device notification"; hot-plug is off.
@@ -93,7 +106,7 @@ public:
     bool OpenEventInterface();
     // Watches the backend's hot-plug monitor; false (and the observer told) when there is none.
     bool RegisterForDeviceChanges();
-    // Opens both interfaces; starts ReadAllAtStart (once per process) and the event reader.
+    // Opens both interfaces; starts the start-up read-all (once per process) and the event reader.
     void StartUp();
     // Hot-plug handlers (the monitor calls them; public for the window and tests).
     void OnDeviceArrival();
@@ -101,10 +114,22 @@ public:
     // Stops the threads and closes both handles.
     void Close();
 
-    // Start-up read-all on the start-up thread; the owner normally lets StartUp run it.
-    void ReadAllAtStart();
-    // Blocks until the start-up read thread has finished (for an orderly shutdown and tests).
-    void WaitForStartupRead();
+    // ---- Operations for the window: each runs on the link thread after the ones
+    // before it; `done` is called on the window thread once the result is applied.
+    // Save: the working image as it is now (Win Lock rule applied) against the shadow;
+    // when every step was acknowledged, the uploaded image and records become the shadow.
+    void UploadChangesAsync(std::function<void(UploadResult)> done);
+    // FactoryReset, then the refresh read-all into the working image.
+    void FactoryResetAsync(std::function<void(bool ok)> done);
+    // GetLighting: the five lighting bytes of the working image from the keyboard.
+    void ReadLightingAsync(std::function<void(bool ok)> done);
+    // True while an operation runs or waits.
+    bool busy() const { return jobRunning_ || !requests_.empty(); }
+    // Blocks until no operation runs or waits, applying each result (tests, benchmarks).
+    void WaitForIdle();
+    void WaitForStartupRead() { WaitForIdle(); }
+
+    // ---- The same operations on the calling (window) thread, blocking it (tests, benchmarks).
     bool RefreshFromKeyboard();
     UploadResult UploadChanges();
     // FactoryReset followed by RefreshFromKeyboard, as one link operation.
@@ -126,22 +151,48 @@ public:
     std::atomic<bool> g_readerStop{false};
 
 private:
-    CommandPort port() { return {command_.get(), &sleeper_}; }
-    void readAll(bool startUp);
-    bool refreshLocked();
+    // One operation: `work` runs on the link thread, `finish` on the window thread.
+    struct Job {
+        std::function<void()> work;     // empty: nothing for the keyboard, finish at once
+        std::function<void()> finish;
+    };
+    // Builds its job on the window thread when the link is free (so it copies the image
+    // as the operations before it left it).
+    using Request = std::function<Job()>;
+    // Image areas a read-all filled, as (offset, size).
+    using Areas = std::vector<std::pair<std::size_t, std::size_t>>;
+
+    void enqueue(Request request);
+    void startNext();
+    void runOnLinkThread(std::function<void()> work);
+    void linkThread();
+    void stopLinkThread();
+    void applyAreas(const ConfigImage& from, const Areas& areas);
+
+    Job startUpJob();
+    Job arrivalJob(bool eventOpened);
+    Job refreshJob(bool factoryReset, std::function<void(bool)> done);
+    Job uploadJob(std::function<void(UploadResult)> done);
+
+    // The operation in progress gives up once the keyboard it was started for is gone.
+    bool aborted(unsigned generation) const { return generation != generation_.load(); }
+    void abortOperation();
+    CommandPort portOf(const std::shared_ptr<hid::Device>& device) { return {device.get(), &sleeper_}; }
+    bool readAll(CommandPort port, ConfigImage& img, bool startUp, Areas& areas, unsigned generation);
+    bool readDeviceInfo(CommandPort port);
+    bool factoryResetAndRefresh(CommandPort port, ConfigImage& img, Areas& areas, unsigned generation);
+    UploadResult upload(CommandPort port, ConfigImage& img, const ChangedAreas& changed, unsigned generation);
+    UploadResult runStep(const std::function<bool()>& step, unsigned generation);
     void startReader();
     void stopReader();
-    void stopStartupThread();
     void EventReaderThread(hid::Device* device);
     void handleEvent(const std::array<uint8_t, kEventSize>& event);
     void clearAck();
-    bool waitAck();
+    bool waitAck(unsigned generation);
     // Acknowledgements that the keyboard sends for reports nobody waits on are
     // counted as owed, and an upload lets them arrive before its first step.
     void oweAcks(unsigned count);
     void settleAcks();
-    UploadResult runStep(const std::function<bool()>& step);
-    UploadResult uploadLocked();
     void finishArrival();
     void finishRemoval();
     void closeHandles();
@@ -151,17 +202,33 @@ private:
     LinkObserver& observer_;
     Sleeper& sleeper_;
     std::unique_ptr<ConfigStore> store_;
-    std::unique_ptr<hid::Device> command_;
+    std::unique_ptr<KeyExtTable> uploadRecords_;   // the records an upload in progress sends off
+    // Shared with the operation using it: a removal drops the link's handle, and the
+    // device closes when that operation has let go of it too.
+    std::shared_ptr<hid::Device> command_;
     std::unique_ptr<hid::Device> event_;
     std::string commandPath_, eventPath_;
     std::unique_ptr<hotplug::Monitor> monitor_;
 
     std::mutex operationMutex_;   // one link operation at a time
-    std::thread startupThread_;
     bool startupStarted_ = false;
-    std::atomic<bool> abortReadAll_{false};
+    std::atomic<unsigned> generation_{0};   // advanced when the handles close
+
+    // Window thread: operations waiting for the link, and whether one runs.
+    std::deque<Request> requests_;
+    bool jobRunning_ = false;
+    bool closed_ = false;
+
+    // The link thread and its work.
+    std::thread linkThread_;
+    std::mutex workMutex_;
+    std::condition_variable workChanged_;
+    std::deque<std::function<void()>> work_;
+    bool workBusy_ = false;
+    bool linkThreadStop_ = false;
+
     std::thread readerThread_;
-    bool lastReadAllOk_ = false;
+    std::atomic<bool> eventListening_{false};   // acknowledgements can arrive
 
     std::mutex ackMutex_;
     std::condition_variable ackChanged_;

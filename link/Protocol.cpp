@@ -65,7 +65,7 @@ std::optional<std::vector<uint8_t>> readBulk(CommandPort port, std::size_t count
     for (std::size_t i = 0; i < count; ++i) {
         BulkReport in{};
         in[0] = 0;
-        if (port.device->readReport(in, kTransferTimeout) <= 0)
+        if (port.device->readReport(in, kBulkReadTimeout) <= 0)
             return std::nullopt;
         data.insert(data.end(), in.begin() + 1, in.begin() + 1 + static_cast<std::ptrdiff_t>(perReport));
         if (pauseAfterEach > 0)
@@ -316,13 +316,17 @@ bool ReadLightMap(CommandPort port, ConfigImage& image, std::size_t map)
 
 bool FactoryReset(CommandPort port)
 {
-    bool ok = SendCommand(port, command::kFactoryReset, {.p2 = 0xFF});
+    // A keyboard that took none of it is not kept waiting on for 900 ms more.
+    if (!SendCommand(port, command::kFactoryReset, {.p2 = 0xFF}))
+        return false;
     pause(port, 300);
-    ok = SetGameModeOne(port) && ok;
+    if (!SetGameModeOne(port))
+        return false;
     pause(port, 300);
-    ok = SetGameModeOne(port) && ok;
+    if (!SetGameModeOne(port))
+        return false;
     pause(port, 300);
-    return ok;
+    return true;
 }
 
 bool WriteColour(CommandPort port, const ConfigImage& image, std::size_t entry)

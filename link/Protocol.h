@@ -76,8 +76,12 @@ using DeviceInfo = std::array<uint8_t, 8>;
 // Major, minor, 0, 0: compared with VER.bin by the main window.
 using FirmwareVersion = std::array<uint8_t, 4>;
 
-// Time-out of one acknowledgement wait and of each bulk input report.
+// Time-out of one acknowledgement wait.
 inline constexpr hid::Millis kTransferTimeout{1000};
+// A bulk input report follows its read command at once; a keyboard that has not
+// sent it after this long will not. Short enough that a factory reset's 900 ms of
+// pauses, its read-back up to the first bulk report and this wait stay within 2 s.
+inline constexpr hid::Millis kBulkReadTimeout{500};
 
 // The command interface and the pacing of one operation in progress.
 struct CommandPort {
@@ -108,6 +112,7 @@ bool WriteMacroBlock(CommandPort port, const ConfigImage& image, std::size_t blo
 bool ReadMacroBlock(CommandPort port, ConfigImage& image, std::size_t block);
 bool WriteLightMap(CommandPort port, const ConfigImage& image, std::size_t map);
 bool ReadLightMap(CommandPort port, ConfigImage& image, std::size_t map);
+// Stops at its first report that fails.
 bool FactoryReset(CommandPort port);
 bool WriteColour(CommandPort port, const ConfigImage& image, std::size_t entry);
 bool ReadColour(CommandPort port, ConfigImage& image, std::size_t entry);

@@ -22,6 +22,7 @@ public:
     void hideMainWindow() override {}
     void setSlidersFromImage(uint8_t, uint8_t, uint8_t) override {}
     void configurationLoaded(int) override {}
+    void keyboardReadFailed() override {}
     void keyNotification(uint8_t) override {}
     void deviceNotificationRegistrationFailed() override {}
 };

@@ -32,15 +32,6 @@ constexpr QSize kSliderStartSize{30, 10};
 constexpr int kReportSliderOffset = 23;   // below the USB Report Rate header
 constexpr int kProfileSettleMs = 50;
 
-// The wait cursor for one operation; it always ends, whatever path the operation leaves by.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 } // namespace
 
 VersionBytes ReadVerBin(const QString& path)
@@ -263,12 +254,44 @@ void CVelkorDlg::configurationLoaded(int lParam)
     const link::ConfigImage& image = store().image();
     setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
     panel_->RecomputeModifiedMarks();
-    if (lParam == 1)
+    if (lParam == 1) {
         panel_->syncDiyFromEffect();
+        finishConfigurationLoaded(lParam);
+        return;
+    }
+    // After a keyboard read the lighting is read once more and the sliders follow it; the
+    // rest waits for that answer, which the link thread brings.
+    link_->ReadLightingAsync([this](bool) {
+        const link::ConfigImage& lit = store().image();
+        setSlidersFromImage(lit[img::kBrightness], lit[img::kSpeed], lit[img::kReportRate]);
+        finishConfigurationLoaded(0);
+    });
+}
+
+void CVelkorDlg::finishConfigurationLoaded(int lParam)
+{
     store().SaveKeymapFile(link::KeymapSource::Working);
     refresh();
     if (lParam == 0)
         companions_->checkFirmware(this, link_->firmwareVersion(), fileVersion_);
+}
+
+void CVelkorDlg::keyboardReadFailed()
+{
+    // The window keeps what keymap.bin gave it, with the areas read before the keyboard stopped
+    // answering; nothing is confirmed, so keymap.bin and the shadow stay as they were.
+    awaitingStartupRead_ = false;
+    const link::ConfigImage& image = store().image();
+    setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
+    panel_->RecomputeModifiedMarks();
+    refresh();
+    ctx_.dialogs.message(this,
+                         tr2("The keyboard did not answer while its settings were being read. The window shows the "
+                             "settings last saved on this computer; check that the keyboard is connected, then "
+                             "unplug it and plug it in again.",
+                             "读取键盘设置时键盘没有响应。窗口显示的是本机上次保存的设置；请检查键盘连接，"
+                             "然后拔下键盘并重新插入。"),
+                         QString::fromLatin1(kWindowTitle), ui::MessageButtons::Ok, ui::MessageIcon::Warning);
 }
 
 void CVelkorDlg::keyNotification(uint8_t keyCode)
@@ -486,27 +509,39 @@ void CVelkorDlg::factorySettings()
                              tr2("Factory Setting", "出厂设置"), ui::MessageButtons::OkCancel,
                              ui::MessageIcon::Question) != ui::MessageResult::Ok)
         return;
-    bool ok = false;
-    {
-        WaitCursor wait;
-        panel_->resetSections();
-        link::ConfigImage& image = store().image();
-        std::fill_n(image.begin() + img::kKeyEnable, img::kKeyEnableSize, uint8_t(0xFF));
-        // The factory reset reads the keyboard back, key-enable bitmap included.
-        ok = link_->FactoryResetKeyboard();
-        setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
+    panel_->resetSections();
+    link::ConfigImage& image = store().image();
+    std::fill_n(image.begin() + img::kKeyEnable, img::kKeyEnableSize, uint8_t(0xFF));
+    // The factory reset reads the keyboard back, key-enable bitmap included, on the link thread.
+    linkStarted();
+    link_->FactoryResetAsync([this](bool ok) {
+        linkFinished();
+        const link::ConfigImage& read = store().image();
+        setSlidersFromImage(read[img::kBrightness], read[img::kSpeed], read[img::kReportRate]);
         panel_->marks().fill(0);
         keymap::resetRecords(store().extTable());
         if (ok)
             store().CopyWorkingToShadow();
         store().SaveKeymapFile(link::KeymapSource::Working);
-    }
-    if (!ok)
-        ctx_.dialogs.message(this,
-                             tr2("The keyboard did not complete the factory reset. Check that it is connected "
-                                 "and try again.",
-                                 "键盘未能完成恢复出厂设置。请检查键盘连接后重试。"),
-                             tr2("Factory Setting", "出厂设置"), ui::MessageButtons::Ok, ui::MessageIcon::Warning);
+        refresh();
+        if (!ok)
+            ctx_.dialogs.message(this,
+                                 tr2("The keyboard did not complete the factory reset. Check that it is connected "
+                                     "and try again.",
+                                     "键盘未能完成恢复出厂设置。请检查键盘连接后重试。"),
+                                 tr2("Factory Setting", "出厂设置"), ui::MessageButtons::Ok, ui::MessageIcon::Warning);
+    });
+}
+
+void CVelkorDlg::linkStarted()
+{
+    // The window goes on answering while the keyboard is busy; the cursor says it is.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
+void CVelkorDlg::linkFinished()
+{
+    QApplication::restoreOverrideCursor();
 }
 
 void CVelkorDlg::cancelEdits()
@@ -523,17 +558,20 @@ void CVelkorDlg::cancelEdits()
 
 void CVelkorDlg::saveToKeyboard()
 {
-    link::UploadResult result;
-    {
-        WaitCursor wait;
-        storeSliderPositions();
-        result = link_->UploadChanges();
+    storeSliderPositions();
+    linkStarted();
+    link_->UploadChangesAsync([this](link::UploadResult result) {
+        linkFinished();
         if (result == link::UploadResult::NothingToSend)
             store().CopyWorkingToShadow();   // the records may differ where the image does not
         store().SaveKeymapFile(link::KeymapSource::Working);
-    }
-    if (result == link::UploadResult::Uploaded || result == link::UploadResult::NothingToSend)
-        return;
+        if (result != link::UploadResult::Uploaded && result != link::UploadResult::NothingToSend)
+            saveFailed();
+    });
+}
+
+void CVelkorDlg::saveFailed()
+{
     ctx_.dialogs.message(this,
                          tr2("The settings could not be saved to the keyboard. Your changes are kept; check that "
                              "the keyboard is connected and press Save again.",

@@ -81,6 +81,7 @@ public:
     void hideMainWindow() override;
     void setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t reportRate) override;
     void configurationLoaded(int lParam) override;
+    void keyboardReadFailed() override;
     void keyNotification(uint8_t keyCode) override;
     void deviceNotificationRegistrationFailed() override;
 
@@ -127,6 +128,12 @@ private:
     void factorySettings();
     void cancelEdits();
     void saveToKeyboard();
+    void saveFailed();
+    // Steps 4 to 6 of the configuration-loaded handling.
+    void finishConfigurationLoaded(int lParam);
+    // Around a link operation the window started.
+    void linkStarted();
+    void linkFinished();
     void exitProgram(bool saveShadow);
     void showAboutMenu(const QPoint& globalPos);
     void refresh();

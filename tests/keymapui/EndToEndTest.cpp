@@ -129,7 +129,11 @@ protected:
         QTest::mouseClick(window.get(), Qt::LeftButton, {},
                           QPoint(kKeyboardLeft + (r.left + r.right) / 2, kKeyboardTop + (r.top + r.bottom) / 2));
     }
-    void saveToKeyboard() { QTest::mouseClick(window.get(), Qt::LeftButton, {}, kMainSave); }
+    void saveToKeyboard()
+    {
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, kMainSave);
+        window->keyboardLink().WaitForIdle();   // the upload runs on the link thread
+    }
 
     static void click(CKeyMap& p, QPoint at) { QTest::mouseClick(&p, Qt::LeftButton, {}, at); }
     static void tab(CKeyMap& p, int t) { click(p, {kTabX[t], kTabY}); }

@@ -14,6 +14,7 @@
 
 #include "link/KeyboardLink.h"
 #include "platform/hid/Emulator.h"
+#include "platform/hid/FaultPlan.h"
 #include "platform/hid/Trace.h"
 #include "platform/hotplug/Monitor.h"
 #include "tests/link/LinkFakes.h"
@@ -33,6 +34,7 @@ public:
         calls.push_back("sliders " + std::to_string(b) + " " + std::to_string(s) + " " + std::to_string(r));
     }
     void configurationLoaded(int lParam) override { calls.push_back("loaded " + std::to_string(lParam)); }
+    void keyboardReadFailed() override { calls.push_back("read failed"); }
     void keyNotification(uint8_t code) override { calls.push_back("key " + std::to_string(code)); }
     void deviceNotificationRegistrationFailed() override { calls.push_back("registration failed"); }
     std::vector<std::string> calls;
@@ -204,6 +206,58 @@ TEST_F(LinkOnEmulator, StartUpReadsEverythingInOrderAndFillsTheShadow)
     EXPECT_EQ(link_->store().shadowImage(), image());
     EXPECT_EQ(link_->firmwareVersion(), (FirmwareVersion{1, 1, 0, 0}));
     EXPECT_TRUE(waitUntil([&] { return observer_.calls == std::vector<std::string>{"loaded 0"}; }));
+}
+
+// A keyboard that stops sending bulk input reports is asked no further: the read-all ends at the
+// key map's first report, keeps the answers it had, leaves the shadow and says it failed.
+TEST_F(LinkOnEmulator, StartUpReadStopsAtTheFirstFailedStep)
+{
+    std::string error;
+    std::optional<hid::FaultPlan> plan = hid::FaultPlan::parse("read-stall@1x*", error);
+    ASSERT_TRUE(plan) << error;
+    emu_->setFaultPlan(std::move(*plan));
+    link_->store().CopyWorkingToShadow();
+    ASSERT_TRUE(link_->RegisterForDeviceChanges());
+    const auto start = std::chrono::steady_clock::now();
+    link_->StartUp();
+    link_->WaitForStartupRead();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500)) << "one bulk time-out";
+    const std::vector<std::string> t = commands();
+    ASSERT_GE(t.size(), 2u);
+    EXPECT_EQ((std::vector<std::string>(t.end() - 2, t.end())), (std::vector<std::string>{cmd(0x8D), "GF"}))
+        << "nothing is asked after the failed key map";
+    EXPECT_EQ(std::count(t.begin(), t.end(), "R"), 0);
+    EXPECT_EQ(observer_.calls, std::vector<std::string>{"read failed"});
+    EXPECT_EQ(image()[image::kBrightness], 50) << "the lighting read before the failure stays";
+    EXPECT_EQ(image()[image::kResponseTime], 1);
+    EXPECT_EQ(image()[image::kKeyCodeBlock + 1], 0) << "the key map was not read";
+    EXPECT_EQ(link_->store().shadowImage(), ConfigImage{}) << "the shadow is not copied";
+}
+
+TEST_F(LinkOnEmulator, EachAcknowledgementIsTracedAfterItsCommand)
+{
+    startUp();
+    for (std::size_t i = 0; i < 21; ++i)
+        image()[image::kColourTable + i] ^= 0x0F;
+    image()[image::kGameMode] ^= 1;
+    image()[image::kReportRate] = 0;
+    image()[image::kResponseTime] = 7;
+    ASSERT_EQ(link_->UploadChanges(), UploadResult::Uploaded);
+    ASSERT_TRUE(waitUntil([&] {
+        const std::vector<std::string> l = trace(true);
+        return std::count(l.begin(), l.end(), "EV 04 04 00 00") >= 12;   // begin, 7 colours, 3, end
+    }));
+    int acknowledgeable = 0, acks = 0;
+    for (const std::string& l : trace(true)) {
+        if (l.rfind("SF 00 ", 0) == 0) {
+            const std::string code = l.substr(6, 2);
+            acknowledgeable += code == "01" || code == "04" || code == "08" || code == "09" || code == "14";
+        } else if (l == "EV 04 04 00 00") {
+            ++acks;
+            EXPECT_LE(acks, acknowledgeable) << "an acknowledgement before its command";
+        }
+    }
+    EXPECT_EQ(acks, 12);
 }
 
 TEST_F(LinkOnEmulator, BrightnessAloneIsTheEndReport)

@@ -183,6 +183,7 @@ TEST_F(EndToEnd, ARecordedMacroOnMacroKey1ReachesTheKeyboard)
     EXPECT_EQ(panels->keyMapKey, kMacroKey1);
     QFile::resize(path("trace.txt"), 0);
     click(950, 620);   // Save
+    window->keyboardLink().WaitForIdle();
     const std::vector<std::string> writes = sent("SF 00 11 ");
     ASSERT_EQ(writes.size(), 1u);
     const auto& kb = emulator->image();

@@ -79,7 +79,11 @@ protected:
         click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         QTest::qWait(120);   // the window refreshes 50 ms after the panel closed
     }
-    void saveToKeyboard() { click(950, 620); }
+    void saveToKeyboard()
+    {
+        click(950, 620);
+        window->keyboardLink().WaitForIdle();   // the upload runs on the link thread
+    }
 
     QTemporaryDir dir;
     std::shared_ptr<hid::Emulator> emulator;

@@ -113,6 +113,12 @@ protected:
     }
 
     void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
+    // A click on Save or Return: the operation runs on the link thread; its result is applied.
+    void clickAndWait(int x, int y)
+    {
+        click(x, y);
+        window->keyboardLink().WaitForIdle();
+    }
     void chooseEffect(int row)
     {
         if (window->panel().lightCollapsed())
@@ -181,13 +187,44 @@ TEST_F(WindowTest, StartsOnTheKeyboardWithItsState)
     EXPECT_EQ(keymapFile(), pairBytes(false));
 }
 
+// After a keyboard read the configuration-loaded handling asks for the lighting once more and
+// sets the sliders from that answer.
+TEST_F(WindowTest, ConfigurationLoadedReadsTheLightingAgainAndTheSlidersFollow)
+{
+    start();
+    std::vector<std::string> t = trace();
+    const auto lighting = [](const std::string& l) { return l == "emulator:cmd SF 00 88 00 00 00 00 00 00 77"; };
+    ASSERT_EQ(std::count_if(t.begin(), t.end(), lighting), 2);
+    const auto lastRead = std::find_if(t.rbegin(), t.rend(), [](const std::string& l) {
+        return l.rfind("emulator:cmd R ", 0) == 0;
+    });
+    EXPECT_TRUE(std::any_of(t.rbegin(), lastRead, lighting)) << "the second read comes after the read-all";
+
+    // The keyboard's lighting changes behind the program's back (its own keys, another program).
+    auto other = hid::EmulatorBackend(emulator).open(hid::kEmulatorCommandPath);
+    const hid::CommandReport end{0, 0x08, 2, 1, 10 - 3, 12, 1, 1, 0};
+    hid::CommandReport report = end;
+    report[8] = hid::reportChecksum(report);
+    ASSERT_TRUE(other->setFeature(report));
+    clearTrace();
+    window->configurationLoaded(0);
+    window->keyboardLink().WaitForIdle();
+    t = trace();
+    EXPECT_EQ(std::count_if(t.begin(), t.end(), lighting), 1);
+    EXPECT_EQ(window->store().image()[img::kBrightness], 12);
+    EXPECT_EQ(window->store().image()[img::kSpeed], 3);
+    EXPECT_EQ(window->slider(controls::kBrightnessSliderId).value(), 12);
+    EXPECT_EQ(window->slider(controls::kSpeedSliderId).value(), 3);
+    EXPECT_EQ(keymapFile(), pairBytes(false)) << "then keymap.bin is saved";
+}
+
 TEST_F(WindowTest, SaveAfterAnEffectSendsOneEndConfigWrite)
 {
     start();
     chooseEffect(2);   // Wave
     ASSERT_EQ(window->store().image()[img::kEffect], 3);
     clearTrace();
-    click(950, 620);
+    clickAndWait(950, 620);
     EXPECT_EQ(countSent(kEndConfigWrite), 1);
     EXPECT_EQ(emulator->image()[img::kEffect], 3);
     EXPECT_EQ(emulator->image()[img::kColour], 8);
@@ -216,13 +253,13 @@ TEST_F(WindowTest, ReturnThenSaveSendsNothingWhenTheKeyboardReadsBackUnchanged)
 {
     start();
     dialogs.answerMessage(ui::MessageResult::Ok);
-    click(820, 620);
+    clickAndWait(820, 620);
     ASSERT_EQ(dialogs.asked().size(), 1u);
     EXPECT_EQ(dialogs.asked()[0].text, QStringLiteral("Confirm to return Factory Setting?"));
     EXPECT_EQ(dialogs.asked()[0].caption, QStringLiteral("Factory Setting"));
     EXPECT_TRUE(window->panel().lightCollapsed());
     clearTrace();
-    click(950, 620);
+    clickAndWait(950, 620);
     EXPECT_EQ(countSent(""), 0) << "Save sent reports after a factory reset";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -233,7 +270,7 @@ TEST_F(WindowTest, ReturnCancelledChangesNothing)
     chooseEffect(2);
     dialogs.answerMessage(ui::MessageResult::Cancel);
     clearTrace();
-    click(820, 620);
+    clickAndWait(820, 620);
     EXPECT_EQ(window->store().image()[img::kEffect], 3);
     EXPECT_TRUE(trace().empty());
 }
@@ -267,7 +304,7 @@ TEST_F(WindowTest, FailedUploadKeepsEditsAndShadow)
     window->store().image()[img::kResponseTime] = 6;   // an area with its own acknowledged step
     emulator->failNextSetFeature(1);
     dialogs.answerMessage(ui::MessageResult::Ok);
-    click(950, 620);
+    clickAndWait(950, 620);
     ASSERT_EQ(dialogs.asked().size(), 1u);
     EXPECT_EQ(dialogs.asked()[0].caption, QStringLiteral("Save"));
     EXPECT_EQ(window->store().image()[img::kEffect], 3);
@@ -275,7 +312,7 @@ TEST_F(WindowTest, FailedUploadKeepsEditsAndShadow)
     EXPECT_EQ(window->store().shadowImage()[img::kResponseTime], 1);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // The next Save sends what is still missing.
-    click(950, 620);
+    clickAndWait(950, 620);
     EXPECT_EQ(emulator->image()[img::kEffect], 3);
     EXPECT_EQ(window->store().shadowImage(), window->store().image());
 }
@@ -408,7 +445,7 @@ TEST_F(WindowTest, DiyKeyClicksDrawTheLightMap)
     EXPECT_TRUE(window->panel().keyLit(30));
     EXPECT_EQ(panels->keyMapRuns, 0);
     clearTrace();
-    click(950, 620);
+    clickAndWait(950, 620);
     EXPECT_EQ(countSent("00 12 "), 1) << "one light map written";
     EXPECT_EQ(emulator->image()[img::lightMap(0) + keyLightOffset(30) + 1], 0xFF);
 }

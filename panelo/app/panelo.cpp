@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvane::panelo {
@@ -28,24 +29,32 @@ QByteArray resource(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Written whole, never through a symbolic link, readable only by the user.
+// Written whole into a regular file of ours, never through a symbolic link, a hard link to
+// another file, a FIFO or a device; readable only by the user.
 bool writeWhole(const std::string& path, const QByteArray& bytes, std::string& error)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
         error = "cannot create " + path + ": " + std::strerror(errno);
         return false;
     }
+    auto fail = [&](const std::string& why) {
+        error = "cannot write " + path + ": " + why;
+        ::close(fd);
+        return false;
+    };
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1)
+        return fail("not a file of ours (something else was left under its name)");
+    if (::ftruncate(fd, 0) != 0)
+        return fail(std::strerror(errno));
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            error = "cannot write " + path + ": " + std::strerror(errno);
-            ::close(fd);
-            return false;
-        }
+        if (n <= 0)
+            return fail(std::strerror(errno));
         done += n;
     }
     if (::close(fd) != 0) {

@@ -41,6 +41,8 @@ SkinFileSet EmbeddedSkinFiles(bool chinese);
 // Creates <runtimeFolder>/FileDef20151212/Skins/ (0700, no symbolic link followed) and writes
 // every file of `files` into it whole, replacing what was there. Returns the FileDef20151212
 // folder (ending in '/'), or none with `error` set at the first failure; files before it stay.
+// A file is written only into a regular file of ours: a link, FIFO or device left under its
+// name is a failure, and is left in place.
 std::optional<std::string> ExtractSkinFiles(const std::string& runtimeFolder, const SkinFileSet& files,
                                             std::string& error);
 
@@ -63,7 +65,7 @@ public:
     explicit CPaneloApp(PaneloServices services) : m_services(std::move(services)) {}
 
     // Shows the window and runs it until it closes. Returns the exit code: 0 after a normal end,
-    // 1 when the skin cannot be loaded (one line on stderr names the file).
+    // 1 when the skin cannot be extracted or loaded (one line on stderr names the file).
     int InitInstance();
 
 private:

@@ -2,7 +2,6 @@
 
 #include "panelo/app/SkinLayout.h"
 #include "panelo/img/memdc.h"
-#include "panelo/img/skinfile.h"
 #include "platform/core/Settings.h"
 #include "platform/ui/UserDialogs.h"
 
@@ -177,23 +176,33 @@ void CPaneloDlg::connectControls()
             [this] { m_services.openUrl(QString::fromLatin1(kMakerWebSite)); });
 }
 
-void CPaneloDlg::extractSkin()
+bool CPaneloDlg::extractSkin()
 {
     std::string error;
     std::optional<std::string> runtime =
         m_services.runtimeFolder ? m_services.runtimeFolder(error) : std::nullopt;
     if (!runtime) {
-        m_extractError = QStringLiteral("no runtime folder for the skin: ") + QString::fromStdString(error);
-        return;
+        m_startError = QStringLiteral("no runtime folder for the skin: ") + QString::fromStdString(error);
+        return false;
     }
     const SkinFileSet files = m_services.skinFiles ? m_services.skinFiles(m_chinese) : SkinFileSet{};
-    if (files.empty())
-        m_extractError = QStringLiteral("the program carries no skin files");
-    else if (!ExtractSkinFiles(*runtime, files, error))
-        m_extractError = QStringLiteral("cannot extract the skin: ") + QString::fromStdString(error);
+    if (files.empty()) {
+        m_startError = QStringLiteral("the program carries no skin files");
+        return false;
+    }
+    // What is in the folder when extraction is refused was not written by us: it is never read.
+    if (!ExtractSkinFiles(*runtime, files, error)) {
+        m_startError = QStringLiteral("cannot extract the skin: ") + QString::fromStdString(error);
+        return false;
+    }
+    QStringList written;
+    for (const SkinFile& file : files)
+        written << file.name;
+    SetSkinFileNames(written);
     m_fileDef = QString::fromStdString(*runtime) + QLatin1String(kFileDefFolder) + QLatin1Char('/');
     m_skinIni = m_fileDef + (m_chinese ? QStringLiteral("Skins/Main_CHN.ini") : QStringLiteral("Skins/Main_Eng.ini"));
     m_skinFolder = m_fileDef + QLatin1String(kSkinsFolder) + QLatin1Char('/');
+    return true;
 }
 
 bool CPaneloDlg::loadStateImages()
@@ -201,12 +210,10 @@ bool CPaneloDlg::loadStateImages()
     const SkinFileNames& names = SkinFilesFor(m_chinese);
     const std::array<std::string_view, 4> files{names.normal, names.over, names.down, names.disable};
     for (std::size_t i = 0; i < files.size(); ++i) {
-        QString error;
-        std::optional<QImage> image = LoadPicture(ResolveSkinFile(m_skinFolder + str(files[i])), &error);
-        if (!image) {
-            m_startError = error;
+        const std::optional<QString> path = SkinFilePath(m_skinFolder + str(files[i]), &m_startError);
+        std::optional<QImage> image = path ? LoadPicture(*path, &m_startError) : std::nullopt;
+        if (!image)
             return false;
-        }
         m_stateImages[i] = std::move(*image);
     }
     for (std::size_t i = 0; i < m_surfaces.size(); ++i)
@@ -217,21 +224,20 @@ bool CPaneloDlg::loadStateImages()
 bool CPaneloDlg::OnInitDialog()
 {
     m_chinese = platform::Settings(m_services.settingsPath).language() == platform::Language::Chinese;
-    extractSkin();
-    if (!CBaseDialog::OnInitDialog()) {
-        m_startError = SkinError();
-    } else if (loadStateImages()) {
-        setWindowIcon(QIcon(QPixmap::fromImage(m_stateImages[0].copy(kIconArea))));
-        placeControls();
-        m_renderer = std::make_unique<LcdRenderer>(*m_services.backend, *m_services.glyphs, logicalDpiY(), makeHooks());
-        setFontLabels(m_renderer->FormatFontDescription());
-        m_edit->setText(QString::fromUtf16(kInitialText));
-        m_verInfo->setText(QString());
-        m_edit->setFocus();
-        return true;
+    if (extractSkin()) {
+        if (!CBaseDialog::OnInitDialog()) {
+            m_startError = SkinError();
+        } else if (loadStateImages()) {
+            setWindowIcon(QIcon(QPixmap::fromImage(m_stateImages[0].copy(kIconArea))));
+            placeControls();
+            m_renderer = std::make_unique<LcdRenderer>(*m_services.backend, *m_services.glyphs, logicalDpiY(), makeHooks());
+            setFontLabels(m_renderer->FormatFontDescription());
+            m_edit->setText(QString::fromUtf16(kInitialText));
+            m_verInfo->setText(QString());
+            m_edit->setFocus();
+            return true;
+        }
     }
-    if (!m_extractError.isEmpty())
-        m_startError += QStringLiteral(" (") + m_extractError + QLatin1Char(')');
     hide();
     return false;
 }
@@ -239,7 +245,8 @@ bool CPaneloDlg::OnInitDialog()
 QRect CPaneloDlg::readSkinRect(const char* key) const
 {
     CIniFile ini;
-    ini.SetPath(ResolveSkinFile(m_skinIni));
+    if (const std::optional<QString> path = SkinFilePath(m_skinIni))
+        ini.SetPath(*path);
     const QString value =
         ini.GetString(QLatin1String(kSectionButtons), QLatin1String(key), QLatin1String(kMissingRect)).value_or(QString());
     return ParseSkinRect(value);

@@ -66,7 +66,8 @@ public:
     bool Chinese() const { return m_chinese; }
     const QString& SkinIniPath() const { return m_skinIni; }
     const QString& SkinFolder() const { return m_skinFolder; }
-    // The FileDef20151212 folder the skin went to, empty when extraction failed.
+    // The FileDef20151212 folder the skin went to, empty when extraction failed (the start then
+    // ends with the reason).
     const QString& FileDefFolder() const { return m_fileDef; }
     LcdRenderer* Renderer() const { return m_renderer.get(); }
     // The controls by their ids (tests and the screenshots drive them).
@@ -81,7 +82,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void extractSkin();
+    bool extractSkin();
     bool loadStateImages();
     void createControls();
     void connectControls();
@@ -99,7 +100,6 @@ private:
     QString m_skinFolder;
     QString m_fileDef;
     QString m_startError;
-    QString m_extractError;
     bool m_chinese = false;
     std::array<QImage, 4> m_stateImages;
     std::array<QPixmap, 4> m_surfaces;

@@ -2,7 +2,6 @@
 
 #include "panelo/img/skinfile.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -79,13 +78,13 @@ std::optional<QImage> CBaseDialog::LoadPicture(const QString& path, QString* err
             *error = QStringLiteral("cannot load skin image %1: %2").arg(path, why);
         return std::nullopt;
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (bytes.isEmpty())
-        return fail(QStringLiteral("empty or unreadable"));
-    QImage image = QImage::fromData(bytes);
+    QString why;
+    const std::optional<QByteArray> bytes = ReadSkinFile(path, kMaxSkinFileBytes, &why);
+    if (!bytes)
+        return fail(why);
+    if (bytes->isEmpty())
+        return fail(QStringLiteral("empty"));
+    QImage image = QImage::fromData(*bytes);
     if (image.isNull())
         return fail(QStringLiteral("not a picture that can be decoded"));
     return image;
@@ -113,9 +112,36 @@ std::optional<QRegion> CBaseDialog::RegionFromBitmap(const QImage& bitmap, QRgb 
     return result;
 }
 
+std::optional<QString> CBaseDialog::SkinFilePath(const QString& path, QString* error) const
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = path.first(slash + 1);
+    const QString name = path.sliced(slash + 1);
+    // The folder part is the program's own; a name from the INI must not carry one of its own.
+    const QString given = path.startsWith(m_skinFolder) ? path.sliced(m_skinFolder.size()) : name;
+    auto refuse = [&](const QString& why) -> std::optional<QString> {
+        if (error)
+            *error = QStringLiteral("cannot load skin file %1: %2").arg(path, why);
+        return std::nullopt;
+    };
+    if (!IsPlainSkinFileName(given))
+        return refuse(QStringLiteral("not a plain file name of the skin folder"));
+    if (m_skinFileNames.isEmpty())
+        return ResolveSkinFile(path);
+    if (m_skinFileNames.contains(name))
+        return path;
+    for (const QString& written : m_skinFileNames)
+        if (written.compare(name, Qt::CaseInsensitive) == 0)
+            return folder + written;
+    return refuse(QStringLiteral("not one of the skin's files"));
+}
+
 bool CBaseDialog::loadSkinPicture(const QString& name, QImage& holder)
 {
-    std::optional<QImage> picture = LoadPicture(ResolveSkinFile(m_skinFolder + name), &m_skinError);
+    const std::optional<QString> path = SkinFilePath(m_skinFolder + name, &m_skinError);
+    if (!path)
+        return false;
+    std::optional<QImage> picture = LoadPicture(*path, &m_skinError);
     if (!picture)
         return false;
     holder = std::move(*picture);
@@ -124,7 +150,10 @@ bool CBaseDialog::loadSkinPicture(const QString& name, QImage& holder)
 
 bool CBaseDialog::LoadSkin()
 {
-    m_ini.SetPath(ResolveSkinFile(m_skinIniPath));
+    const std::optional<QString> ini = SkinFilePath(m_skinIniPath, &m_skinError);
+    if (!ini)
+        return false;
+    m_ini.SetPath(*ini);
     const QString main = m_ini.GetString(kSectionScreen, kKeyMain, QString()).value_or(QString());
     const QString mask = m_ini.GetString(kSectionScreen, kKeyMask, main).value_or(QString());
     if (!loadSkinPicture(main, m_background) || !loadSkinPicture(mask, m_mask))

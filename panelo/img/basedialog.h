@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QRegion>
+#include <QStringList>
 
 #include <optional>
 
@@ -27,13 +28,25 @@ public:
 
     // Reads the INI, loads both pictures, sizes, shows and shapes the window.
     bool LoadSkin();
+
+    // The names of the files the skin folder was given (as written there). Once set, a skin file
+    // (the INI, a picture the INI names) is only ever one of these, matched without regard to
+    // case and opened by the name written; anything else in the folder is never read. Without
+    // them, names match the folder's entries without regard to case (an exact match wins).
+    void SetSkinFileNames(QStringList written) { m_skinFileNames = std::move(written); }
+
+    // The file that `path` (skin folder or INI folder + a name) stands for, or none with `error`
+    // set when the name is not a plain name of the skin folder (a separator, "..") or, once the
+    // names are set, not one of them.
+    std::optional<QString> SkinFilePath(const QString& path, QString* error = nullptr) const;
     const QString& SkinError() const { return m_skinError; }
 
     const QImage& Background() const { return m_background; }
     const QImage& MaskBitmap() const { return m_mask; }
 
     // Reads the file whole and decodes it by its content (BMP, JPEG, PNG, ...). None when the
-    // file is missing, empty, unreadable or undecodable; `error` then says which and why.
+    // file is missing, empty, unreadable, undecodable, not a regular file, a symbolic link or
+    // larger than kMaxSkinFileBytes; `error` then says which and why.
     static std::optional<QImage> LoadPicture(const QString& path, QString* error = nullptr);
 
     // The union of the runs of pixels that are not `transparent` (each channel within
@@ -58,6 +71,7 @@ private:
 
     const QString& m_skinIniPath;
     const QString& m_skinFolder;
+    QStringList m_skinFileNames;
     QImage m_background;
     QImage m_mask;
     CIniFile m_ini;

@@ -1,6 +1,7 @@
 #include "panelo/img/inifile.h"
 
-#include <QFile>
+#include "panelo/img/skinfile.h"
+
 #include <QStringConverter>
 #include <QStringDecoder>
 
@@ -10,7 +11,7 @@ namespace {
 
 constexpr char kUtf16LeBom[] = "\xFF\xFE";
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
-// An INI file is small; a larger file is not a skin INI and is not read whole.
+// An INI file is small; a larger file is not a skin INI and is not read at all.
 constexpr qint64 kMaxIniBytes = 1 << 20;
 
 bool isSectionLine(QStringView line) { return line.startsWith(u'[') && line.contains(u']'); }
@@ -27,13 +28,21 @@ QString unquote(QString value)
     return value;
 }
 
+// UTF-16 LE without a mark: every INI starts with an ASCII character ('[', ';', a key or a
+// blank), which is that byte and a zero; UTF-8 text never holds a zero byte.
+bool looksLikeUtf16Le(const QByteArray& bytes)
+{
+    return bytes.size() >= 2 && bytes[0] != 0 && uchar(bytes[0]) < 0x80 && bytes[1] == 0;
+}
+
 } // namespace
 
 QString DecodeIniText(const QByteArray& bytes)
 {
-    if (bytes.startsWith(kUtf16LeBom)) {
+    const bool marked = bytes.startsWith(kUtf16LeBom);
+    if (marked || looksLikeUtf16Le(bytes)) {
         QStringDecoder decode(QStringConverter::Utf16LE);
-        return decode(QByteArrayView(bytes).sliced(2));
+        return decode(QByteArrayView(bytes).sliced(marked ? 2 : 0));
     }
     QByteArrayView body(bytes);
     if (bytes.startsWith(kUtf8Bom))
@@ -75,9 +84,8 @@ std::optional<QString> CIniFile::GetString(const QString& section, const QString
 {
     QString value = defaultValue;
     if (m_path) {
-        QFile file(*m_path);
-        if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxIniBytes) {
-            if (std::optional<QString> found = FindIniValue(DecodeIniText(file.readAll()), section, key))
+        if (const std::optional<QByteArray> bytes = ReadSkinFile(*m_path, kMaxIniBytes)) {
+            if (std::optional<QString> found = FindIniValue(DecodeIniText(*bytes), section, key))
                 value = *found;
         }
     }

@@ -1,7 +1,8 @@
 #pragma once
 // CIniFile: reads values from a Windows-style INI file ("[Section]" lines, "key=value" lines).
-// The file may be UTF-16 little-endian with a byte-order mark (as the skin INIs are) or UTF-8
-// (with or without a mark). Section and key names match without regard to letter case, as the
+// The file may be UTF-16 little-endian with a byte-order mark (as the skin INIs are) or without
+// one, or UTF-8 (with or without a mark). It is read only when it is a regular file of at most
+// 1 MiB, never through a symbolic link. Section and key names match without regard to letter case, as the
 // platform's INI reader does; the first matching key of the first matching section wins.
 
 #include <QString>
@@ -34,8 +35,8 @@ private:
     std::optional<QString> m_path;
 };
 
-// Decodes INI bytes: UTF-16 LE when they start with FF FE, otherwise UTF-8 (a leading
-// EF BB BF is dropped).
+// Decodes INI bytes: UTF-16 LE when they start with FF FE, or without that mark when the first
+// character is ASCII followed by a zero byte; otherwise UTF-8 (a leading EF BB BF is dropped).
 QString DecodeIniText(const QByteArray& bytes);
 
 // The value of `key` in `section` of the INI text, trimmed; none when absent. A value enclosed

@@ -2,6 +2,7 @@
 #include "panelo/img/pngbutton.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -144,6 +145,40 @@ TEST_F(SkinFolder, UndecodableOrMissingPictureFailsNamingTheFile)
     EXPECT_FALSE(dialog.OnInitDialog());
     writeFile("empty.bmp", "");
     EXPECT_FALSE(CBaseDialog::LoadPicture(folder + "empty.bmp"));
+}
+
+TEST_F(SkinFolder, NamesThatLeaveTheFolderAreRefused)
+{
+    writeImage("m.bmp", solid({5, 5}, Qt::black), "BMP");
+    QTemporaryDir outside;
+    ASSERT_TRUE(solid({5, 5}, Qt::red).save(outside.path() + "/b.bmp", "BMP"));
+    const QString up = "../" + QDir(folder).relativeFilePath(outside.path() + "/b.bmp");
+    for (const QString& name : {QStringLiteral("../../../../../../../../dev/zero"), up, QStringLiteral("/dev/zero"),
+                                QStringLiteral("sub/../m.bmp"), QStringLiteral("..\\m.bmp")}) {
+        writeIni("[SCREEN]\r\nMain=" + name + "\r\nMask=m.bmp\r\n");
+        CBaseDialog dialog(iniPath, folder);
+        EXPECT_FALSE(dialog.OnInitDialog()) << name.toStdString();
+        EXPECT_TRUE(dialog.SkinError().contains(name)) << dialog.SkinError().toStdString();
+    }
+}
+
+TEST_F(SkinFolder, PicturesAreReadOnlyFromRegularFilesOfASaneSize)
+{
+    QTemporaryDir outside;
+    ASSERT_TRUE(solid({5, 5}, Qt::red).save(outside.path() + "/real.bmp", "BMP"));
+    ASSERT_TRUE(QFile::link(outside.path() + "/real.bmp", folder + "linked.bmp"));
+    ASSERT_TRUE(QDir(folder).mkdir("folder.bmp"));
+    {
+        QFile big(folder + "big.bmp");
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(qint64(2) << 30));   // sparse: nothing is written
+    }
+    for (const char* name : {"linked.bmp", "folder.bmp", "big.bmp"}) {
+        QString error;
+        EXPECT_FALSE(CBaseDialog::LoadPicture(folder + name, &error)) << name;
+        EXPECT_TRUE(error.contains(name)) << error.toStdString();
+    }
+    EXPECT_TRUE(CBaseDialog::LoadPicture(outside.path() + "/real.bmp"));
 }
 
 class LoadedDialog : public SkinFolder {

@@ -34,6 +34,7 @@ struct Encoding {
 
 const Encoding kEncodings[] = {
     {"utf16le_bom", utf16LeWithBom},
+    {"utf16le", [](const QString& t) { return utf16LeWithBom(t).mid(2); }},
     {"utf8", [](const QString& t) { return t.toUtf8(); }},
     {"utf8_bom", [](const QString& t) { return QByteArray("\xEF\xBB\xBF") + t.toUtf8(); }},
 };

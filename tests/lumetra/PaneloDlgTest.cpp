@@ -9,6 +9,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -251,18 +253,107 @@ TEST_F(PaneloFixture, EmbeddedSkinIsTheSixFilesOfTheTable)
     }
 }
 
+// A complete skin of other colours, as someone who planted links would offer it.
+void writeSkin(const QString& folder, const SkinFileSet& files)
+{
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const SkinFile& f : files) {
+        QFile file(folder + "/" + f.name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(f.bytes);
+    }
+}
+
 TEST_F(PaneloFixture, ExtractionNeverFollowsALinkItDidNotMake)
 {
     QTemporaryDir elsewhere;
+    writeSkin(elsewhere.path() + "/Skins", plainSkin(false));
     ASSERT_TRUE(QFile::link(elsewhere.path(), runtime.path() + "/FileDef20151212"));
     std::string error;
     EXPECT_FALSE(ExtractSkinFiles(runtime.path().toStdString() + "/", plainSkin(false), error));
     EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
-    // The window cannot start without its skin, and says why.
+    // A refused extraction ends the start with its message, even though a whole skin lies behind the link.
     CPaneloDlg dialog(services);
     EXPECT_FALSE(dialog.OnInitDialog());
-    EXPECT_FALSE(dialog.StartError().isEmpty());
+    EXPECT_TRUE(dialog.StartError().contains("FileDef20151212")) << dialog.StartError().toStdString();
+    EXPECT_TRUE(dialog.Background().isNull());
+    EXPECT_TRUE(QFileInfo(runtime.path() + "/FileDef20151212").isSymLink()) << "the link is left in place";
+}
+
+TEST_F(PaneloFixture, LinkPlantedAtASkinFileEndsTheStartAndIsNotRead)
+{
+    QTemporaryDir elsewhere;
+    writeSkin(elsewhere.path(), plainSkin(false));
+    ASSERT_TRUE(QDir().mkpath(skinsFolder()));
+    // The last file written: every other one is in place, and the link leads to a good mask.
+    ASSERT_TRUE(QFile::link(elsewhere.path() + "/main_mask_Eng.bmp", skinsFolder() + "main_mask_Eng.bmp"));
+    CPaneloDlg dialog(services);
+    EXPECT_FALSE(dialog.OnInitDialog());
+    EXPECT_TRUE(dialog.StartError().contains("main_mask_Eng.bmp")) << dialog.StartError().toStdString();
+    EXPECT_TRUE(dialog.MaskBitmap().isNull());
+}
+
+TEST_F(PaneloFixture, PlantedExactCaseIniDoesNotReplaceTheWrittenOne)
+{
+    // The planted INI moves the logo and names a background of its own.
+    ASSERT_TRUE(QDir().mkpath(skinsFolder()));
+    QFile planted(skinsFolder() + "Main_Eng.ini");
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write("[SCREEN]\r\nMain=evil.bmp\r\nMask=evil.bmp\r\n[BUTTONINFO]\r\nCONTROL_LOGO=5,5,5,5,\"x\"\r\n");
+    planted.close();
+    QImage evil(60, 40, QImage::Format_RGB32);
+    evil.fill(Qt::red);
+    ASSERT_TRUE(evil.save(skinsFolder() + "evil.bmp", "BMP"));
+
+    auto dialog = start();
+    EXPECT_EQ(dialog->size(), QSize(kSkinWidth, kSkinHeight));
+    EXPECT_EQ(dialog->Control(IDC_LOGO)->geometry(), QRect(31, 17, 195, 50));
+    EXPECT_TRUE(QFile::exists(skinsFolder() + "Main_Eng.ini")) << "what we did not write is left alone";
+}
+
+TEST_F(PaneloFixture, IniNamingAFileOutsideTheSkinIsRefused)
+{
+    for (const char* name : {"../../../../../../dev/zero", "../FileDef20151212/Skins/main_normal_Eng.jpg", "/dev/zero",
+                             "main_normal_Eng.jpg/..", "other.jpg"}) {
+        services.skinFiles = [name](bool chinese) {
+            SkinFileSet files = plainSkin(chinese);
+            files[0].bytes = QByteArray("[SCREEN]\r\nMain=") + name + "\r\nMask=main_mask_eng.bmp\r\n";
+            return files;
+        };
+        CPaneloDlg dialog(services);
+        EXPECT_FALSE(dialog.OnInitDialog()) << name;
+        EXPECT_TRUE(dialog.StartError().contains(QString::fromUtf8(name))) << dialog.StartError().toStdString();
+    }
+}
+
+// The program itself, as a user starts it, with a link planted in its runtime folder.
+TEST_F(PaneloFixture, ProgramWithAPlantedLinkEndsWithTheExtractionMessage)
+{
+    const QString program = qEnvironmentVariable("ORVANE_BIN_DIR") + "/Lumetra";
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "Lumetra is not built";
+    QTemporaryDir elsewhere;
+    writeSkin(elsewhere.path() + "/Skins", EmbeddedSkinFiles(false));
+    ASSERT_TRUE(QFile::link(elsewhere.path(), runtime.path() + "/FileDef20151212"));
+
+    QProcess lumetra;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("XDG_CONFIG_HOME", runtime.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("ORVANE_HID", "emulator");
+    lumetra.setProcessEnvironment(env);
+    lumetra.start(program, {});
+    ASSERT_TRUE(lumetra.waitForStarted());
+    const bool ended = lumetra.waitForFinished(10000);
+    if (!ended) {
+        lumetra.kill();
+        lumetra.waitForFinished();
+    }
+    ASSERT_TRUE(ended) << "Lumetra started with the skin behind the link";
+    EXPECT_NE(lumetra.exitCode(), 0);
+    const QString err = QString::fromUtf8(lumetra.readAllStandardError());
+    EXPECT_TRUE(err.contains("FileDef20151212")) << err.toStdString();
 }
 
 // The index is into plainSkin(): 1 normal (also the background), 2 over, 3 down, 4 disable, 5 mask.

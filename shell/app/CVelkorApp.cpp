@@ -9,12 +9,18 @@
 #include "shell/app/Launcher.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvane::shell {
 
@@ -28,10 +34,75 @@ SingleInstance::SingleInstance(const QString& folder)
     lock_.setStaleLockTime(0);
 }
 
+namespace {
+
+// A live copy's lock starts with its process id on a line of its own.
+bool startsWithProcessId(const char* bytes, ssize_t n)
+{
+    ssize_t digits = 0;
+    while (digits < n && bytes[digits] >= '0' && bytes[digits] <= '9')
+        ++digits;
+    return digits > 0 && digits < n && bytes[digits] == '\n' && bytes[0] != '0';
+}
+
+// The start of a regular file, read without following a link or blocking; false when it is
+// not (or no longer) the file `expected` describes.
+bool readLockStart(const QByteArray& path, const struct stat& expected, char (&bytes)[64], ssize_t& n)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool same = ::fstat(fd, &st) == 0 && st.st_dev == expected.st_dev && st.st_ino == expected.st_ino;
+    n = same ? ::read(fd, bytes, sizeof bytes) : -1;
+    ::close(fd);
+    return same && n >= 0;
+}
+
+} // namespace
+
+// QLockFile reads whatever is at the lock's name to judge it: a FIFO there blocks it, /dev/zero
+// behind a link feeds it without end, and a file it cannot parse is never stale. So anything
+// that cannot be a live copy's lock is removed first (a copy that is just writing its new lock
+// has done so well within the second look).
+bool SingleInstance::clearLeftOverLock()
+{
+    const QByteArray path = QFile::encodeName(lockPath_);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0)
+        return true;   // nothing there
+    if (S_ISDIR(st.st_mode)) {
+        failure_ = QStringLiteral("the single-instance lock %1 is a folder; remove it to start").arg(lockPath_);
+        return false;
+    }
+    if (S_ISREG(st.st_mode)) {
+        for (int look = 0; look < 2; ++look) {
+            char bytes[64];
+            ssize_t n = 0;
+            if (!readLockStart(path, st, bytes, n) || startsWithProcessId(bytes, n))
+                return true;   // replaced meanwhile, or a lock for QLockFile to judge
+            if (look == 0)
+                QThread::msleep(100);
+        }
+    }
+    if (::unlink(path.constData()) != 0 && errno != ENOENT) {
+        failure_ = QStringLiteral("cannot remove the left-over single-instance lock %1: %2")
+                       .arg(lockPath_, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    return true;
+}
+
 bool SingleInstance::acquire()
 {
-    if (!lock_.tryLock(0))
+    failure_.clear();
+    if (!clearLeftOverLock())
         return false;
+    if (!lock_.tryLock(0)) {
+        if (lock_.error() != QLockFile::LockFailedError)
+            failure_ = QStringLiteral("cannot take the single-instance lock %1").arg(lockPath_);
+        return false;
+    }
     QLocalServer::removeServer(serverPath_);   // left by a copy that died
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::onConnection);
@@ -95,6 +166,10 @@ int CVelkorApp::run(int argc, char** argv)
     }
     SingleInstance instance(QString::fromStdString(*runtime));
     if (!instance.acquire()) {
+        if (!instance.failure().isEmpty()) {
+            std::fprintf(stderr, "QX410-Orvane: %s\n", qPrintable(instance.failure()));
+            return 1;
+        }
         instance.askFirstToShow();
         return 0;
     }

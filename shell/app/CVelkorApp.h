@@ -24,8 +24,12 @@ class SingleInstance : public QObject {
 public:
     // `folder` ends in '/' (the runtime folder).
     explicit SingleInstance(const QString& folder);
-    // True when this is the first copy: the lock is held and the server listens.
+    // True when this is the first copy: the lock is held and the server listens. False when
+    // another copy holds it, or (failure() then says why) when the lock cannot be had at all.
+    // What was left at the lock's name and cannot be a live copy's lock (an empty or garbage
+    // file, a symbolic link, a FIFO) is taken over; a folder there is a failure and stays.
     bool acquire();
+    const QString& failure() const { return failure_; }
     // The second copy's part: connects (retrying for about `retryMs`) and asks the first copy to
     // show its window. True when the request was delivered.
     bool askFirstToShow(int retryMs = kRaiseRetryMs);
@@ -36,7 +40,8 @@ signals:
 
 private:
     void onConnection();
-    QString lockPath_, serverPath_;
+    bool clearLeftOverLock();
+    QString lockPath_, serverPath_, failure_;
     QLockFile lock_;
     QLocalServer server_;
 };

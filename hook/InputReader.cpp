@@ -1,6 +1,7 @@
 #include "hook/InputReader.h"
 
 #include "hook/KeyTranslation.h"
+#include "hook/RawEventStream.h"
 
 #include <libevdev/libevdev.h>
 #include <linux/input.h>
@@ -22,7 +23,10 @@ namespace {
 constexpr int kValueRelease = 0;
 constexpr int kValuePress = 1;
 constexpr int kValueRepeat = 2;
-constexpr std::size_t kRecordSize = sizeof(struct input_event);
+constexpr std::size_t kRecordSize = RawEventStream::kRecordSize;
+// A file is read at most this much per round, so that an endless one (a link to /dev/zero)
+// neither starves the other files nor keeps the thread from its wake descriptor.
+constexpr std::size_t kFileBytesPerRound = 1024 * kRecordSize;
 // Files give no poll readiness: their growth is seen through inotify and, in case a
 // notification was lost, by re-reading them at this interval.
 constexpr int kFileRescanMs = 100;
@@ -73,7 +77,7 @@ struct InputReader::Source {
     std::string name;
     int fd = -1;
     libevdev *dev = nullptr;          // devices only
-    std::vector<uint8_t> partial;     // files only: bytes of an incomplete record
+    RawEventStream stream;            // files only
 };
 
 InputReader::InputReader(Kind kind, std::string folder, int mode, KeySink sink)
@@ -194,6 +198,8 @@ void InputReader::run()
         if (m_kind == Kind::Files) {
             for (auto &s : m_sources)
                 readFile(*s);
+            if (woken())
+                return;   // removehook while the files were read
             continue;
         }
         // Devices in the poll set are the first fds.size() - 2 sources; new ones wait a round.
@@ -247,21 +253,22 @@ void InputReader::readDevice(Source &s)
     }
 }
 
+bool InputReader::woken() const
+{
+    pollfd wake{m_wakeFd, POLLIN, 0};
+    return poll(&wake, 1, 0) > 0;
+}
+
 void InputReader::readFile(Source &s)
 {
     uint8_t buffer[64 * kRecordSize];
-    for (;;) {
+    for (std::size_t taken = 0; taken < kFileBytesPerRound && !woken();) {
         const ssize_t len = read(s.fd, buffer, sizeof buffer);
         if (len <= 0)
             return;
-        s.partial.insert(s.partial.end(), buffer, buffer + len);
-        std::size_t used = 0;
-        for (; s.partial.size() - used >= kRecordSize; used += kRecordSize) {
-            input_event ev;
-            std::memcpy(&ev, s.partial.data() + used, kRecordSize);
-            deliver(ev.type, ev.code, ev.value);
-        }
-        s.partial.erase(s.partial.begin(), s.partial.begin() + static_cast<std::ptrdiff_t>(used));
+        taken += std::size_t(len);
+        s.stream.feed({buffer, std::size_t(len)},
+                      [this](uint16_t type, uint16_t code, int32_t value) { deliver(type, code, value); });
     }
 }
 

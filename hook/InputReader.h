@@ -46,6 +46,7 @@ private:
     void readInotify();
     void readDevice(Source &s);
     void readFile(Source &s);
+    bool woken() const;   // removehook has written the wake descriptor
     void closeSource(std::size_t i);
     void deliver(uint16_t type, uint16_t code, int32_t value);
 

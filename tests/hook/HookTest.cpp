@@ -21,6 +21,10 @@
 
 #include <cstdlib>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
 #include <cstring>
 #include <vector>
 
@@ -203,6 +207,30 @@ TEST_F(InputDirTest, DestroyedWindowReceivesNothingAndNothingCrashes)
     append("event0", {record(EV_KEY, KEY_B, 1), record(EV_KEY, KEY_C, 1)});
     QTest::qWait(300);   // lets the reader post them; their delivery must find no window
     removehook();
+}
+
+TEST_F(InputDirTest, EndlessStreamNeitherStarvesOtherFilesNorBlocksRemovehook)
+{
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(dir.filePath("event7")).constData()), 0);
+    Receiver r;
+    ASSERT_TRUE(installhook(&r, 1));
+    append("event0", {record(EV_KEY, KEY_A, 1)});
+    EXPECT_TRUE(waitFor([&] { return endsWith(r.keys, press(0x41)); })) << "a key of another file never arrived";
+
+    // A stuck reader cannot be joined: a watchdog reports it and ends the run rather than hang.
+    std::atomic<bool> removed{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 100 && !removed; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!removed) {
+            std::fprintf(stderr, "removehook() blocked for 5 s on an endless event file\n");
+            std::fflush(stderr);
+            std::_Exit(1);
+        }
+    });
+    removehook();
+    removed = true;
+    watchdog.join();
 }
 
 TEST(HookApi, RejectsBadArgumentsAndToleratesRemoveWithoutInstall)

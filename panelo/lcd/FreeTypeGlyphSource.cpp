@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -28,6 +29,7 @@ constexpr int kSyntheticBoldFrom = 600;
 // The shear of synthesised italics, about 12 degrees (16.16 fixed point).
 constexpr FT_Fixed kItalicShear = 0x0366A;
 constexpr std::size_t kMaxCachedMatches = 64;
+constexpr std::size_t kMaxCachedFallbacks = 64;
 constexpr std::size_t kMaxCachedFaces = 8;
 
 struct Match {
@@ -106,30 +108,166 @@ Synthesis synthesisFor(FT_Face face, const LogFont& lf)
     return s;
 }
 
-Match matchFont(const LogFont& lf)
+// The Chinese face names users pick on Windows, and the faces fontconfig
+// offers for them here, tried in this order after the name itself: the Hei
+// (sans-serif) faces for a Hei name, the Song (serif) faces and then the Hei
+// ones for a Song name.
+constexpr std::array kHeiFaces{"Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Zen Hei", "WenQuanYi Micro Hei",
+                               "Droid Sans Fallback"};
+constexpr std::array kSongFaces{"Noto Serif CJK SC", "Source Han Serif SC", "AR PL UMing CN", "AR PL SungtiL GB"};
+
+struct FaceAlias {
+    std::u16string_view name;
+    bool song;
+};
+
+constexpr std::array kChineseFaceNames{
+    FaceAlias{u"黑体", false},   FaceAlias{u"SimHei", false}, FaceAlias{u"微软雅黑", false},
+    FaceAlias{u"Microsoft YaHei", false},
+    FaceAlias{u"宋体", true},    FaceAlias{u"SimSun", true},  FaceAlias{u"新宋体", true},
+    FaceAlias{u"NSimSun", true},
+};
+
+// Face names compare as fontconfig compares families: without regard to case
+// or blanks.
+std::u16string foldedName(std::u16string_view name)
 {
-    Match m;
+    std::u16string out;
+    for (char16_t c : name) {
+        if (c == u' ')
+            continue;
+        out.push_back(c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c);
+    }
+    return out;
+}
+
+const FaceAlias* chineseAlias(std::u16string_view face)
+{
+    const std::u16string folded = foldedName(face);
+    for (const FaceAlias& a : kChineseFaceNames)
+        if (foldedName(a.name) == folded)
+            return &a;
+    return nullptr;
+}
+
+// Ideographs, their radicals and strokes, and the CJK punctuation and
+// full-width forms that Chinese text is written with.
+bool isHan(char16_t c)
+{
+    return (c >= 0x2E80 && c <= 0x2FDF) || (c >= 0x3000 && c <= 0x303F) || (c >= 0x31C0 && c <= 0x31EF) ||
+           (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+bool holdsHan(std::u16string_view text)
+{
+    return std::any_of(text.begin(), text.end(), isHan);
+}
+
+void addFamily(FcPattern* p, const char* family)
+{
+    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+}
+
+// The font's family (with the CJK faces standing in for a Windows Chinese
+// name), weight and slant; the language zh-cn for a Chinese face name or
+// text. Null when fontconfig cannot make a pattern.
+FcPattern* fontPattern(const LogFont& lf, bool hanText)
+{
     FcPattern* pattern = FcPatternCreate();
     if (!pattern)
-        return m;
+        return nullptr;
     const std::string family = QString::fromStdU16String(lf.faceName).toStdString();
     if (!family.empty())
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        addFamily(pattern, family.c_str());
+    const FaceAlias* alias = chineseAlias(lf.faceName);
+    if (alias) {
+        if (alias->song)
+            for (const char* f : kSongFaces)
+                addFamily(pattern, f);
+        for (const char* f : kHeiFaces)
+            addFamily(pattern, f);
+    }
+    if (alias || hanText || holdsHan(lf.faceName)) {
+        FcLangSet* langs = FcLangSetCreate();
+        if (langs) {
+            FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("zh-cn"));
+            FcPatternAddLangSet(pattern, FC_LANG, langs);
+            FcLangSetDestroy(langs);
+        }
+    }
     FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(requestedWeight(lf)));
     FcPatternAddInteger(pattern, FC_SLANT, lf.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    return pattern;
+}
+
+Match matchOf(FcPattern* found)
+{
+    Match m;
+    m.file = fcString(found, FC_FILE);
+    m.index = fcInt(found, FC_INDEX, 0);
+    m.family = fcString(found, FC_FAMILY);
+    m.valid = !m.file.empty();
+    return m;
+}
+
+Match matchFont(const LogFont& lf, bool hanText)
+{
+    FcPattern* pattern = fontPattern(lf, hanText);
+    if (!pattern)
+        return {};
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
     FcPattern* found = FcFontMatch(nullptr, pattern, &result);
     FcPatternDestroy(pattern);
     if (!found)
-        return m;
-    m.file = fcString(found, FC_FILE);
-    m.index = fcInt(found, FC_INDEX, 0);
-    m.family = fcString(found, FC_FAMILY);
-    m.valid = !m.file.empty();
+        return {};
+    Match m = matchOf(found);
     FcPatternDestroy(found);
     return m;
+}
+
+// For each of `missing` (sorted, no duplicates), the first face of those
+// fontconfig sorts for the font and these characters that has a glyph for it;
+// an invalid match where none has.
+std::vector<Match> fallbackFonts(const LogFont& lf, const std::vector<char16_t>& missing)
+{
+    std::vector<Match> found(missing.size());
+    FcPattern* pattern = fontPattern(lf, std::any_of(missing.begin(), missing.end(), isHan));
+    FcCharSet* chars = FcCharSetCreate();
+    if (!pattern || !chars) {
+        if (pattern)
+            FcPatternDestroy(pattern);
+        if (chars)
+            FcCharSetDestroy(chars);
+        return found;
+    }
+    for (char16_t c : missing)
+        FcCharSetAddChar(chars, c);
+    FcPatternAddCharSet(pattern, FC_CHARSET, chars);
+    FcCharSetDestroy(chars);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcTrue, nullptr, &result);
+    FcPatternDestroy(pattern);
+    if (!sorted)
+        return found;
+    std::size_t left = missing.size();
+    for (int f = 0; f < sorted->nfont && left > 0; ++f) {
+        FcCharSet* covered = nullptr;
+        if (FcPatternGetCharSet(sorted->fonts[f], FC_CHARSET, 0, &covered) != FcResultMatch || !covered)
+            continue;
+        for (std::size_t i = 0; i < missing.size(); ++i) {
+            if (found[i].valid || !FcCharSetHasChar(covered, missing[i]))
+                continue;
+            found[i] = matchOf(sorted->fonts[f]);
+            left -= found[i].valid ? 1 : 0;
+        }
+    }
+    FcFontSetDestroy(sorted);
+    return found;
 }
 
 // A positive width asks for that average character width (OS/2 xAvgCharWidth).
@@ -266,19 +404,45 @@ void renderGlyph(FT_Face face, FT_UInt index, const Synthesis& m, GlyphBox& box)
 } // namespace
 
 struct FreeTypeGlyphSource::Impl {
+    using FontKey = std::tuple<std::u16string, int32_t, bool>;
+
     FT_Library lib = nullptr;
-    std::map<std::tuple<std::u16string, int32_t, bool>, Match> matches;
+    std::map<std::tuple<FontKey, bool>, Match> matches;
+    // The fallback faces of a font for a set of characters its own face lacks.
+    std::map<std::tuple<FontKey, std::vector<char16_t>>, std::vector<Match>> fallbacks;
     std::vector<CachedFace> faces;
 
-    const Match& match(const LogFont& lf)
+    static FontKey keyOf(const LogFont& lf) { return std::make_tuple(lf.faceName, lf.weight, lf.italic); }
+
+    const Match& match(const LogFont& lf, bool hanText)
     {
-        auto key = std::make_tuple(lf.faceName, lf.weight, lf.italic);
+        auto key = std::make_tuple(keyOf(lf), hanText);
         auto it = matches.find(key);
         if (it != matches.end())
             return it->second;
         if (matches.size() >= kMaxCachedMatches)
             matches.clear();
-        return matches.emplace(std::move(key), matchFont(lf)).first->second;
+        return matches.emplace(std::move(key), matchFont(lf, hanText)).first->second;
+    }
+
+    const std::vector<Match>& fallback(const LogFont& lf, std::vector<char16_t> missing)
+    {
+        auto key = std::make_tuple(keyOf(lf), std::move(missing));
+        auto it = fallbacks.find(key);
+        if (it != fallbacks.end())
+            return it->second;
+        if (fallbacks.size() >= kMaxCachedFallbacks)
+            fallbacks.clear();
+        std::vector<Match> found = fallbackFonts(lf, std::get<1>(key));
+        return fallbacks.emplace(std::move(key), std::move(found)).first->second;
+    }
+
+    // The face of `m` at the font's size; null when it cannot be opened or sized.
+    // A later call may close it: use one face at a time.
+    CachedFace* sizedFace(const Match& m, const LogFont& lf, int dpiY)
+    {
+        CachedFace* f = m.valid ? face(m) : nullptr;
+        return f && applySize(*f, sizeFor(f->face, lf, dpiY)) ? f : nullptr;
     }
 
     CachedFace* face(const Match& m)
@@ -315,19 +479,41 @@ FreeTypeGlyphSource::~FreeTypeGlyphSource()
 
 bool FreeTypeGlyphSource::render(std::u16string_view text, const LogFont& lf, int dpiY, std::vector<GlyphBox>& out)
 {
-    const Match* m = d->lib ? &d->match(lf) : nullptr;
-    CachedFace* f = m && m->valid ? d->face(*m) : nullptr;
-    if (!f || !applySize(*f, sizeFor(f->face, lf, dpiY))) {
+    const Match* m = d->lib ? &d->match(lf, holdsHan(text)) : nullptr;
+    CachedFace* f = m ? d->sizedFace(*m, lf, dpiY) : nullptr;
+    if (!f) {
         out.clear();
         return false;
     }
-    const Synthesis synth = synthesisFor(f->face, lf);
     // Resizing in place keeps the boxes' buffers: no allocation per keystroke.
     out.resize(text.size());
+    // Characters the font's own face lacks come from the first face that
+    // fontconfig sorts for them, as text boxes do; those that no face has
+    // are drawn as the font's missing-glyph symbol.
+    std::vector<char16_t> missing;
+    for (char16_t c : text)
+        if (!isSurrogate(c) && FT_Get_Char_Index(f->face, c) == 0)
+            missing.push_back(c);
+    std::sort(missing.begin(), missing.end());
+    missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
+    std::vector<Match> from;
+    if (!missing.empty())
+        from = d->fallback(lf, missing);
+    auto fallbackOf = [&](char16_t c) -> const Match* {
+        const auto at = std::lower_bound(missing.begin(), missing.end(), c);
+        if (at == missing.end() || *at != c)
+            return nullptr;
+        const Match& fb = from[std::size_t(at - missing.begin())];
+        return fb.valid ? &fb : nullptr;
+    };
+
+    const Synthesis synth = synthesisFor(f->face, lf);
+    const int notdefAdvance = from.empty() ? 0 : fallbackAdvance(f->face, 0);
     int missingAdvance = -1;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (!isSurrogate(text[i])) {
-            renderGlyph(f->face, FT_Get_Char_Index(f->face, text[i]), synth, out[i]);
+            if (!fallbackOf(text[i]))
+                renderGlyph(f->face, FT_Get_Char_Index(f->face, text[i]), synth, out[i]);
             continue;
         }
         // Half of a character outside the basic plane draws nothing and
@@ -341,12 +527,34 @@ bool FreeTypeGlyphSource::render(std::u16string_view text, const LogFont& lf, in
         box.bits.clear();
         box.advance = missingAdvance;
     }
+
+    if (from.empty())
+        return true;
+    // One fallback face at a time: opening another may close the last one.
+    std::vector<bool> done(text.size(), false);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const Match* fb = isSurrogate(text[i]) || done[i] ? nullptr : fallbackOf(text[i]);
+        if (!fb)
+            continue;
+        CachedFace* other = d->sizedFace(*fb, lf, dpiY);
+        const Synthesis otherSynth = other ? synthesisFor(other->face, lf) : Synthesis{};
+        for (std::size_t j = i; j < text.size(); ++j) {
+            const Match* same = isSurrogate(text[j]) || done[j] ? nullptr : fallbackOf(text[j]);
+            if (!same || same->file != fb->file || same->index != fb->index)
+                continue;
+            done[j] = true;
+            if (other)
+                renderGlyph(other->face, FT_Get_Char_Index(other->face, text[j]), otherSynth, out[j]);
+            else
+                out[j] = GlyphBox{0, 0, 0, 0, notdefAdvance, {}};
+        }
+    }
     return true;
 }
 
 std::string FreeTypeGlyphSource::resolvedFamily(const LogFont& lf)
 {
-    const Match& m = d->match(lf);
+    const Match& m = d->match(lf, false);
     return m.valid ? m.family : std::string();
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // Glyph boxes from FreeType, the face found by fontconfig for the font's
-// family, weight and slant. Matches and faces are cached per font so that
-// rendering on every keystroke stays cheap.
+// family (a Windows Chinese face name brings in the Chinese faces installed
+// here), weight and slant. A character that face lacks comes from the first
+// face fontconfig sorts for the characters missing from the text that has it.
+// Matches, fallbacks and faces are cached per font so that rendering on every
+// keystroke stays cheap.
 
 #include <memory>
 

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 using namespace orvane::panelo;
 namespace fs = std::filesystem;
@@ -396,6 +397,62 @@ TEST_F(PaneloFixture, DownloadSendsThePreviewAndDefaultSendsTheLogo)
     dialog->Button(IDC_DEFAULT_BTN)->click();
     EXPECT_EQ(emulator->lcdMode(), 0);
     EXPECT_EQ(dialogs.asked().back().text, QString::fromUtf16(u"下载成功"));
+}
+
+// Two characters side by side in a 132 x 32 picture, each drawn with strokes: a good number of
+// pixels lit well inside its box (the missing-glyph symbol is a hollow rectangle), and not the
+// same picture twice.
+void expectTwoHanCharacters(const std::function<bool(int, int)>& lit)
+{
+    int first = -1, last = -1;
+    for (int x = 0; x < kPanelWidth; ++x)
+        for (int y = 0; y < kPanelHeight; ++y)
+            if (lit(x, y)) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+    ASSERT_GE(first, 0) << "nothing lit";
+    const int middle = (first + last + 1) / 2;
+    std::vector<std::vector<bool>> glyphs;
+    for (auto [from, to] : {std::pair{first, middle}, std::pair{middle, last + 1}}) {
+        int x0 = kPanelWidth, x1 = -1, y0 = kPanelHeight, y1 = -1;
+        for (int x = from; x < to; ++x)
+            for (int y = 0; y < kPanelHeight; ++y)
+                if (lit(x, y)) {
+                    x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+                }
+        ASSERT_GE(x1, 0) << "a character is missing";
+        EXPECT_GE(y1 - y0, 15) << "not a full-height character";
+        int inside = 0;
+        std::vector<bool> bits;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) {
+                bits.push_back(lit(x, y));
+                inside += lit(x, y) && x >= x0 + 3 && x <= x1 - 3 && y >= y0 + 3 && y <= y1 - 3;
+            }
+        EXPECT_GE(inside, 20) << "an empty box, not a character";
+        glyphs.push_back(std::move(bits));
+    }
+    EXPECT_NE(glyphs[0], glyphs[1]) << "the same symbol twice";
+}
+
+TEST_F(PaneloFixture, HanTextInTheDefaultHeitiReachesTheKeyboardAsStrokesNotMissingGlyphBoxes)
+{
+    auto dialog = start();
+    dialog->TextBox()->setText(QString::fromUtf16(u"你好"));
+    dialogs.answerMessage(orvane::ui::MessageResult::Ok);
+    dialog->Button(IDC_DOWN_BTN)->click();
+    EXPECT_EQ(emulator->lcdMode(), 1);
+    const auto page = emulator->lcdPage();
+    LcdPageImage stored{};
+    std::copy(page.begin(), page.end(), stored.begin());
+    expectTwoHanCharacters([&](int x, int y) { return PagePixel(stored, x, y); });
+
+    QFile dump(runtime.filePath("LcdPixel.txt"));
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = dump.readAll().split('\n');
+    ASSERT_EQ(rows.size(), 33);
+    expectTwoHanCharacters([&](int x, int y) { return rows[y].at(x) == '1'; });
 }
 
 TEST_F(PaneloFixture, FontChooserConfirmedChangesFontLabelsAndPreviewCancelChangesNothing)

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QString>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +38,30 @@ std::string toPbm(const LcdPreviewBitmap& bmp)
         out << '\n';
     }
     return out.str();
+}
+
+bool boxPixel(const GlyphBox& g, int x, int y)
+{
+    const std::size_t pitch = std::size_t(GlyphPitch(g.width));
+    return (g.bits[pitch * std::size_t(y) + std::size_t(x / 8)] & (0x80u >> (x % 8))) != 0;
+}
+
+// Lit pixels at least `margin` pixels inside the edges of the glyph's box: none in
+// the hollow rectangle that faces draw for a character they lack.
+int litInside(const GlyphBox& g, int margin)
+{
+    int lit = 0;
+    for (int y = margin; y < g.rows - margin; ++y)
+        for (int x = margin; x < g.width - margin; ++x)
+            lit += boxPixel(g, x, y);
+    return lit;
+}
+
+// Real strokes: a drawn box with a good number of lit pixels well inside its edges.
+void expectStrokes(const GlyphBox& g, const std::string& what)
+{
+    ASSERT_FALSE(g.bits.empty()) << what;
+    EXPECT_GE(litInside(g, 3), 20) << what << ": an empty box, not the character";
 }
 
 class FreeTypeRenderTest : public ::testing::Test {
@@ -155,12 +182,13 @@ TEST_F(FreeTypeRenderTest, HugeGlyphsAreNotDrawnButStillAdvance)
 
 TEST_F(FreeTypeRenderTest, ItalicIsSynthesisedWhenTheFaceHasNone)
 {
-    const LogFont upright = font(u"Noto Sans Mono", 24);
-    if (!have(upright, "Noto Sans Mono"))
-        GTEST_SKIP() << "Noto Sans Mono not installed";
+    // This face ships one upright file only.
+    const LogFont upright = font(u"WenQuanYi Zen Hei", 24);
+    if (!have(upright, "WenQuanYi Zen Hei"))
+        GTEST_SKIP() << "WenQuanYi Zen Hei not installed";
     std::vector<GlyphBox> up, slanted;
     ASSERT_TRUE(source.render(u"|", upright, kDpi, up));
-    ASSERT_TRUE(source.render(u"|", font(u"Noto Sans Mono", 24, 0, true), kDpi, slanted));
+    ASSERT_TRUE(source.render(u"|", font(u"WenQuanYi Zen Hei", 24, 0, true), kDpi, slanted));
     EXPECT_GT(slanted[0].width, up[0].width + 4);  // the bar leans over several columns
     EXPECT_EQ(slanted[0].advance, up[0].advance);
 }
@@ -188,6 +216,74 @@ TEST_F(FreeTypeRenderTest, PositiveHeightIsTheCellHeight)
     lf.height = 32;
     ASSERT_TRUE(source.render(u"H", lf, kDpi, cell));
     EXPECT_LT(cell[0].rows, em[0].rows);  // the cell includes ascent and descent
+}
+
+TEST_F(FreeTypeRenderTest, HanInTheDefaultHeitiIsNotDrawnAsMissingGlyphBoxes)
+{
+    const LogFont lf = InitialLogFont(kDpi);  // "黑体", which no Linux system has by that name
+    std::vector<GlyphBox> boxes;
+    ASSERT_TRUE(source.render(u"你好AB", lf, kDpi, boxes));
+    ASSERT_EQ(boxes.size(), 4u);
+    expectStrokes(boxes[0], "你");
+    expectStrokes(boxes[1], "好");
+    EXPECT_NE(boxes[0].bits, boxes[1].bits);  // two characters, not one symbol twice
+    EXPECT_GT(boxes[0].rows, 20);               // a full-height character at 32 px
+    for (const GlyphBox& g : {boxes[2], boxes[3]})
+        EXPECT_FALSE(g.bits.empty());
+}
+
+TEST_F(FreeTypeRenderTest, WindowsChineseFaceNamesResolveToAChineseFace)
+{
+    const std::vector<std::string> cjkFaces{"WenQuanYi Zen Hei", "WenQuanYi Micro Hei", "Noto Sans CJK SC",
+                                            "Noto Serif CJK SC", "Source Han Sans SC", "Source Han Serif SC",
+                                            "AR PL UMing CN", "AR PL SungtiL GB", "Droid Sans Fallback"};
+    if (!have(font(u"WenQuanYi Zen Hei", 24), "WenQuanYi Zen Hei"))
+        GTEST_SKIP() << "WenQuanYi Zen Hei not installed";
+    for (const char16_t* face : {u"黑体", u"宋体", u"微软雅黑", u"SimHei", u"SimSun", u"Microsoft YaHei", u"simhei",
+                                 u"MicrosoftYaHei"}) {
+        const LogFont lf = font(face, 24);
+        const std::string name = QString::fromUtf16(face).toStdString();
+        const std::string resolved = source.resolvedFamily(lf);
+        EXPECT_TRUE(std::find(cjkFaces.begin(), cjkFaces.end(), resolved) != cjkFaces.end()) << name << " -> " << resolved;
+        std::vector<GlyphBox> boxes;
+        ASSERT_TRUE(source.render(u"好", lf, kDpi, boxes));
+        expectStrokes(boxes[0], name);
+    }
+}
+
+// Each character the chosen face lacks comes from a face that has it; the others stay in
+// the chosen face.
+TEST_F(FreeTypeRenderTest, CharactersTheFaceLacksComeFromAFaceThatHasThem)
+{
+    const LogFont lf = font(u"Liberation Serif", 24);
+    if (!have(lf, "Liberation Serif"))
+        GTEST_SKIP() << "Liberation Serif not installed";
+    std::vector<GlyphBox> latin, mixed, missing;
+    ASSERT_TRUE(source.render(u"AB", lf, kDpi, latin));
+    ASSERT_TRUE(source.render(u"你好AB\u2801\uE000", lf, kDpi, mixed));
+    ASSERT_TRUE(source.render(u"\uE000", lf, kDpi, missing));  // in no installed face
+    ASSERT_EQ(mixed.size(), 6u);
+    expectStrokes(mixed[0], "你");
+    expectStrokes(mixed[1], "好");
+    EXPECT_EQ(mixed[2].bits, latin[0].bits);
+    EXPECT_EQ(mixed[3].bits, latin[1].bits);
+    // A braille cell: one small dot from a face that has braille, not the missing-glyph box.
+    EXPECT_FALSE(mixed[4].bits.empty());
+    EXPECT_LT(mixed[4].rows, missing[0].rows / 2);
+    EXPECT_EQ(mixed[5].bits, missing[0].bits);
+    EXPECT_EQ(litInside(missing[0], 3), 0);  // what the check above tells apart
+}
+
+TEST_F(FreeTypeRenderTest, BoldChineseFromAFallbackFaceIsSynthesised)
+{
+    const LogFont regular = font(u"Liberation Sans", 24);
+    if (!have(regular, "Liberation Sans") || !have(font(u"WenQuanYi Zen Hei", 24), "WenQuanYi Zen Hei"))
+        GTEST_SKIP() << "Liberation Sans or WenQuanYi Zen Hei not installed";
+    std::vector<GlyphBox> thin, bold;
+    ASSERT_TRUE(source.render(u"好", regular, kDpi, thin));
+    ASSERT_TRUE(source.render(u"好", font(u"Liberation Sans", 24, 700), kDpi, bold));
+    expectStrokes(thin[0], "好");
+    EXPECT_GT(litInside(bold[0], 0), litInside(thin[0], 0) * 5 / 4);  // the only face has no bold
 }
 
 } // namespace

@@ -91,6 +91,14 @@ LogFont LogFontFromFont(const QFont& font, const LogFont& base, int dpiY)
     return lf;
 }
 
+QString FitFontDescription(const QString& face, const QString& suffix, const QFontMetrics& metrics, int width)
+{
+    const QString whole = face + suffix;
+    if (metrics.horizontalAdvance(whole) <= width)
+        return whole;
+    return metrics.elidedText(face, Qt::ElideRight, std::max(0, width - metrics.horizontalAdvance(suffix))) + suffix;
+}
+
 CPaneloDlg::CPaneloDlg(const PaneloServices& services, QWidget* parent)
     : CBaseDialog(m_skinIni, m_skinFolder, parent), m_services(services)
 {
@@ -231,7 +239,7 @@ bool CPaneloDlg::OnInitDialog()
             setWindowIcon(QIcon(QPixmap::fromImage(m_stateImages[0].copy(kIconArea))));
             placeControls();
             m_renderer = std::make_unique<LcdRenderer>(*m_services.backend, *m_services.glyphs, logicalDpiY(), makeHooks());
-            setFontLabels(m_renderer->FormatFontDescription());
+            setFontLabels();
             m_edit->setText(QString::fromUtf16(kInitialText));
             m_verInfo->setText(QString());
             m_edit->setFocus();
@@ -301,16 +309,20 @@ PaneloHooks CPaneloDlg::makeHooks()
                                     ui::MessageButtons::Ok, ui::MessageIcon::None);
     };
     hooks.repaint = [this] { update(); };
-    hooks.fontLabels = [this](const std::u16string& text) { setFontLabels(text); };
+    hooks.fontLabels = [this](const std::u16string&) { setFontLabels(); };
     hooks.ctrlAltHeld = [this] { return m_services.ctrlAltHeld(); };
     return hooks;
 }
 
-void CPaneloDlg::setFontLabels(const std::u16string& text)
+void CPaneloDlg::setFontLabels()
 {
-    const QString label = QString::fromStdU16String(text);
-    m_fontLabel->setText(label);
-    m_fontInfo->setText(label);
+    const LogFont& lf = m_renderer->logFont();
+    const QString face = QString::fromStdU16String(lf.faceName);
+    const QString suffix = QString::fromStdU16String(FontDescriptionSuffix(lf, m_renderer->dpiY()));
+    m_fontLabel->setText(face + suffix);
+    // The size must stay in view however long the face name is.
+    m_fontInfo->setText(FitFontDescription(face, suffix, QFontMetrics(m_fontInfo->TextFont(), m_fontInfo),
+                                           m_fontInfo->TextRect().width()));
 }
 
 void CPaneloDlg::onFontButton()
@@ -321,7 +333,7 @@ void CPaneloDlg::onFontButton()
     if (!chosen)
         return;
     m_renderer->setLogFont(LogFontFromFont(*chosen, m_renderer->logFont(), m_renderer->dpiY()));
-    setFontLabels(m_renderer->FormatFontDescription());
+    setFontLabels();
     m_renderer->RenderText();
 }
 

@@ -9,6 +9,7 @@
 #include "panelo/img/pngbutton.h"
 #include "panelo/lcd/LcdRenderer.h"
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,6 +53,10 @@ QRect ParseSkinRect(const QString& value);
 QFont FontFromLogFont(const LogFont& lf);
 LogFont LogFontFromFont(const QFont& font, const LogFont& base, int dpiY);
 
+// The font description as it fits in `width` pixels of `metrics`: the face name gives way
+// (shortened with an ellipsis), the style and the size after it stay whole.
+QString FitFontDescription(const QString& face, const QString& suffix, const QFontMetrics& metrics, int width);
+
 class CPaneloDlg : public CBaseDialog {
     Q_OBJECT
 public:
@@ -91,7 +96,7 @@ private:
     void PlaceSkinButton(CPngButton* button, const char* key);
     void PlaceControl(QWidget* control, const char* key);
     void placePreview();
-    void setFontLabels(const std::u16string& text);
+    void setFontLabels();
     void onFontButton();
     PaneloHooks makeHooks();
 

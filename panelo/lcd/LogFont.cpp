@@ -35,7 +35,12 @@ int32_t PointSize(const LogFont& lf, int dpiY)
 
 std::u16string FormatFontDescription(const LogFont& lf, int dpiY)
 {
-    std::u16string text = lf.faceName;
+    return lf.faceName + FontDescriptionSuffix(lf, dpiY);
+}
+
+std::u16string FontDescriptionSuffix(const LogFont& lf, int dpiY)
+{
+    std::u16string text;
     if (lf.weight == kWeightBold)
         text += u",粗体";
     if (lf.italic)

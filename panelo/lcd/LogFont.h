@@ -41,5 +41,7 @@ int32_t PointSize(const LogFont& lf, int dpiY);
 
 // Face name, ",粗体" for weight 700, ",倾斜" for italic, then ", <points>".
 std::u16string FormatFontDescription(const LogFont& lf, int dpiY);
+// What follows the face name in that description.
+std::u16string FontDescriptionSuffix(const LogFont& lf, int dpiY);
 
 } // namespace orvane::panelo

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -471,8 +472,72 @@ TEST_F(PaneloFixture, FontChooserConfirmedChangesFontLabelsAndPreviewCancelChang
     dialogs.answerFont(chosen);
     dialog->Button(IDC_FONT_BTN)->click();
     EXPECT_EQ(dialog->FontLabel()->text(), QString::fromUtf16(u"DejaVu Sans,粗体,倾斜, 12"));
-    EXPECT_EQ(dialog->Button(IDC_FONT_INFO)->text(), dialog->FontLabel()->text());
+    EXPECT_TRUE(dialog->Button(IDC_FONT_INFO)->text().endsWith(QString::fromUtf16(u",粗体,倾斜, 12")));
     EXPECT_NE(dialog->PreviewImage(), before);
+}
+
+// The font description label as painted: the text within the label's text rectangle (with room
+// to spare at its right edge), ending with the point size.
+void expectWholeSizeInFontInfo(CPaneloDlg& dialog, const QString& suffix)
+{
+    CPngButton* info = dialog.Button(IDC_FONT_INFO);
+    const QString shown = info->text();
+    EXPECT_TRUE(shown.endsWith(suffix)) << shown.toStdString();
+    EXPECT_LE(QFontMetrics(info->TextFont(), info).horizontalAdvance(shown), info->TextRect().width())
+        << shown.toStdString();
+    const QImage painted = info->grab().toImage();
+    int right = -1;
+    for (int x = 0; x < painted.width(); ++x)
+        for (int y = 0; y < painted.height(); ++y)
+            if (qGray(painted.pixel(x, y)) > 140)
+                right = std::max(right, x);
+    EXPECT_GT(right, painted.width() / 2) << "no text painted";
+    EXPECT_LT(right, painted.width() - 1) << shown.toStdString() << " runs into the label's edge";
+}
+
+TEST_F(PaneloFixture, LongFaceNameIsShortenedButTheSizeNeverCutOffTheFontLabel)
+{
+    for (const char* language : {"english", "chinese"}) {
+        setLanguage(language);
+        auto dialog = start();
+        QFont chosen("Liberation Serif");
+        chosen.setPointSize(24);
+        chosen.setBold(true);
+        chosen.setItalic(true);
+        dialogs.answerFont(chosen);
+        dialog->Button(IDC_FONT_BTN)->click();
+        EXPECT_EQ(dialog->FontLabel()->text(), QString::fromUtf16(u"Liberation Serif,粗体,倾斜, 24"));
+        const QString shown = dialog->Button(IDC_FONT_INFO)->text();
+        EXPECT_TRUE(shown.startsWith("Lib")) << shown.toStdString();
+        expectWholeSizeInFontInfo(*dialog, QString::fromUtf16(u",粗体,倾斜, 24"));
+
+        // Fitting changes the size: the new one is shown whole as well.
+        dialog->TextBox()->setText("QX410 LCD");
+        dialog->Button(IDC_AUTO_BTN)->click();
+        const int points = PointSize(dialog->Renderer()->logFont(), dialog->Renderer()->dpiY());
+        EXPECT_NE(points, 24);
+        expectWholeSizeInFontInfo(*dialog, QString::fromUtf16(u",粗体,倾斜, ") + QString::number(points));
+
+        // A name that fits is shown as it is.
+        QFont shortName("DejaVu Sans");
+        shortName.setPointSize(9);
+        dialogs.answerFont(shortName);
+        dialog->Button(IDC_FONT_BTN)->click();
+        EXPECT_EQ(dialog->Button(IDC_FONT_INFO)->text(), "DejaVu Sans, 9");
+    }
+}
+
+TEST(FitFontDescription, GivesWayInTheFaceNameOnly)
+{
+    const QFontMetrics metrics(QFont("DejaVu Sans", 11));
+    const QString suffix = QString::fromUtf16(u",粗体, 24");
+    const int suffixWidth = metrics.horizontalAdvance(suffix);
+    EXPECT_EQ(FitFontDescription("Face", suffix, metrics, 1000), "Face" + suffix);
+    const QString cut = FitFontDescription("A rather long face name", suffix, metrics, suffixWidth + 40);
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026) + suffix)) << cut.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(cut), suffixWidth + 40);
+    // No room at all for the face: the style and size are still all there.
+    EXPECT_TRUE(FitFontDescription("Face", suffix, metrics, 3).endsWith(suffix));
 }
 
 TEST_F(PaneloFixture, LogoOpensTheWebSiteCloseEndsTheDialogAndReleasesTheSkin)

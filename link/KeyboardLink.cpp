@@ -369,8 +369,8 @@ void KeyboardLink::ReadLightingAsync(std::function<void(bool)> done)
         if (!op->device)
             return {{}, [done] { done(false); }};
         return {[this, op] {
-                    std::lock_guard lock(operationMutex_);
-                    op->ok = GetLighting(portOf(op->device), op->image);
+                    const Hold hold = holdKeyboard(op->device);
+                    op->ok = hold && GetLighting(portOf(op->device), op->image);
                 },
                 [this, op, done] {
                     if (op->ok)
@@ -458,6 +458,19 @@ void KeyboardLink::stopLinkThread()
         linkThread_.join();
 }
 
+KeyboardLink::Hold KeyboardLink::holdKeyboard(const std::shared_ptr<hid::Device>& device)
+{
+    Hold hold{std::unique_lock(operationMutex_), nullptr};
+    std::string error;
+    hold.exchange = platform::ExchangeLock::acquire(device ? device->info().deviceKey : std::string(),
+                                                    kKeyboardHoldWait, error);
+    // Busy: said each time. No lock file to be had: said once, and the program goes on alone.
+    static std::atomic<bool> saidUnlocked{false};
+    if (!error.empty() && (!hold.exchange || !saidUnlocked.exchange(true)))
+        qCWarning(lcLink).noquote() << QString::fromStdString(error);
+    return hold;
+}
+
 // ---- Read-all -----------------------------------------------------------
 
 KeyboardLink::Job KeyboardLink::startUpJob()
@@ -471,8 +484,8 @@ KeyboardLink::Job KeyboardLink::startUpJob()
     };
     auto op = std::make_shared<StartUpRead>(StartUpRead{command_, generation_, store_->image(), {}});
     return {[this, op] {
-                std::lock_guard lock(operationMutex_);
-                if (!op->device || aborted(op->generation))
+                const Hold hold = holdKeyboard(op->device);
+                if (!hold || !op->device || aborted(op->generation))
                     return;
                 op->ok = readAll(portOf(op->device), op->image, true, op->areas, op->generation);
             },
@@ -497,9 +510,9 @@ KeyboardLink::Job KeyboardLink::arrivalJob(bool eventOpened)
     };
     auto op = std::make_shared<ArrivalRead>(ArrivalRead{command_, generation_, store_->image(), {}});
     return {[this, op] {
-                std::lock_guard lock(operationMutex_);
+                const Hold hold = holdKeyboard(op->device);
                 const CommandPort port = portOf(op->device);
-                op->ok = !aborted(op->generation) && readDeviceInfo(port) &&
+                op->ok = hold && !aborted(op->generation) && readDeviceInfo(port) &&
                          readAll(port, op->image, false, op->areas, op->generation);
                 for (std::size_t m = 0; op->ok && m < image::kLightMapCount; ++m) {
                     op->ok = ReadLightMap(port, op->image, m) && !aborted(op->generation);
@@ -536,7 +549,9 @@ KeyboardLink::Job KeyboardLink::refreshJob(bool factoryReset, std::function<void
     if (!op->device)
         return {{}, [done] { done(false); }};
     return {[this, op, factoryReset] {
-                std::lock_guard lock(operationMutex_);
+                const Hold hold = holdKeyboard(op->device);
+                if (!hold)
+                    return;
                 const CommandPort port = portOf(op->device);
                 if (factoryReset)
                     op->ok = factoryResetAndRefresh(port, op->image, op->areas, op->generation);
@@ -633,8 +648,9 @@ KeyboardLink::Job KeyboardLink::uploadJob(std::function<void(UploadResult)> done
     // One upload at a time: the records (196 KB) go into the link's own buffer.
     *uploadRecords_ = store_->extTable();
     return {[this, op, changed] {
-                std::lock_guard lock(operationMutex_);
-                op->result = upload(portOf(op->device), op->image, changed, op->generation);
+                const Hold hold = holdKeyboard(op->device);
+                if (hold)
+                    op->result = upload(portOf(op->device), op->image, changed, op->generation);
             },
             [this, op, done] {
                 // What the keyboard now holds is what was sent, whatever was edited meanwhile.

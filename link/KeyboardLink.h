@@ -36,6 +36,7 @@
 #include "link/ConfigStore.h"
 #include "link/Protocol.h"
 #include "link/Sleeper.h"
+#include "platform/core/ExchangeLock.h"
 #include "platform/hid/Transport.h"
 
 namespace orvane::hotplug {
@@ -87,6 +88,8 @@ inline constexpr uint8_t kEventReportId = 4;
 inline constexpr hid::Millis kReaderPoll{200};
 // How long an upload waits for the previous upload's last acknowledgement.
 inline constexpr hid::Millis kLateAckWait{20};
+// How long an operation waits for another program to finish with the keyboard.
+inline constexpr hid::Millis kKeyboardHoldWait{2000};
 
 // The matching rule, for one interface as the backend lists it.
 bool MatchesInterface(const hid::InterfaceInfo& info, LinkInterface which);
@@ -178,6 +181,15 @@ private:
     bool aborted(unsigned generation) const { return generation != generation_.load(); }
     void abortOperation();
     CommandPort portOf(const std::shared_ptr<hid::Device>& device) { return {device.get(), &sleeper_}; }
+    // The keyboard for one whole operation, against this program's other
+    // operations and other programs reaching the same keyboard; nullptr when
+    // another program kept it longer than an operation may wait.
+    struct Hold {
+        std::unique_lock<std::mutex> operation;
+        std::unique_ptr<platform::ExchangeLock> exchange;
+        explicit operator bool() const { return exchange != nullptr; }
+    };
+    Hold holdKeyboard(const std::shared_ptr<hid::Device>& device);
     bool readAll(CommandPort port, ConfigImage& img, bool startUp, Areas& areas, unsigned generation);
     bool readDeviceInfo(CommandPort port);
     bool factoryResetAndRefresh(CommandPort port, ConfigImage& img, Areas& areas, unsigned generation);

@@ -1,9 +1,11 @@
 #include "panelo/lcd/LcdDevice.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 
 #include "panelo/lcd/Dumps.h"
+#include "platform/core/ExchangeLock.h"
 
 namespace orvane::panelo {
 namespace {
@@ -133,6 +135,15 @@ bool CLcdDevice::SendLcdImage(const LcdPageImage& image, uint8_t mode)
 {
     WriteDump(kMcuDumpName, image);
     if (!m_device)
+        return false;
+    // The command and its nine data reports reach the keyboard with no report of
+    // another program between them.
+    std::string error;
+    const std::unique_ptr<platform::ExchangeLock> hold =
+        platform::ExchangeLock::acquire(m_device->info().deviceKey, kKeyboardHoldWait, error);
+    if (!error.empty())
+        std::fprintf(stderr, "Lumetra: %s\n", error.c_str());
+    if (!hold)
         return false;
     const CommandReport command = BuildLcdCommandReport(mode);
     if (!m_device->setFeature(command))

@@ -37,6 +37,8 @@ inline constexpr std::size_t kLcdDataReports =
     (kPageImageBytes + kDataBytesPerReport - 1) / kDataBytesPerReport;
 static_assert(kLcdDataReports == 9);
 inline constexpr hid::Millis kDataReportTimeout{1000};
+// How long a download waits for another program to finish with the keyboard.
+inline constexpr hid::Millis kKeyboardHoldWait{2000};
 // The path buffer holds 260 UTF-16 units including the terminator.
 inline constexpr std::size_t kMaxPathUnits = 259;
 

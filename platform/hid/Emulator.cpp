@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <filesystem>
 #include <algorithm>
 
 #include "keymap/KeyTables.h"
@@ -112,6 +113,10 @@ std::shared_ptr<Emulator> Emulator::withStateFile(const std::string& path, std::
     if (!file->load(emulator->state_, error))
         return nullptr;
     emulator->file_ = std::move(file);
+    // Programs sharing the state file share the keyboard.
+    std::error_code ec;
+    const std::filesystem::path where = std::filesystem::weakly_canonical(path, ec);
+    emulator->deviceKey_ = "emulator:" + (ec ? path : where.string());
     return emulator;
 }
 
@@ -171,7 +176,10 @@ std::vector<InterfaceInfo> Emulator::interfaces() const
     Lock lock(mutex_);
     if (!plugged_)
         return {};
-    return {commandInterface(), eventInterface()};
+    std::vector<InterfaceInfo> list{commandInterface(), eventInterface()};
+    for (InterfaceInfo& info : list)
+        info.deviceKey = deviceKey_;
+    return list;
 }
 
 std::unique_ptr<Device> Emulator::open(const std::string& path)
@@ -190,6 +198,7 @@ std::unique_ptr<Device> Emulator::open(const std::string& path)
     } else {
         return nullptr;
     }
+    info.deviceKey = deviceKey_;
     auto handle = std::make_shared<Handle>(Handle{port, generation_, {}});
     handles_.push_back(handle);
     return std::make_unique<EmulatorDevice>(shared_from_this(), handle, std::move(info));

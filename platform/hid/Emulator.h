@@ -140,6 +140,7 @@ private:
     std::condition_variable changed_;
     mutable EmulatorState state_ = factoryState();
     std::unique_ptr<StateFile> file_;
+    std::string deviceKey_;   // empty for a keyboard in memory only
     Firmware firmware_;
     bool plugged_ = true;
     unsigned generation_ = 0;

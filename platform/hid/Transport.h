@@ -37,6 +37,10 @@ struct InterfaceInfo {
     uint16_t vendorId = 0;
     uint16_t productId = 0;
     int interfaceNumber = -1;   // USB bInterfaceNumber, -1 when not a USB interface
+    // Names the keyboard this interface belongs to, the same for all of its
+    // interfaces and in every program that reaches it (the USB device in sysfs,
+    // the emulator's state file); empty when no other program can reach it.
+    std::string deviceKey;
     std::vector<TopLevelCollection> collections;
 
     // True when any collection declares report ids.

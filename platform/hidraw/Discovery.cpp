@@ -91,6 +91,8 @@ std::optional<hid::InterfaceInfo> describeNode(const fs::path& classEntry, const
     info.vendorId = ids->vendorId;
     info.productId = ids->productId;
     info.interfaceNumber = interfaceNumberOf(hidDevice);
+    // hid device -> USB interface -> USB device: shared by the keyboard's interfaces.
+    info.deviceKey = "hidraw:" + (info.interfaceNumber >= 0 ? hidDevice.parent_path().parent_path() : hidDevice).string();
     if (std::optional<std::string> rd = readSmallFile(hidDevice / "report_descriptor", kMaxDescriptorSize)) {
         const auto* data = reinterpret_cast<const uint8_t*>(rd->data());
         info.collections = parseReportDescriptor({data, rd->size()}).collections;

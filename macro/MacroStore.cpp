@@ -155,13 +155,23 @@ void MacroStore::fromBytes(Records& records, const uint8_t* data, std::size_t si
 
 void PackMacros(const MacroStore::Records& saved, link::ConfigImage& image)
 {
-    for (std::size_t n = 0; n < kMaxMacrosInUse && n < saved.size() && !isFree(saved[n]); ++n) {
-        const MacroRecord& r = saved[n];
+    bool named = true;
+    for (std::size_t n = 0; n < kMaxMacrosInUse; ++n) {
+        named = named && n < saved.size() && !isFree(saved[n]);
         const std::size_t at = link::image::macroBlock(n);
-        const uint16_t loops = loopCount(r);   // a stored 0 plays once, as the panel shows it
+        const auto events = image.begin() + at + block::kEvents;
+        // From the first free record on the lists show no macro: a block there that still holds
+        // events would keep playing a deleted macro on every key assigned to it, so it is emptied.
+        // A block without events plays nothing already and keeps its bytes (no needless upload).
+        if (!named && std::all_of(events, events + kEventBytes, [](uint8_t b) { return b == 0; }))
+            continue;
+        const uint16_t loops = named ? loopCount(saved[n]) : kMinLoopCount;   // a stored 0 plays once
         image[at + block::kLoopHigh] = static_cast<uint8_t>(loops >> 8);
         image[at + block::kLoopLow] = static_cast<uint8_t>(loops & 0xFF);
-        std::copy_n(r.begin() + rec::kDeviceEvents, kEventBytes, image.begin() + at + block::kEvents);
+        if (named)
+            std::copy_n(saved[n].begin() + rec::kDeviceEvents, kEventBytes, events);
+        else
+            std::fill_n(events, kEventBytes, uint8_t{0});
     }
 }
 

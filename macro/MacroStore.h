@@ -114,8 +114,9 @@ private:
     Records working_;
 };
 
-// Copies the saved macros 0, 1, ... (while named and below 32) into their MacroBlocks;
-// the blocks after the last named macro keep their bytes.
+// Copies the saved macros 0, 1, ... (while named and below 32) into their MacroBlocks; every
+// other block of the 32 that still holds events becomes empty (no events, loop count 1), so the
+// keyboard plays exactly the macros the lists show.
 void PackMacros(const MacroStore::Records& saved, link::ConfigImage& image);
 
 } // namespace orvane::macro

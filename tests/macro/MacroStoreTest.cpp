@@ -175,7 +175,9 @@ TEST(MacroStoreTest, BeginEditCommitAndDrop)
     EXPECT_EQ(recordName(store.saved()[0]), u"c");
 }
 
-TEST(PackMacrosTest, WritesNamedMacrosUpToTheFirstFreeRecord)
+// A block whose macro is gone (deleted, or after the first free record, which the lists never
+// show) must not keep playing: it is packed empty, playing once.
+TEST(PackMacrosTest, WritesNamedMacrosAndEmptiesTheBlocksOfDeletedMacros)
 {
     MacroStore::Records saved(kMacroRecordCount, MacroRecord{});
     saved[0] = named(u"zero", 0x0102, 0x04);
@@ -187,8 +189,9 @@ TEST(PackMacrosTest, WritesNamedMacrosUpToTheFirstFreeRecord)
 
     orvane::link::ConfigImage image{};
     image.fill(0xCC);
-    PackMacros(saved, image);
     const auto blockAt = [&](std::size_t n) { return image.begin() + orvane::link::image::macroBlock(n); };
+    std::fill(blockAt(31) + 2, blockAt(31) + 192, uint8_t{0});   // no events: plays nothing already
+    PackMacros(saved, image);
     EXPECT_EQ(blockAt(0)[0], 0x01);
     EXPECT_EQ(blockAt(0)[1], 0x02);
     EXPECT_EQ(blockAt(0)[2], 0x01);
@@ -199,8 +202,13 @@ TEST(PackMacrosTest, WritesNamedMacrosUpToTheFirstFreeRecord)
     EXPECT_EQ(blockAt(2)[0], 0x03);
     EXPECT_EQ(blockAt(2)[1], 0xE7);
     EXPECT_EQ(blockAt(2)[191], 0x77);
-    for (std::size_t n = 3; n < 32; ++n)
-        EXPECT_TRUE(std::all_of(blockAt(n), blockAt(n) + 192, [](uint8_t b) { return b == 0xCC; })) << n;
+    for (std::size_t n = 3; n < 31; ++n) {
+        EXPECT_EQ(blockAt(n)[0], 0x00) << n;
+        EXPECT_EQ(blockAt(n)[1], 0x01) << n;
+        EXPECT_TRUE(std::all_of(blockAt(n) + 2, blockAt(n) + 192, [](uint8_t b) { return b == 0; })) << n;
+    }
+    EXPECT_EQ(blockAt(31)[0], 0xCC);   // left alone: nothing to upload
+    EXPECT_EQ(blockAt(31)[1], 0xCC);
     EXPECT_EQ(image[1303], 0xCC);
     EXPECT_EQ(image[7448], 0xCC);
 }

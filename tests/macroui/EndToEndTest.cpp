@@ -13,6 +13,7 @@
 #include "shell/app/MainPanel.h"
 #include "shell/app/Panels.h"
 #include "macro/ui/CMacroRecordDlg.h"
+#include "macro/ui/CTransparentListBox.h"
 
 #include <QApplication>
 #include <QFile>
@@ -222,4 +223,60 @@ TEST_F(EndToEnd, CancelAfterRecordingChangesNoFileStoreOrImage)
     EXPECT_EQ(macroFile.readAll(), fileBefore);
     EXPECT_EQ(window->macros().saved(), savedBefore);
     EXPECT_EQ(window->store().image(), imageBefore);
+}
+
+TEST_F(EndToEnd, DeletedLastMacroStopsPlayingOnTheKeyboardAfterSave)
+{
+    const auto names = orvane::keymap::BuildKeyNameTable();
+    const auto stateBlock = [this](std::size_t n) {
+        QFile state(path("state.bin"));
+        EXPECT_TRUE(state.open(QIODevice::ReadOnly));
+        const QByteArray s = state.readAll();
+        const std::size_t at = img::macroBlock(n);
+        std::array<uint8_t, 192> b{};
+        if (s.size() >= qsizetype(at + b.size()))
+            std::copy_n(reinterpret_cast<const uint8_t*>(s.data()) + at, b.size(), b.begin());
+        return b;
+    };
+    // Two recorded macros, the second one with 7 loops, saved to the keyboard.
+    dialogs.answerPanel([this](QDialog&) {
+        CMacroRecordDlg& d = panels->dialog();
+        for (uint8_t vk : {uint8_t(0x41), uint8_t(0x42)}) {
+            d.clickButton(kBtnNew);
+            d.clickButton(kBtnRecord);
+            key(vk, false);
+            key(vk, true);
+            d.clickButton(kBtnRecord);
+        }
+        d.clickButton(kBtnUseLoops);
+        d.loopBox()->setText(QStringLiteral("7"));
+        d.clickButton(kBtnOk);
+        return d.result();
+    });
+    click(100, window->panel().macroBarY() + 15);
+    ASSERT_EQ(dialogs.pendingAnswers(), 0u) << "the macro manager did not open";
+    click(950, 620);   // Save
+    window->keyboardLink().WaitForIdle();
+    const std::array<uint8_t, 192> played = stateBlock(1);
+    ASSERT_EQ(played[1], 7);
+    ASSERT_EQ(played[3], names.usage(0x42));
+
+    // Macro_002 deleted, OK, Save: block 1 is empty and plays once.
+    dialogs.answerPanel([this](QDialog&) {
+        CMacroRecordDlg& d = panels->dialog();
+        d.macroList()->setCurrentRow(1);
+        EXPECT_EQ(d.manager().selectedMacro(), 1);
+        d.clickButton(kBtnDelete);
+        d.clickButton(kBtnOk);
+        return d.result();
+    });
+    dialogs.answerMessage(orvane::ui::MessageResult::Ok);   // "Confirm to delete?"
+    click(100, window->panel().macroBarY() + 15);
+    ASSERT_EQ(dialogs.pendingAnswers(), 0u);
+    click(950, 620);   // Save
+    window->keyboardLink().WaitForIdle();
+    std::array<uint8_t, 192> empty{};
+    empty[1] = 1;
+    EXPECT_EQ(stateBlock(1), empty);
+    EXPECT_EQ(stateBlock(0)[3], names.usage(0x41));
 }

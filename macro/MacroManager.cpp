@@ -72,7 +72,7 @@ void MacroManager::open()
     m_events = {};
     m_loopText = u"1";
     if (!m_names.empty())
-        selectMacro(0);
+        select(0);
 }
 
 void MacroManager::ok()
@@ -121,7 +121,15 @@ bool MacroManager::sequenceFull() const
 
 // ---- Macro list -------------------------------------------------------------------------------
 
-void MacroManager::selectMacro(int n)
+bool MacroManager::selectMacro(int n)
+{
+    if (g_bRecording)
+        return false;
+    select(n);
+    return true;
+}
+
+void MacroManager::select(int n)
 {
     if (n < 0 || n >= int(m_names.size())) {
         m_selectedMacro = -1;
@@ -187,10 +195,10 @@ PanelNotice MacroManager::deleteMacro()
     auto& records = m_store.working();
     records.erase(records.begin() + long(index));
     records.push_back(MacroRecord{});
-    const int remaining = int(m_names.size());
-    selectMacro(std::min(int(index), remaining - 1));
     removeHookIfInstalled();
     g_bRecording = g_bInsertMode = false;
+    const int remaining = int(m_names.size());
+    select(std::min(int(index), remaining - 1));
     return PanelNotice::None;
 }
 

@@ -81,11 +81,16 @@ public:
     bool hookInstalled() const { return m_bHookInstalled; }
     int insertLine() const { return m_nInsertLine; }
     const std::u16string& loopText() const { return m_loopText; }
+    // True while typed keys go into the selected macro (recording or insert mode): the panel then
+    // lets no control take the focus or a key.
+    bool capturingKeys() const { return g_bRecording || g_bInsertMode; }
     // True while keys are awaited but the sequence has no room left for them: the panel says so.
     bool sequenceFull() const;
 
     // ---- Macro list ----
-    void selectMacro(int n);
+    // Refused (false, nothing changes) while recording: every key then belongs to the macro
+    // being recorded.
+    bool selectMacro(int n);
     bool newMacro();                  // false with 32 macros (nothing happens)
     PanelNotice deleteMacro();        // after the user confirmed
     PanelNotice renameMacro(int n, const std::u16string& name);
@@ -112,6 +117,7 @@ public:
     void onKeyHook(uint8_t vk, bool release);
 
 private:
+    void select(int n);
     void loadSelected();                 // algorithm 1 on the selected record
     void reloadLines(int selectLine);
     void storeBack();

@@ -260,8 +260,30 @@ void CMacroRecordDlg::syncFromManager()
     if (m_loopBox->text() != loops)
         m_loopBox->setText(loops);
     m_loopBox->setEnabled(m_manager.useLoops());
+    applyKeyCapture();
     m_syncing = false;
     update();
+}
+
+// While typed keys go into the selected macro, no control may take one: Tab would move the focus
+// into a list whose type-ahead then selects another macro, and a list or the loop box would take
+// the keys as edits. The panel itself keeps the focus until the capture ends.
+void CMacroRecordDlg::applyKeyCapture()
+{
+    const bool capturing = m_manager.capturingKeys();
+    const Qt::FocusPolicy policy = capturing ? Qt::NoFocus : Qt::StrongFocus;
+    for (QWidget* w : {static_cast<QWidget*>(m_macroList), static_cast<QWidget*>(m_eventList),
+                       static_cast<QWidget*>(m_loopBox)})
+        w->setFocusPolicy(policy);
+    if (capturing && focusWidget() != this)
+        setFocus(Qt::OtherFocusReason);
+}
+
+bool CMacroRecordDlg::focusNextPrevChild(bool next)
+{
+    if (m_manager.capturingKeys())
+        return true;   // Tab is a key of the macro
+    return QDialog::focusNextPrevChild(next);
 }
 
 QString CMacroRecordDlg::recordCaption() const
@@ -301,8 +323,6 @@ void CMacroRecordDlg::clickButton(int button)
     switch (button) {
     case kBtnRecord:
         showNotice(m_manager.toggleRecording());
-        if (m_manager.recording())
-            setFocus(Qt::OtherFocusReason);   // typed keys must not also edit a list or the loop box
         break;
     case kBtnRecordDelay: m_manager.toggleRecordDelays(); break;
     case kBtnUseLoops: m_manager.toggleUseLoops(); break;

@@ -108,12 +108,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void done(int r) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     QString tr2(const char* english, const char* chinese) const;
     void createControls();
     void syncFromManager();
     void syncList(CTransparentListBox* list, const std::vector<std::u16string>& lines, int selected);
+    void applyKeyCapture();
     void showNotice(PanelNotice notice);
     void confirmDelete();
     void onMacroRenamed(int index, const QString& text);

@@ -270,3 +270,35 @@ TEST_F(Panel, ScreenshotsInBothLanguages)
         shot.save(zh ? "/tmp/macroui-panel-chinese.png" : "/tmp/macroui-panel-english.png");
     }
 }
+
+TEST_F(Panel, RecordingKeepsTabAndTypeAheadFromSelectingAnotherMacro)
+{
+    store.saved()[0] = named(u"Keys");
+    make();
+    dlg->initDialog();
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->clickButton(kBtnNew);
+    dlg->macroList()->setFocus();
+    dlg->clickButton(kBtnRecord);
+    ASSERT_TRUE(dlg->manager().recording());
+    EXPECT_EQ(QApplication::focusWidget(), dlg.get());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), dlg.get());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K);
+    QTest::mouseClick(dlg->macroList()->viewport(), Qt::LeftButton, {},
+                      dlg->macroList()->visualItemRect(dlg->macroList()->item(0)).center());
+    EXPECT_EQ(dlg->manager().selectedMacro(), 1);
+    EXPECT_EQ(dlg->macroList()->currentRow(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), dlg.get());
+    for (QWidget* w : {static_cast<QWidget*>(dlg->macroList()), static_cast<QWidget*>(dlg->eventList()),
+                       static_cast<QWidget*>(dlg->loopBox())})
+        EXPECT_EQ(w->focusPolicy(), Qt::NoFocus) << w->objectName().toStdString();
+    dlg->clickButton(kBtnRecord);
+    EXPECT_EQ(dlg->macroList()->focusPolicy(), Qt::StrongFocus);
+    dlg->macroList()->setCurrentRow(0);
+    EXPECT_EQ(dlg->manager().selectedMacro(), 0);
+    dlg->hide();
+}
+

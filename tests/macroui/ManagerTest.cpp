@@ -167,19 +167,22 @@ TEST_F(Manager, RecordWithoutASelectionAsksForOne)
     EXPECT_FALSE(mgr.recording());
 }
 
-TEST_F(Manager, SelectingAnotherMacroWhileRecordingGoesOnAtItsEnd)
+TEST_F(Manager, SelectingAnotherMacroWhileRecordingIsRefusedSoNoKeyLandsInIt)
 {
     openWith({u"one", u"two"});
     mgr.toggleRecording();
+    EXPECT_TRUE(mgr.capturingKeys());
     press(A);
-    mgr.selectMacro(1);
+    EXPECT_FALSE(mgr.selectMacro(1));
+    EXPECT_EQ(mgr.selectedMacro(), 0);
     press(B);
     release(B);
-    EXPECT_EQ(mgr.eventLines(), (Lines{dn(B), up(B)}));
-    mgr.selectMacro(0);
-    press(C);
-    EXPECT_EQ(mgr.eventLines(), (Lines{dn(A), dn(C)}));
-    EXPECT_EQ(keyEvents(working(1))[1], B);
+    EXPECT_EQ(mgr.eventLines(), (Lines{dn(A), dn(B), up(B)}));
+    EXPECT_EQ(keyEvents(working(1))[1], 0);   // the other macro is untouched
+    mgr.toggleRecording();
+    EXPECT_FALSE(mgr.capturingKeys());
+    EXPECT_TRUE(mgr.selectMacro(1));
+    EXPECT_EQ(mgr.selectedMacro(), 1);
 }
 
 // ---- Insert mode and the event-list commands ------------------------------------------------

@@ -188,6 +188,11 @@ void CMacroRecordDlg::createControls()
     connect(m_macroList, &CTransparentListBox::WM_LISTITEMRENAMED, this, &CMacroRecordDlg::onMacroRenamed);
     connect(m_eventList, &CTransparentListBox::WM_LISTEDITDONE, this, [this](int line, int value) {
         const PanelNotice n = m_manager.delayEdited(line, value);
+        // Always put the stored lines in: the list would otherwise show the typed value also when
+        // the edit was refused.
+        m_syncing = true;
+        m_eventList->setLines(toQt(m_manager.eventLines()));
+        m_syncing = false;
         syncFromManager();
         showNotice(n);
     });

@@ -157,6 +157,7 @@ int CTransparentListBox::insertLine(int index, const QString& text, qulonglong v
     line->setData(Qt::UserRole, value);
     line->setSizeHint(QSize(1, m_lineHeight));
     insertItem(index, line);
+    ++m_linesPut;
     viewport()->update();
     return index;
 }
@@ -165,6 +166,7 @@ void CTransparentListBox::setLines(const QStringList& lines)
 {
     endEdit(true);
     clear();
+    ++m_linesPut;   // also when no line follows
     for (const QString& l : lines)
         addLine(l);
 }
@@ -388,9 +390,12 @@ void CTransparentListBox::endEdit(bool commit)
         const QString old = lineText(line);
         int value = 0;
         const QString now = committedText(editor->text(), &value);
+        const quint64 putBefore = m_linesPut;
         if (m_nEditMode == DelayValues)
             emit WM_LISTEDITDONE(line, value);
-        if (now != old) {
+        // A receiver that reloaded the list has shown what it stored (perhaps not the typed value).
+        const bool reloaded = m_linesPut != putBefore;
+        if (now != old && !reloaded) {
             replaceLine(line, now);
             const int index = m_iItemBeingEdited;
             if (m_notify)

@@ -11,8 +11,10 @@
 // Signals keep the names of the owner's messages:
 //   WM_LISTEDITBEGIN()                   an in-place edit opens (before the editor exists)
 //   WM_LISTEDITDONE(wParam, lParam)      mode 1: (line, value), sent on every commit, changed or not,
-//                                        before the list changes; modes 2, 3: (start index, new index)
-//                                        after a changed text
+//                                        before the list changes; when the receiver puts lines into
+//                                        the list meanwhile (it reloaded what it stored), those stay
+//                                        as they are; modes 2, 3: (start index, new index) after a
+//                                        changed text
 //   WM_LISTITEMRENAMED(index, text)      after a changed text, when the notify style is on
 // Scrolling, the wheel and a resize commit an open edit. Scrolling repaints the whole list (no blit of
 // the transparent lines).
@@ -140,6 +142,7 @@ private:
     int m_lineHeight = 16;
     bool m_sorted = false;
     bool m_notify = true;
+    quint64 m_linesPut = 0;   // counts lines put in through insertLine/setLines
     const ui::SkinImages* m_skin = nullptr;
 };
 

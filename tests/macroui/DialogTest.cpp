@@ -30,6 +30,14 @@ QStringList listLines(const CTransparentListBox* list)
     return out;
 }
 
+QStringList toQt(const std::vector<std::u16string>& lines)
+{
+    QStringList out;
+    for (const std::u16string& l : lines)
+        out << QString::fromStdU16String(l);
+    return out;
+}
+
 struct Panel : ::testing::Test {
     orvane::keymap::KeyNameTable names = orvane::keymap::BuildKeyNameTable();
     MacroStore store;
@@ -299,6 +307,48 @@ TEST_F(Panel, RecordingKeepsTabAndTypeAheadFromSelectingAnotherMacro)
     EXPECT_EQ(dlg->macroList()->focusPolicy(), Qt::StrongFocus);
     dlg->macroList()->setCurrentRow(0);
     EXPECT_EQ(dlg->manager().selectedMacro(), 0);
+    dlg->hide();
+}
+
+TEST_F(Panel, ARefusedDelayEditShowsTheStoredDelayNotTheTypedOne)
+{
+    // 95 short events fill all 190 bytes; line 1 is the 50 ms delay of the first release. 300 ms
+    // needs a long event, two bytes more: "Macro full", nothing changes.
+    MacroRecord r = named(u"Full");
+    EventBytes device{}, key{};
+    for (std::size_t e = 0; e < 95; ++e) {
+        const bool release = e % 2 == 1;
+        device[2 * e] = key[2 * e] = uint8_t((release ? 0x80 : 0x00) | (e == 1 ? 50 : 1));
+        device[2 * e + 1] = names.usage(0x41);
+        key[2 * e + 1] = 0x41;
+    }
+    setEvents(r, device, key);
+    store.saved()[0] = r;
+    make();
+    dlg->initDialog();
+    dlg->show();
+    QApplication::setActiveWindow(dlg.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    CTransparentListBox* list = dlg->eventList();
+    ASSERT_EQ(list->lineText(1), QStringLiteral("50 ms"));
+    list->setCurrentRow(1);
+    ASSERT_TRUE(list->beginEdit(list->visualItemRect(list->item(1)).center()));
+    list->editor()->selectAll();
+    QTest::keyClicks(list->editor(), QStringLiteral("300"));
+    dialogs.answerMessage(MessageResult::Ok);
+    QTest::keyClick(list->editor(), Qt::Key_Return);
+    EXPECT_EQ(lastMessage(), QStringLiteral("The macro is full: no more events fit.\n"));
+    EXPECT_EQ(list->lineText(1), QStringLiteral("50 ms"));
+    EXPECT_EQ(listLines(list), toQt(dlg->manager().eventLines()));
+    EXPECT_EQ(deviceEvents(store.working()[0]), device);
+    // An edit that fits shows its value.
+    list->setCurrentRow(1);
+    ASSERT_TRUE(list->beginEdit(list->visualItemRect(list->item(1)).center()));
+    list->editor()->selectAll();
+    QTest::keyClicks(list->editor(), QStringLiteral("90"));
+    QTest::keyClick(list->editor(), Qt::Key_Return);
+    EXPECT_EQ(list->lineText(1), QStringLiteral("90 ms"));
+    EXPECT_EQ(deviceEvents(store.working()[0])[2], 0x80 | 90);
     dlg->hide();
 }
 

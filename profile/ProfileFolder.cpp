@@ -93,6 +93,8 @@ NameProblem checkProfileName(std::string_view text)
         return NameProblem::Empty;
     if (name == "." || name == "..")
         return NameProblem::DotName;
+    if (profileFileName(text).size() > platform::kMaxFileNameBytes)
+        return NameProblem::TooLong;
     return NameProblem::None;
 }
 
@@ -258,8 +260,11 @@ std::optional<std::string> ProfileFolder::Copy(int line, platform::Language lang
         const std::string name = k == 0 ? base : base + ' ' + std::to_string(k);
         if (taken(name))
             continue;
-        if (checkProfileName(name) == NameProblem::None && writeProfile(pathFor(profileFileName(name)), *image, *ext))
+        const NameProblem problem = checkProfileName(name);
+        if (problem == NameProblem::None && writeProfile(pathFor(profileFileName(name)), *image, *ext))
             made = name;
+        else if (refused)
+            *refused = problem;
         break;
     }
     Scan();
@@ -292,9 +297,9 @@ RenameResult ProfileFolder::Rename(int oldLine, const std::string& text)
         Scan();
         return RenameResult::NoSuchLine;
     }
-    if (checkProfileName(text) != NameProblem::None) {
+    if (const NameProblem problem = checkProfileName(text); problem != NameProblem::None) {
         Scan();
-        return RenameResult::Unsafe;
+        return problem == NameProblem::TooLong ? RenameResult::TooLong : RenameResult::Unsafe;
     }
     const std::string newPath = pathFor(profileFileName(text));
     const bool inTable = std::find(scannedPaths_.begin(), scannedPaths_.end(), newPath) != scannedPaths_.end();

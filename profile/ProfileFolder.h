@@ -48,6 +48,7 @@ enum class NameProblem {
     Separator,   // contains '/' (would leave the folder)
     Nul,         // contains a NUL character
     DotName,     // "." or ".."
+    TooLong,     // the file name (with ".bin") is longer than the 255 bytes a file system takes
 };
 NameProblem checkProfileName(std::string_view text);
 
@@ -64,6 +65,7 @@ enum class RenameResult {
     Renamed,
     Exists,      // the name is taken (or unchanged): nothing changed, the list was rebuilt
     Unsafe,      // the name was refused (see checkProfileName): nothing changed, the list was rebuilt
+    TooLong,     // the file name would pass 255 bytes: nothing changed, the list was rebuilt
     CopyFailed,  // the new file could not be written: both files are as they were
     NoSuchLine,  // the old line index is not a line of the list
 };
@@ -104,8 +106,9 @@ public:
 
     // Copy: the line's file under the first free name "<prefix> <name>", "<prefix> <name> 1", ...;
     // rescans. What the file lacks (or all of it, when it cannot be read) becomes zeros. The new name,
-    // or nothing when the list is full, the line is not valid or the copy cannot be written.
-    std::optional<std::string> Copy(int line, platform::Language language);
+    // or nothing when the list is full, the line is not valid, the copy's name cannot be used (its
+    // problem then goes to `refused`) or the copy cannot be written.
+    std::optional<std::string> Copy(int line, platform::Language language, NameProblem* refused = nullptr);
 
     // Delete: removes the line's file (never a folder); rescans. False when it is still there.
     bool Delete(int line);

@@ -1,13 +1,17 @@
 #include "platform/core/AtomicFile.h"
 
-#include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvane::platform {
 namespace {
+
+constexpr char kTemporaryPattern[] = ".orvane-XXXXXX";
+constexpr mode_t kDefaultUmask = 022;   // when /proc does not tell
 
 std::string folderOf(const std::string& path)
 {
@@ -17,11 +21,30 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// A name no other thread or process of ours uses at the same moment.
-std::string temporaryNameFor(const std::string& path)
+bool nameFits(const std::string& path)
 {
-    static std::atomic<unsigned> counter{0};
-    return path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1));
+    const std::size_t slash = path.rfind('/');
+    const std::size_t name = slash == std::string::npos ? path.size() : path.size() - slash - 1;
+    return name <= kMaxFileNameBytes;
+}
+
+// The process's umask, read without changing it (umask() would, for every thread).
+mode_t currentUmask()
+{
+    std::FILE* f = std::fopen("/proc/self/status", "re");
+    if (!f)
+        return kDefaultUmask;
+    mode_t mask = kDefaultUmask;
+    char line[256];
+    while (std::fgets(line, sizeof line, f)) {
+        unsigned value = 0;
+        if (std::sscanf(line, "Umask: %o", &value) == 1) {
+            mask = mode_t(value);
+            break;
+        }
+    }
+    std::fclose(f);
+    return mask;
 }
 
 bool writeAll(int fd, std::span<const uint8_t> bytes)
@@ -37,28 +60,37 @@ bool writeAll(int fd, std::span<const uint8_t> bytes)
     return true;
 }
 
-// The new file takes over the old one's permission bits; a new file gets the
-// umask's choice (applied by open()).
-void keepPermissions(int fd, const std::string& path)
+// The new file takes over the old one's permission bits; a new file gets what
+// open(0666) would give under the umask (mkostemp makes it 0600).
+void setPermissions(int fd, const std::string& path)
 {
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0)
-        (void)::fchmod(fd, old.st_mode & 07777);
+    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~currentUmask());
+    (void)::fchmod(fd, mode);
 }
 
-bool writeTemporary(const std::string& temp, const std::string& path,
-                    std::initializer_list<std::span<const uint8_t>> parts)
+// A file of ours in the folder of `path`, holding `parts`: its name, or empty
+// (errno set, nothing left behind) when it could not be made whole.
+std::string writeTemporary(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts)
 {
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const std::string folder = folderOf(path);
+    std::string temp = folder + (folder.back() == '/' ? "" : "/") + kTemporaryPattern;
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return {};
     bool ok = true;
     for (std::span<const uint8_t> part : parts)
         ok = ok && writeAll(fd, part);
-    keepPermissions(fd, path);
+    setPermissions(fd, path);
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    return ok;
+    if (!ok) {
+        const int failure = errno;
+        ::unlink(temp.c_str());   // ours: mkostemp made it
+        errno = failure;
+        return {};
+    }
+    return temp;
 }
 
 void syncFolder(const std::string& folder)
@@ -70,19 +102,49 @@ void syncFolder(const std::string& folder)
     }
 }
 
+bool checkTarget(const std::string& path)
+{
+    if (path.empty() || path.back() == '/')
+        return errno = EINVAL, false;
+    if (!nameFits(path))
+        return errno = ENAMETOOLONG, false;
+    return true;
+}
+
+// Removes our temporary file after a failed final step, keeping that step's errno.
+bool dropTemporary(const std::string& temp)
+{
+    const int failure = errno;   // callers report it; the clean-up's own must not replace it
+    ::unlink(temp.c_str());
+    errno = failure;
+    return false;
+}
+
 } // namespace
 
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts)
 {
-    if (path.empty() || path.back() == '/')
+    if (!checkTarget(path))
         return false;
-    const std::string temp = temporaryNameFor(path);
-    if (!writeTemporary(temp, path, parts) || ::rename(temp.c_str(), path.c_str()) != 0) {
-        const int failure = errno;   // callers report it; the clean-up's own must not replace it
-        ::unlink(temp.c_str());
-        errno = failure;
+    const std::string temp = writeTemporary(path, parts);
+    if (temp.empty())
         return false;
-    }
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        return dropTemporary(temp);
+    syncFolder(folderOf(path));
+    return true;
+}
+
+bool createFileAtomically(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts)
+{
+    if (!checkTarget(path))
+        return false;
+    const std::string temp = writeTemporary(path, parts);
+    if (temp.empty())
+        return false;
+    if (::link(temp.c_str(), path.c_str()) != 0)   // link() never replaces an existing name
+        return dropTemporary(temp);
+    ::unlink(temp.c_str());
     syncFolder(folderOf(path));
     return true;
 }

@@ -112,19 +112,13 @@ private:
     int fd_ = -1;
 };
 
-// Places the factory file at `path` unless a file appeared there meanwhile
-// (link() never replaces an existing name).
+// Places the factory file at `path` unless a file appeared there meanwhile.
 bool createFactoryFile(const std::string& path, std::string& error)
 {
-    const std::string temp = path + ".new." + std::to_string(::getpid());
     const StateBytes bytes = encodeState(factoryState());
-    if (!platform::writeFileAtomically(temp, {bytes}))
-        return error = systemError("cannot create", path), false;
-    const bool linked = ::link(temp.c_str(), path.c_str()) == 0 || errno == EEXIST;
-    if (!linked)
-        error = systemError("cannot create", path);
-    ::unlink(temp.c_str());
-    return linked;
+    if (platform::createFileAtomically(path, {bytes}) || errno == EEXIST)
+        return true;
+    return error = systemError("cannot create", path), false;
 }
 
 } // namespace

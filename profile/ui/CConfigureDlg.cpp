@@ -150,8 +150,11 @@ void CConfigureDlg::onCopy()
     }
     if (m_profiles.count() >= kMaxProfiles)
         return;
-    m_profiles.Copy(line, m_env.language);
+    NameProblem refused = NameProblem::None;
+    const bool copied = m_profiles.Copy(line, m_env.language, &refused).has_value();
     refillList();
+    if (!copied)
+        showMessage(refused == NameProblem::TooLong ? msg::kNameTooLong : msg::kRenameFailed);
 }
 
 void CConfigureDlg::onSave()
@@ -205,6 +208,8 @@ void CConfigureDlg::onListEditDone(int startIndex, int newIndex)
     refillList();
     if (r == RenameResult::Unsafe)
         showMessage(msg::kUnsafeName);
+    else if (r == RenameResult::TooLong)
+        showMessage(msg::kNameTooLong);
     else if (r == RenameResult::CopyFailed)
         showMessage(msg::kRenameFailed);
 }

@@ -141,6 +141,14 @@ inline constexpr MessageText kUnsafeName{
     "\xE4\xB9\x9F\xE4\xB8\x8D\xE8\x83\xBD\xE5\x8C\x85\xE5\x90\xAB\xE2\x80\x9C/\xE2\x80\x9D\xE3\x80\x82\n",
     // 配置名称不能为空、不能是“.”或“..”，也不能包含“/”。
     kTitleChinese};
+// A typed name, or the name a copy would get, whose file name passes 255 bytes.
+inline constexpr MessageText kNameTooLong{
+    "The profile name is too long: a profile's file name can have at most 255 bytes.\n", kTitleEnglish,
+    "\xE9\x85\x8D\xE7\xBD\xAE\xE5\x90\x8D\xE7\xA7\xB0\xE5\xA4\xAA\xE9\x95\xBF\xEF\xBC\x9A"
+    "\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6\xE5\x90\x8D\xE6\x9C\x80\xE5\xA4\x9A"
+    " 255 \xE4\xB8\xAA\xE5\xAD\x97\xE8\x8A\x82\xE3\x80\x82\n",
+    // 配置名称太长：配置文件名最多 255 个字节。
+    kTitleChinese};
 } // namespace msg
 
 // The file dialogs of Save and Load.

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -81,7 +84,63 @@ TEST_F(AtomicFileTest, FailureLeavesTheOldFileUntouched)
         EXPECT_EQ(contents(file), old);
     }
     for (const auto& e : fs::recursive_directory_iterator(dir))
-        EXPECT_EQ(e.path().filename().string().find(".tmp."), std::string::npos) << e.path();
+        EXPECT_EQ(e.path().filename().string().rfind(".orvane-", 0), std::string::npos) << e.path();
+}
+
+// The temporary name must not add to the file's own: every name the folder takes can be written,
+// up to 255 bytes (a 242-character name plus ".bin"; 83 CJK characters are 249 bytes). A longer
+// one is refused before anything is written.
+TEST_F(AtomicFileTest, LongFileNamesUpTo255BytesCanBeWritten)
+{
+    std::string cjk;
+    for (int i = 0; i < 83; ++i)
+        cjk += "\xE9\x85\x8D";   // 配
+    const std::vector<uint8_t> bytes{1, 2, 3};
+    for (const std::string& name : {std::string(242, 'p') + ".bin", std::string(255, 'q'), cjk + ".bin"}) {
+        ASSERT_LE(name.size(), 255u);
+        EXPECT_TRUE(writeFileAtomically(dir / name, {bytes})) << name.size() << " bytes: " << std::strerror(errno);
+        EXPECT_EQ(contents(dir / name), bytes);
+        EXPECT_TRUE(writeFileAtomically(dir / name, {bytes})) << "replacing " << name.size();
+    }
+    EXPECT_EQ(entries(), 3u);
+    errno = 0;
+    EXPECT_FALSE(writeFileAtomically(dir / std::string(256, 'r'), {bytes}));
+    EXPECT_EQ(errno, ENAMETOOLONG);
+    EXPECT_EQ(entries(), 3u) << "nothing may be written for a name that cannot exist";
+}
+
+// Whatever else is in the folder (a name a temporary file of an older version or of another
+// program would have), a failed or successful write removes only what it created itself.
+TEST_F(AtomicFileTest, NeverRemovesANameItDidNotCreate)
+{
+    const fs::path file = dir / "keymap.bin";
+    const std::vector<uint8_t> other{0xEE};
+    std::vector<fs::path> foreign;
+    for (int n = 0; n < 64; ++n)
+        foreign.push_back(dir / ("keymap.bin.tmp." + std::to_string(::getpid()) + "." + std::to_string(n)));
+    foreign.push_back(dir / ".orvane-XXXXXX");
+    for (const fs::path& p : foreign)
+        std::ofstream(p, std::ios::binary).put(char(0xEE));
+    const std::vector<uint8_t> bytes{5};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(writeFileAtomically(file, {bytes})) << std::strerror(errno);
+    fs::create_directories(dir / "blocked" / "inside");
+    EXPECT_FALSE(writeFileAtomically(dir / "blocked", {bytes}));
+    for (const fs::path& p : foreign)
+        EXPECT_EQ(contents(p), other) << p;
+    EXPECT_EQ(entries(), foreign.size() + 2);
+}
+
+TEST_F(AtomicFileTest, CreateNeverReplacesAnExistingEntry)
+{
+    const fs::path file = dir / "state.bin";
+    const std::vector<uint8_t> first{1}, second{2};
+    ASSERT_TRUE(orvane::platform::createFileAtomically(file, {first}));
+    errno = 0;
+    EXPECT_FALSE(orvane::platform::createFileAtomically(file, {second}));
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(contents(file), first);
+    EXPECT_EQ(entries(), 1u);
 }
 
 } // namespace

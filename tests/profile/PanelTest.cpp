@@ -333,6 +333,62 @@ TEST_F(Panel, UnsafeRenameShowsItsMessageInBothLanguages)
     }
 }
 
+// Names whose file name fits in 255 bytes work (they failed while the temporary name was the file
+// name with more after it); longer ones, and a copy whose name would be longer, get their message.
+TEST_F(Panel, LongProfileNamesWorkUpTo255BytesAndLongerOnesAreRefusedWithAMessage)
+{
+    std::string cjk83, cjk85;
+    for (int i = 0; i < 85; ++i)
+        (i < 83 ? cjk83 : cjk85) += "\xE9\x85\x8D";   // 配
+    cjk85 = cjk83 + cjk85;
+    const std::string long242(242, 'n');
+    for (bool chinese : {false, true}) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        profiles({"Keep"});
+        make(chinese);
+        const QString tooLong = chinese ? QString::fromUtf8("配置名称太长：配置文件名最多 255 个字节。\n")
+                                        : QString("The profile name is too long: a profile's file name can have "
+                                                  "at most 255 bytes.\n");
+        const std::size_t askedBefore = dialogs.asked().size();
+        select("Keep");
+        renameSelected(QString::fromStdString(long242));
+        ASSERT_EQ(dialogs.asked().size(), askedBefore) << dialogs.asked().back().text.toStdString();
+        EXPECT_TRUE(fs::exists(folder / (long242 + ".bin")));
+        select(QString::fromStdString(long242));
+        renameSelected(QString::fromUtf8(cjk83.c_str()));
+        ASSERT_EQ(dialogs.asked().size(), askedBefore) << dialogs.asked().back().text.toStdString();
+        EXPECT_TRUE(fs::exists(folder / (cjk83 + ".bin")));
+
+        select(QString::fromUtf8(cjk83.c_str()));
+        dialogs.answerMessage(MessageResult::Ok);
+        renameSelected(QString::fromUtf8(cjk85.c_str()));
+        EXPECT_EQ(lastQuestion().text, tooLong);
+        EXPECT_EQ(listLines(dlg->list()), (QStringList{QString::fromUtf8(cjk83.c_str())}));
+
+        // "Copy of ? " + 242 characters + ".bin" is 256 bytes; the Chinese prefix is shorter.
+        select(QString::fromUtf8(cjk83.c_str()));
+        renameSelected(QString::fromStdString(long242));
+        select(QString::fromStdString(long242));
+        if (!chinese)
+            dialogs.answerMessage(MessageResult::Ok);
+        const std::size_t asked = dialogs.asked().size();
+        dlg->runCommand(kCmdCopy);
+        if (chinese) {
+            EXPECT_EQ(dialogs.asked().size(), asked);
+            EXPECT_EQ(dlg->list().count(), 2);
+        } else {
+            ASSERT_EQ(dialogs.asked().size(), asked + 1);
+            EXPECT_EQ(lastQuestion().text, tooLong);
+            EXPECT_EQ(dlg->list().count(), 1);
+        }
+        std::size_t entries = 0;
+        for (const auto& e : fs::directory_iterator(folder))
+            entries += e.path().filename().string().rfind(".orvane-", 0) == 0 ? 100 : 1;
+        EXPECT_EQ(entries, chinese ? 2u : 1u) << "no temporary file may be left behind";
+    }
+}
+
 TEST_F(Panel, ContextMenuLabelsAndARightClickRunsTheChosenCommand)
 {
     for (bool chinese : {false, true}) {

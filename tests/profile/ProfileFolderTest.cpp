@@ -357,6 +357,23 @@ TEST_F(ProfileFolderTest, UnsafeNamesAreRefusedAndNothingOutsideTheFolderChanges
     EXPECT_EQ(checkProfileName("Copy of ? A"), NameProblem::None);
 }
 
+TEST_F(ProfileFolderTest, FileNamesOver255BytesAreRefusedBeforeAnythingIsWritten)
+{
+    EXPECT_EQ(checkProfileName(std::string(251, 'a')), NameProblem::None);        // 255 bytes with ".bin"
+    EXPECT_EQ(checkProfileName(std::string(251, 'a') + ".bin"), NameProblem::None);
+    EXPECT_EQ(checkProfileName(std::string(252, 'a')), NameProblem::TooLong);
+    file("Keep.bin");
+    profiles->Scan();
+    const std::vector<std::string> before = filesAround();
+    EXPECT_EQ(profiles->Rename(0, std::string(252, 'a')), RenameResult::TooLong);
+    EXPECT_EQ(filesAround(), before);
+    EXPECT_EQ(profiles->Rename(0, std::string(251, 'a')), RenameResult::Renamed);
+    NameProblem refused = NameProblem::None;
+    EXPECT_EQ(profiles->Copy(0, platform::Language::English, &refused), std::nullopt);
+    EXPECT_EQ(refused, NameProblem::TooLong);
+    EXPECT_EQ(filesInFolder(), (Names{std::string(251, 'a') + ".bin"}));
+}
+
 TEST(ProfileNames, SuffixAndOrder)
 {
     EXPECT_EQ(profileFileName("a"), "a.bin");

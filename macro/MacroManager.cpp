@@ -208,11 +208,13 @@ PanelNotice MacroManager::renameMacro(int n, const std::u16string& name)
         return PanelNotice::None;
     if (name.empty())
         return PanelNotice::EmptyName;
+    if (name.size() > rec::kMaxNameChars)
+        return PanelNotice::NameTooLong;
     for (int i = 0; i < int(m_names.size()); ++i)
         if (i != n && m_names[std::size_t(i)] == name)
             return PanelNotice::DuplicateName;
     if (!m_store.renameWorking(std::size_t(n), name))
-        return PanelNotice::EmptyName;   // too long or holding a NUL: the old name stays
+        return PanelNotice::EmptyName;   // holding a NUL: the old name stays
     m_names[std::size_t(n)] = name;
     return PanelNotice::None;
 }

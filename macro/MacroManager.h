@@ -48,6 +48,7 @@ enum class PanelNotice {
     SelectMacroToDelete,   // Delete confirmed without a selected macro
     EditCurrentDelay,      // Insert Delay on a delay line
     EmptyName,             // a rename to an empty text (refused)
+    NameTooLong,           // a rename to a text longer than 254 characters (refused)
     DuplicateName,         // a rename to the name of another macro (refused)
     SequenceFull,          // an inserted event or a longer delay does not fit (refused whole)
 };

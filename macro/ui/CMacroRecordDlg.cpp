@@ -311,6 +311,9 @@ void CMacroRecordDlg::showNotice(PanelNotice notice)
     case PanelNotice::SelectMacroToDelete: text = tr2("Please select a Macro file to delete\n", "请选择一个宏指令文件删除\n"); break;
     case PanelNotice::EditCurrentDelay: text = tr2("Please edit current delay\n", "请编辑当前延时\n"); break;
     case PanelNotice::EmptyName: text = tr2("The macro name cannot be empty.\n", "宏名称不能为空\n"); break;
+    case PanelNotice::NameTooLong:
+        text = tr2("The macro name cannot be longer than 254 characters.\n", "宏名称不能超过254个字符\n");
+        break;
     case PanelNotice::DuplicateName:
         text = tr2("Another macro already has this name.\n", "已有同名的宏\n");
         break;

@@ -191,6 +191,27 @@ TEST_F(Panel, ARenameToATakenNameIsRefusedWithAMessage)
     dlg->hide();
 }
 
+TEST_F(Panel, ARenameOver254CharactersGetsItsOwnMessageInBothLanguages)
+{
+    for (bool zh : {false, true}) {
+        store.saved()[0] = named(u"alpha");
+        make(zh);
+        dlg->initDialog();
+        dlg->show();
+        QApplication::setActiveWindow(dlg.get());
+        CTransparentListBox* list = dlg->macroList();
+        list->setCurrentRow(0);
+        ASSERT_TRUE(list->beginEdit(list->visualItemRect(list->item(0)).center()));
+        list->editor()->setText(QString(255, u'x'));
+        dialogs.answerMessage(MessageResult::Ok);
+        QTest::keyClick(list->editor(), Qt::Key_Return);
+        EXPECT_EQ(lastMessage(), zh ? QString::fromUtf8("宏名称不能超过254个字符\n")
+                                    : QStringLiteral("The macro name cannot be longer than 254 characters.\n"));
+        EXPECT_EQ(list->lineText(0), QStringLiteral("alpha"));
+        dlg->hide();
+    }
+}
+
 TEST_F(Panel, ContextMenuLabelsAndCommands)
 {
     make(true);

@@ -359,13 +359,16 @@ TEST_F(Manager, DeletingTheLastAndTheOnlyMacro)
     EXPECT_EQ(mgr.deleteMacro(), PanelNotice::SelectMacroToDelete);
 }
 
-TEST_F(Manager, RenamesToEmptyOrTakenNamesAreRefused)
+TEST_F(Manager, RenamesToEmptyTakenOrTooLongNamesAreRefusedEachWithItsNotice)
 {
     openWith({u"alpha", u"beta"});
     EXPECT_EQ(mgr.renameMacro(1, u""), PanelNotice::EmptyName);
     EXPECT_EQ(mgr.renameMacro(1, u"alpha"), PanelNotice::DuplicateName);
-    EXPECT_EQ(mgr.renameMacro(1, std::u16string(300, u'x')), PanelNotice::EmptyName);
+    EXPECT_EQ(mgr.renameMacro(1, std::u16string(300, u'x')), PanelNotice::NameTooLong);
+    EXPECT_EQ(mgr.renameMacro(1, std::u16string(255, u'x')), PanelNotice::NameTooLong);
     EXPECT_EQ(mgr.macroNames(), (Lines{u"alpha", u"beta"}));
+    EXPECT_EQ(mgr.renameMacro(0, std::u16string(254, u'x')), PanelNotice::None);
+    EXPECT_EQ(mgr.renameMacro(0, u"alpha"), PanelNotice::None);
     EXPECT_EQ(mgr.renameMacro(1, u"beta"), PanelNotice::None);   // its own name
     EXPECT_EQ(mgr.renameMacro(1, u"gamma"), PanelNotice::None);
     mgr.onTimer();

@@ -127,6 +127,14 @@ bool profileNameLess(std::string_view a, std::string_view b)
                                         [](char x, char y) { return uint8_t(x) < uint8_t(y); });
 }
 
+bool hasProfileSize(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    return std::size_t(st.st_size) == kProfileImageSize || std::size_t(st.st_size) == kProfileFileSize;
+}
+
 bool readProfileInto(const std::string& path, link::ConfigImage& image, link::KeyExtTable& ext)
 {
     // A folder, FIFO or device is no profile (a FIFO would also block the panel).
@@ -236,17 +244,22 @@ bool ProfileFolder::Save(int line, const link::ConfigImage& image, const link::K
     return ok;
 }
 
-bool ProfileFolder::Load(int line, const std::string& from, link::ConfigImage& image, link::KeyExtTable& ext)
+ProfileFolder::LoadResult ProfileFolder::Load(int line, const std::string& from, link::ConfigImage& image,
+                                              link::KeyExtTable& ext)
 {
     if (!validLine(line))
-        return false;
+        return LoadResult::WriteFailed;
+    if (!from.empty() && isRegularFile(from) && !hasProfileSize(from))
+        return LoadResult::NotAProfile;
     const bool read = from.empty() || readProfileInto(from, image, ext);
     const bool written = writeProfile(paths_[std::size_t(line)], image, ext);
-    return read && written;
+    return !read ? LoadResult::ReadFailed : written ? LoadResult::Loaded : LoadResult::WriteFailed;
 }
 
-std::optional<std::string> ProfileFolder::Copy(int line, platform::Language language)
+std::optional<std::string> ProfileFolder::Copy(int line, platform::Language language, NameProblem* refused)
 {
+    if (refused)
+        *refused = NameProblem::None;
     if (!validLine(line) || isFull())
         return std::nullopt;
     // Zeros wherever the source has nothing to give (a created profile holds only the image).

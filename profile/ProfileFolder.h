@@ -99,10 +99,11 @@ public:
     // No rescan. False when a write failed (the old files are then whole).
     bool Save(int line, const link::ConfigImage& image, const link::KeyExtTable& ext, const std::string& alsoTo);
 
-    // Load: when `from` is not empty, up to 10,056 bytes of it into the image and then up to 196,860
-    // bytes into the records (what the file lacks stays as it was); then the live pair into the line's
-    // file. No rescan. False when `from` could not be read or the profile could not be written.
-    bool Load(int line, const std::string& from, link::ConfigImage& image, link::KeyExtTable& ext);
+    // Load: when `from` is not empty, its 10,056 bytes into the image and then its 196,860 bytes (if it
+    // has them) into the records; then the live pair into the line's file. No rescan. A file of another
+    // size is no profile (another file of the program, say): it is refused and nothing changes.
+    enum class LoadResult { Loaded, NotAProfile, ReadFailed, WriteFailed };
+    LoadResult Load(int line, const std::string& from, link::ConfigImage& image, link::KeyExtTable& ext);
 
     // Copy: the line's file under the first free name "<prefix> <name>", "<prefix> <name> 1", ...;
     // rescans. What the file lacks (or all of it, when it cannot be read) becomes zeros. The new name,
@@ -129,6 +130,10 @@ private:
     int found_ = 0;
     int deleteRetries_ = 0;   // over the life of the folder object (the whole run)
 };
+
+// Whether `path` is a regular file of a profile's size: the image alone (as Create writes it) or the
+// image and the records.
+bool hasProfileSize(const std::string& path);
 
 // Reads up to image.size() bytes of `path` into `image` and then up to the records' size into `ext`,
 // never past the end of the file; the bytes the file lacks are left as they were. Only regular files

@@ -149,6 +149,15 @@ inline constexpr MessageText kNameTooLong{
     " 255 \xE4\xB8\xAA\xE5\xAD\x97\xE8\x8A\x82\xE3\x80\x82\n",
     // 配置名称太长：配置文件名最多 255 个字节。
     kTitleChinese};
+// Load of a file whose size is no profile's (MacroDefine.bin, say).
+inline constexpr MessageText kNotAProfile{
+    "This file is not a profile: a profile file has 10,056 or 206,916 bytes.\n", kTitleEnglish,
+    "\xE6\xAD\xA4\xE6\x96\x87\xE4\xBB\xB6\xE4\xB8\x8D\xE6\x98\xAF\xE9\x85\x8D\xE7\xBD\xAE"
+    "\xE6\x96\x87\xE4\xBB\xB6\xEF\xBC\x9A\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6"
+    "\xE7\x9A\x84\xE5\xA4\xA7\xE5\xB0\x8F\xE4\xB8\xBA 10,056 \xE6\x88\x96 206,916 "
+    "\xE5\xAD\x97\xE8\x8A\x82\xE3\x80\x82\n",
+    // 此文件不是配置文件：配置文件的大小为 10,056 或 206,916 字节。
+    kTitleChinese};
 } // namespace msg
 
 // The file dialogs of Save and Load.

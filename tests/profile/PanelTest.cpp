@@ -291,6 +291,28 @@ TEST_F(Panel, LoadFromTheChosenFileIntoTheLiveConfigurationAndTheProfile)
     EXPECT_EQ(sizeOf("Target"), 206916u);
 }
 
+TEST_F(Panel, LoadOfAFileThatIsNoProfileIsRefusedWithAMessageInBothLanguages)
+{
+    std::ofstream(root / "MacroDefine.bin", std::ios::binary) << std::string(169860, '\x42');
+    for (bool chinese : {false, true}) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        profiles({"Target"}, kProfileImageSize);
+        make(chinese);
+        select("Target");
+        const link::ConfigImage before = store.image();
+        dialogs.answerOpenFile(QString::fromStdString((root / "MacroDefine.bin").string()));
+        dialogs.answerMessage(MessageResult::Ok);
+        dlg->runCommand(kCmdLoad);
+        EXPECT_EQ(lastQuestion().text,
+                  chinese ? QString::fromUtf8("此文件不是配置文件：配置文件的大小为 10,056 或 206,916 字节。\n")
+                          : QString("This file is not a profile: a profile file has 10,056 or 206,916 bytes.\n"));
+        EXPECT_EQ(lastQuestion().caption, chinese ? QString::fromUtf8("配置管理") : QString("Profile"));
+        EXPECT_EQ(store.image(), before);
+        EXPECT_EQ(sizeOf("Target"), kProfileImageSize);
+    }
+}
+
 TEST_F(Panel, RenameInPlaceMovesTheFile)
 {
     profiles({"Old", "Zed"});

@@ -161,28 +161,34 @@ struct LoadCase {
 
 class ProfileLoadTest : public ProfileFolderTest, public ::testing::WithParamInterface<LoadCase> {};
 
-// A short file replaces only what it holds; the profile then holds the whole live pair.
-TEST_P(ProfileLoadTest, LoadReadsWhatTheFileHoldsAndWritesTheProfile)
+// A profile's file (image only, as Create writes it, or whole) replaces what it holds; the profile
+// then holds the whole live pair. A file of any other size (MacroDefine.bin, keymap.bin cut short,
+// an empty file) is no profile: refused, and neither the live pair nor the profile changes.
+TEST_P(ProfileLoadTest, LoadTakesOnlyFilesOfAProfilesSize)
 {
     file("Target.bin", kProfileImageSize, 0);
     profiles->Scan();
     const LivePair other(100);
     std::vector<uint8_t> source = other.bytes();
-    source.resize(GetParam().fileSize);
+    source.resize(GetParam().fileSize, 0x33);
     writeBytes(root / "source.bin", source);
 
     LivePair live(1);
     const std::vector<uint8_t> before = live.bytes();
-    EXPECT_TRUE(profiles->Load(0, (root / "source.bin").string(), *live.image, *live.ext));
+    const bool profile = GetParam().fileSize == kProfileFileSize || GetParam().fileSize == kProfileImageSize;
+    EXPECT_EQ(profiles->Load(0, (root / "source.bin").string(), *live.image, *live.ext),
+              profile ? ProfileFolder::LoadResult::Loaded : ProfileFolder::LoadResult::NotAProfile);
     std::vector<uint8_t> expected = before;
-    std::copy(source.begin(), source.end(), expected.begin());
+    if (profile)
+        std::copy(source.begin(), source.end(), expected.begin());
     EXPECT_EQ(live.bytes(), expected);
-    EXPECT_EQ(readBytes(folder / "Target.bin"), expected);
+    EXPECT_EQ(readBytes(folder / "Target.bin"), profile ? expected : std::vector<uint8_t>(kProfileImageSize, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ProfileLoadTest,
                          ::testing::Values(LoadCase{"Full", kProfileFileSize}, LoadCase{"ImageOnly", kProfileImageSize},
                                            LoadCase{"HalfImage", 5000}, LoadCase{"ImageAndTwoRecords", 10056 + 1544},
+                                           LoadCase{"MacroDefine", 169860}, LoadCase{"OneByteMore", kProfileFileSize + 1},
                                            LoadCase{"Empty", 0}),
                          [](const auto& info) { return std::string(info.param.label); });
 
@@ -194,11 +200,11 @@ TEST_F(ProfileFolderTest, LoadFromAFileThatCannotBeReadKeepsTheConfiguration)
     LivePair live(1);
     const std::vector<uint8_t> before = live.bytes();
     for (const fs::path& from : {root / "missing.bin", root / "folder.bin"}) {
-        EXPECT_FALSE(profiles->Load(0, from.string(), *live.image, *live.ext)) << from;
+        EXPECT_EQ(profiles->Load(0, from.string(), *live.image, *live.ext), ProfileFolder::LoadResult::ReadFailed) << from;
         EXPECT_EQ(live.bytes(), before);
     }
     // Without a chosen file the profile still receives the live pair.
-    EXPECT_TRUE(profiles->Load(0, "", *live.image, *live.ext));
+    EXPECT_EQ(profiles->Load(0, "", *live.image, *live.ext), ProfileFolder::LoadResult::Loaded);
     EXPECT_EQ(readBytes(folder / "Target.bin"), before);
 }
 

@@ -7,10 +7,13 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <cstdlib>
+#include <optional>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcHook, "orvane.hook", QtWarningMsg)
 
@@ -27,6 +30,9 @@ namespace {
 constexpr char kDeviceFolder[] = "/dev/input";
 constexpr char kInputDirVariable[] = "VANTREL_INPUT_DIR";
 constexpr unsigned kX11ScanCodeOffset = 8;   // native scan codes are evdev codes + 8
+// How long the fallback holds a release back to see whether the press of an auto-repeat pair
+// follows (the X server sends both at once; the press may arrive in the next read).
+constexpr int kRepeatPairWaitMs = 10;
 
 // Carries a key from a source to the GUI thread, tagged with the installation it belongs to.
 class RawKeyEvent : public QEvent {
@@ -45,7 +51,12 @@ public:
 // the fallback filter, and delivers keys to the window while their installation is current.
 class Dispatcher : public QObject {
 public:
-    using QObject::QObject;
+    explicit Dispatcher(QObject *parent) : QObject(parent)
+    {
+        m_releaseTimer.setSingleShot(true);
+        m_releaseTimer.setInterval(kRepeatPairWaitMs);
+        connect(&m_releaseTimer, &QTimer::timeout, this, &Dispatcher::flushRelease);
+    }
     ~Dispatcher() override { remove(); }
 
     bool install(QObject *window, int mode);
@@ -59,6 +70,18 @@ private:
     void post(uint8_t vk, bool release) { QCoreApplication::postEvent(this, new RawKeyEvent(m_generation, vk, release)); }
     bool isSameDelivery(QObject *receiver, const QKeyEvent *key) const;
     void observeKey(QObject *receiver, const QKeyEvent *key);
+
+    void holdRelease(uint8_t vk, quint64 timestamp);
+    void flushRelease();
+
+    // A release of the fallback not yet passed on: X reports a held key as release/press pairs,
+    // and Qt does not always mark them as auto-repeated; a pair has one timestamp.
+    struct HeldRelease {
+        uint8_t vk;
+        quint64 timestamp;
+    };
+    std::optional<HeldRelease> m_heldRelease;
+    QTimer m_releaseTimer;
 
     QPointer<QObject> m_window;
     int m_mode = 0;
@@ -110,6 +133,23 @@ void Dispatcher::remove()
     }
     m_window = nullptr;
     m_lastKey = nullptr;
+    m_heldRelease.reset();
+    m_releaseTimer.stop();
+}
+
+void Dispatcher::holdRelease(uint8_t vk, quint64 timestamp)
+{
+    flushRelease();
+    m_heldRelease = HeldRelease{vk, timestamp};
+    m_releaseTimer.start();
+}
+
+// Passes a held release on (mode 1; mode 0 reports no releases but still pairs them).
+void Dispatcher::flushRelease()
+{
+    m_releaseTimer.stop();
+    if (const std::optional<HeldRelease> held = std::exchange(m_heldRelease, std::nullopt); held && m_mode != 0)
+        post(held->vk, true);
 }
 
 bool Dispatcher::event(QEvent *e)
@@ -153,15 +193,33 @@ void Dispatcher::observeKey(QObject *receiver, const QKeyEvent *key)
     const bool release = key->type() == QEvent::KeyRelease;
     if (key->isAutoRepeat() && (release || m_mode == 0))
         return;   // a held key: Qt reports release/press pairs, only the presses are repeats
-    if (release && m_mode == 0)
-        return;
     uint8_t vk = 0;
     if (const quint32 scan = key->nativeScanCode(); scan > kX11ScanCodeOffset)
         vk = vkFromEvdev(scan - kX11ScanCodeOffset);
     if (vk == 0)
         vk = vkFromQtKey(key->key(), key->modifiers().testFlag(Qt::KeypadModifier));
-    if (vk != 0)
-        post(vk, release);
+    if (vk == 0)
+        return;
+    // Without a timestamp (0: a synthesised event) no pair can be recognised.
+    const quint64 timestamp = key->timestamp();
+    if (release && timestamp != 0) {
+        holdRelease(vk, timestamp);
+        return;
+    }
+    if (release) {
+        flushRelease();
+        if (m_mode != 0)
+            post(vk, true);
+        return;
+    }
+    const bool repeat = m_heldRelease && m_heldRelease->vk == vk && m_heldRelease->timestamp == timestamp;
+    if (repeat) {
+        m_heldRelease.reset();   // the release of the pair is no release
+        m_releaseTimer.stop();
+    }
+    flushRelease();
+    if (!repeat || m_mode != 0)
+        post(vk, false);
 }
 
 QPointer<Dispatcher> &dispatcher()

@@ -27,6 +27,7 @@ struct FileRequest {
     QString startFolder;
     QString filters;         // Qt filter string, e.g. "Profiles (*.bin);;All files (*)"
     QString defaultSuffix;   // without the dot; added when the user types a name without one
+    QString fileName = {};   // what the file name box starts with, e.g. "*.bin"; empty: nothing
 };
 
 class UserDialogs {

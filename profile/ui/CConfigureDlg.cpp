@@ -113,7 +113,8 @@ void CConfigureDlg::showMessage(const MessageText& text, bool okCancel, bool* ok
 
 orvane::ui::FileRequest CConfigureDlg::fileRequest() const
 {
-    return {QString(), m_env.fileDialogFolder, QString::fromLatin1(kFileFilter), QString::fromLatin1(kFileSuffix)};
+    return {QString(), m_env.fileDialogFolder, QString::fromLatin1(kFileFilter), QString::fromLatin1(kFileSuffix),
+            QString::fromLatin1(kFileNameStart)};
 }
 
 // ---- Commands ----------------------------------------------------------------------------------

@@ -163,5 +163,6 @@ inline constexpr MessageText kNotAProfile{
 // The file dialogs of Save and Load.
 inline constexpr const char* kFileFilter = "bin Files(*.bin)";
 inline constexpr const char* kFileSuffix = "bin";
+inline constexpr const char* kFileNameStart = "*.bin";   // in the file name box when a dialog opens
 
 } // namespace orvane::profile::ui

@@ -269,6 +269,7 @@ TEST_F(Panel, SaveWithTheDialogCancelledStillWritesTheSelectedProfile)
     ASSERT_EQ(dialogs.asked().size(), 1u);
     EXPECT_EQ(lastQuestion().file.filters, "bin Files(*.bin)");
     EXPECT_EQ(lastQuestion().file.defaultSuffix, "bin");
+    EXPECT_EQ(lastQuestion().file.fileName, "*.bin");
     EXPECT_EQ(lastQuestion().file.startFolder.toStdString(), root.string());
     EXPECT_EQ(sizeOf("Mine"), 206916u);
     std::ifstream in(folder / "Mine.bin", std::ios::binary);
@@ -285,6 +286,7 @@ TEST_F(Panel, LoadFromTheChosenFileIntoTheLiveConfigurationAndTheProfile)
     select("Target");
     dialogs.answerOpenFile(QString::fromStdString((root / "other.bin").string()));
     dlg->runCommand(kCmdLoad);
+    EXPECT_EQ(lastQuestion().file.fileName, "*.bin");
     EXPECT_EQ(store.image()[0], 0x42);
     EXPECT_EQ(store.image()[link::kConfigImageSize - 1], 0x42);
     EXPECT_EQ(store.extTable()[254][771], 0x42);

@@ -1,7 +1,11 @@
 #include "platform/ui/UserDialogs.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +91,35 @@ TEST_F(Scripted, PanelScriptFillsThePanelWithoutRunningIt)
     EXPECT_EQ(dialogs.asked()[0].objectName, "CConfigureDlg");
     EXPECT_EQ(dialogs.runModal(panel), QDialog::Rejected);   // nothing queued: reported, rejected
     EXPECT_EQ(failures.size(), 1u);
+}
+
+} // namespace
+
+namespace {
+
+// The real file dialogs start in the requested folder with the requested text in the file name box.
+TEST(QtDialogs, FileDialogsStartWithTheRequestedFileName)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QtUserDialogs dialogs;
+    const FileRequest request{QString(), dir.path(), QStringLiteral("bin Files(*.bin)"), QStringLiteral("bin"),
+                              QStringLiteral("*.bin")};
+    for (bool open : {true, false}) {
+        QString shownName, shownFolder;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            if (auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                shownName = edit->text();
+            shownFolder = d->directory().absolutePath();
+            d->reject();
+        });
+        const QString chosen = open ? dialogs.openFile(nullptr, request) : dialogs.saveFile(nullptr, request);
+        EXPECT_TRUE(chosen.isEmpty());
+        EXPECT_EQ(shownName, QStringLiteral("*.bin")) << open;
+        EXPECT_EQ(shownFolder, QDir(dir.path()).absolutePath()) << open;
+    }
 }
 
 } // namespace

@@ -30,6 +30,7 @@ constexpr int kListFontPx = 16;
 constexpr int kShadowPx = 2;
 constexpr QSize kFallbackSize(410, 440);   // when the background image is missing
 const QColor kSelectedText(0, 255, 255);
+const QColor kPanelBack(16, 17, 21);   // under the background image, and without one
 const QColor kFullNotice(255, 92, 100);
 
 // Text labels on the background: English position, Chinese position, pixel height.
@@ -175,6 +176,9 @@ void CMacroRecordDlg::createControls()
     m_macroList = makeList(kMacroListId, kMacroListRect, CTransparentListBox::FreeText);
     m_eventList = makeList(kEventListId, kEventListRect, CTransparentListBox::DelayValues);
     m_eventList->viewport()->installEventFilter(this);
+    // The mouse can leave a button straight into a control: the panel then gets no more moves.
+    for (QWidget* w : {static_cast<QWidget*>(m_macroList), static_cast<QWidget*>(m_eventList)})
+        w->installEventFilter(this);
     connect(m_macroList, &QListWidget::currentRowChanged, this, [this](int row) {
         if (m_syncing)
             return;
@@ -204,6 +208,7 @@ void CMacroRecordDlg::createControls()
     m_loopBox->setFrame(false);
     m_loopBox->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; color: white; padding-left: 3px; }"
                                             "QLineEdit:disabled { color: rgb(120, 125, 138); }"));
+    m_loopBox->installEventFilter(this);
     m_loopBox->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), m_loopBox));
     connect(m_loopBox, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (m_syncing)
@@ -218,6 +223,12 @@ void CMacroRecordDlg::initDialog()
 {
     const QSize size = m_images.has(kMacroBackground) ? m_images.size(kMacroBackground) : kFallbackSize;
     setFixedSize(size);
+    // The background's transparent corners are no part of the window (no window colour there).
+    const QRegion shape = ui::opaqueRegion(m_images.image(kMacroBackground));
+    if (shape.isEmpty())
+        clearMask();
+    else
+        setMask(shape);
     m_hover = -1;
     m_manager.open();
     syncFromManager();
@@ -416,8 +427,24 @@ bool CMacroRecordDlg::event(QEvent* e)
     return QDialog::event(e);
 }
 
+void CMacroRecordDlg::setHover(int button)
+{
+    if (button == m_hover)
+        return;
+    m_hover = button;
+    update();
+}
+
+void CMacroRecordDlg::leaveEvent(QEvent* e)
+{
+    setHover(-1);
+    QDialog::leaveEvent(e);
+}
+
 bool CMacroRecordDlg::eventFilter(QObject* watched, QEvent* e)
 {
+    if (e->type() == QEvent::Enter)
+        setHover(-1);   // the mouse went from a button into a list or the loop box
     if (watched == m_eventList->viewport() && e->type() == QEvent::MouseButtonRelease) {
         const auto* m = static_cast<QMouseEvent*>(e);
         if (m->button() == Qt::RightButton) {
@@ -448,11 +475,7 @@ void CMacroRecordDlg::mousePressEvent(QMouseEvent* e)
 void CMacroRecordDlg::mouseMoveEvent(QMouseEvent* e)
 {
     const int at = macroButtonAt(e->position().toPoint());
-    const int hover = (at == kBtnRecord || at >= kBtnNew) ? at : -1;
-    if (hover != m_hover) {
-        m_hover = hover;
-        update();
-    }
+    setHover((at == kBtnRecord || at >= kBtnNew) ? at : -1);
     const bool off = at < 0;
     if (off && m_lastMoveOffButtons && (e->buttons() & Qt::LeftButton)) {
         // Dragging the background moves the window.
@@ -476,10 +499,10 @@ void CMacroRecordDlg::mouseReleaseEvent(QMouseEvent* e)
 void CMacroRecordDlg::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    // The image's soft edge blends into the panel's dark colour, not the light window colour.
+    p.fillRect(rect(), kPanelBack);
     if (m_images.has(kMacroBackground))
         p.drawPixmap(0, 0, m_images.pixmap(kMacroBackground));
-    else
-        p.fillRect(rect(), QColor(16, 17, 21));
     paintLabels(p);
     paintButtons(p);
 }

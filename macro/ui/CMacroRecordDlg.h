@@ -104,6 +104,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void leaveEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -121,6 +122,7 @@ private:
     void onMacroRenamed(int index, const QString& text);
     void paintLabels(QPainter& p);
     void paintButtons(QPainter& p);
+    void setHover(int button);
 
     MacroStore& m_store;
     ui::UserDialogs& m_dialogs;

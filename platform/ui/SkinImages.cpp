@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <vector>
+
 namespace orvane::ui {
 
 namespace {
@@ -30,6 +32,35 @@ QStringList listFolder(const QString& dir)
 }
 
 } // namespace
+
+QRegion opaqueRegion(const QImage& image)
+{
+    if (image.isNull() || !image.hasAlphaChannel())
+        return {};
+    constexpr int kOpaqueAlpha = 128;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    std::vector<QRect> runs;
+    bool anyTransparent = false;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width();) {
+            if (qAlpha(row[x]) < kOpaqueAlpha) {
+                anyTransparent = true;
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < argb.width() && qAlpha(row[x]) >= kOpaqueAlpha)
+                ++x;
+            runs.emplace_back(start, y, x - start, 1);
+        }
+    }
+    if (!anyTransparent || runs.empty())
+        return {};
+    QRegion region;
+    region.setRects(runs.data(), int(runs.size()));
+    return region;
+}
 
 QString findCaseInsensitive(const QString& dir, const QString& name)
 {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QImage>
 #include <QPixmap>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,11 @@ private:
     mutable QHash<QString, QPixmap> pixmaps_;
     mutable QHash<QString, QStringList> listings_;   // folder → its entries
 };
+
+// The part of a skinned window that its background image covers: the pixels whose alpha is at
+// least half. A frameless window masked with it shows no window colour where the image is
+// transparent (its rounded corners). Empty for an image without transparent pixels or a null one.
+QRegion opaqueRegion(const QImage& image);
 
 // The file in `dir` whose name equals `name` without regard to case; exact matches win.
 // Empty when there is none.

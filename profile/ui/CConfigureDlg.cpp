@@ -16,7 +16,7 @@ namespace {
 const QColor kListText(255, 255, 255);
 const QColor kListSelectedText(0, 255, 255);
 const QColor kListShadow(0, 0, 0);
-const QColor kFallbackBack(16, 17, 21);   // when Config.png is missing
+const QColor kPanelBack(16, 17, 21);   // under Config.png, and without it
 
 QFont captionFont(int px)
 {
@@ -69,6 +69,12 @@ void CConfigureDlg::prepare(const QRect& mainWindowRect)
 {
     const QSize back = m_env.images.size(QString::fromLatin1(kBackgroundImage));
     setFixedSize(back.isEmpty() ? QSize(kListPos.x + kListSize.width + 3, 632) : back);
+    // The background's transparent corners are no part of the window (no window colour there).
+    const QRegion shape = orvane::ui::opaqueRegion(m_env.images.image(QString::fromLatin1(kBackgroundImage)));
+    if (shape.isEmpty())
+        clearMask();
+    else
+        setMask(shape);
     move(mainWindowRect.topLeft() + QPoint(kPlacementOffset.x, kPlacementOffset.y));
     m_list->setGeometry(kListPos.x, kListPos.y, kListSize.width, kListSize.height);
     m_list->captureBackground();
@@ -235,9 +241,8 @@ void CConfigureDlg::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::TextAntialiasing);
     const QPixmap& back = m_env.images.pixmap(QString::fromLatin1(kBackgroundImage));
-    if (back.isNull())
-        p.fillRect(rect(), kFallbackBack);
-    else
+    p.fillRect(rect(), kPanelBack);   // the image's soft edge blends into it, not the window colour
+    if (!back.isNull())
         p.drawPixmap(0, 0, back);
     for (const ImageRow& row : kImages)
         p.drawPixmap(row.at.x, row.at.y, m_env.images.pixmap(QString::fromLatin1(row.image)));

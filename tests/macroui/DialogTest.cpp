@@ -373,3 +373,28 @@ TEST_F(Panel, ARefusedDelayEditShowsTheStoredDelayNotTheTypedOne)
     dlg->hide();
 }
 
+TEST_F(Panel, TransparentCornersAreNoPartOfTheWindowAndHoverEndsWhenTheMouseLeavesTheButton)
+{
+    make();
+    if (!images->has(kMacroBackground))
+        GTEST_SKIP() << "skin images not generated";
+    dlg->initDialog();
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+    const QImage back = images->image(kMacroBackground).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(qAlpha(back.pixel(0, 0)), 0) << "the background has no transparent corner";
+    EXPECT_FALSE(dlg->mask().isEmpty());
+    for (const QPoint& corner : {QPoint(0, 0), QPoint(back.width() - 1, 0), QPoint(0, back.height() - 1),
+                                 QPoint(back.width() - 1, back.height() - 1)})
+        EXPECT_FALSE(dlg->mask().contains(corner)) << corner.x() << "," << corner.y();
+    EXPECT_TRUE(dlg->mask().contains(QPoint(back.width() / 2, back.height() / 2)));
+
+    // Off the Record button straight into the macro list, and into the event list.
+    for (CTransparentListBox* list : {dlg->macroList(), dlg->eventList()}) {
+        QTest::mouseMove(dlg.get(), QPoint(330, 112));
+        ASSERT_EQ(dlg->hoverButton(), kBtnRecord);
+        QTest::mouseMove(list->viewport(), QPoint(20, 20));
+        EXPECT_EQ(dlg->hoverButton(), -1) << list->objectName().toStdString();
+    }
+    dlg->hide();
+}

@@ -413,6 +413,18 @@ TEST_F(Panel, LongProfileNamesWorkUpTo255BytesAndLongerOnesAreRefusedWithAMessag
     }
 }
 
+TEST_F(Panel, TransparentCornersOfTheBackgroundAreNoPartOfTheWindow)
+{
+    make();
+    const QImage back = images->image("Config/Config.png").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(qAlpha(back.pixel(0, 0)), 0) << "the background has no transparent corner";
+    for (const QPoint& corner : {QPoint(0, 0), QPoint(back.width() - 1, 0), QPoint(0, back.height() - 1),
+                                 QPoint(back.width() - 1, back.height() - 1)})
+        EXPECT_FALSE(dlg->mask().contains(corner)) << corner.x() << "," << corner.y();
+    EXPECT_TRUE(dlg->mask().contains(QPoint(back.width() / 2, back.height() / 2)));
+    EXPECT_TRUE(dlg->mask().contains(QPoint(130, 300)));   // under the list
+}
+
 TEST_F(Panel, ContextMenuLabelsAndARightClickRunsTheChosenCommand)
 {
     for (bool chinese : {false, true}) {

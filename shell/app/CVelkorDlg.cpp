@@ -187,9 +187,14 @@ QIcon CVelkorDlg::applicationIcon() const
     return icon.isNull() ? QIcon(images_.pixmap(QStringLiteral("logo.png"))) : icon;
 }
 
+bool CVelkorDlg::trayAvailable() const
+{
+    return ctx_.trayAvailable ? ctx_.trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void CVelkorDlg::setUpTray()
 {
-    if (!ctx_.useTray || !QSystemTrayIcon::isSystemTrayAvailable())
+    if (tray_ || !ctx_.useTray || !trayAvailable())
         return;
     const QIcon icon = windowIcon();
     tray_ = new QSystemTrayIcon(icon, this);
@@ -237,7 +242,18 @@ void CVelkorDlg::showFromOtherInstance()
 void CVelkorDlg::hideMainWindow()
 {
     startHidden_ = true;
-    hide();
+    hideToTray();
+}
+
+void CVelkorDlg::hideToTray()
+{
+    setUpTray();   // a tray that appeared since the start
+    if (tray_ && tray_->isVisible() && trayAvailable()) {
+        hide();
+        return;
+    }
+    // Nothing on screen would bring a hidden window back.
+    showMinimized();
 }
 
 void CVelkorDlg::setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t reportRate)
@@ -443,7 +459,7 @@ void CVelkorDlg::showAboutMenu(const QPoint& globalPos)
 void CVelkorDlg::runCommand(int command)
 {
     switch (command) {
-    case cmd::kMinimise: hide(); break;
+    case cmd::kMinimise: hideToTray(); break;
     case cmd::kClose: exitProgram(true); break;
     case cmd::kMacro: macroManager(); break;
     case cmd::kProfile: profilePanel(); break;
@@ -546,7 +562,7 @@ void CVelkorDlg::linkFinished()
 
 void CVelkorDlg::cancelEdits()
 {
-    hide();
+    hideToTray();
     store().CopyShadowToWorking();
     panel_->RecomputeModifiedMarks();
     panel_->syncDiyFromEffect();

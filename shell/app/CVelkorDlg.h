@@ -18,7 +18,9 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace orvane::ui {
 class UserDialogs;
@@ -45,6 +47,9 @@ struct ShellContext {
     platform::Language language = platform::Language::English;
     bool showSplash = true;
     bool useTray = true;     // tests keep the desktop's tray out of it
+    // Whether the desktop has a notification area now (asked each time the window hides, since a
+    // tray can appear or go away while the program runs); empty: the platform's answer.
+    std::function<bool()> trayAvailable{};
     link::HotplugDelays hotplugDelays{};
     int* splashTicks = nullptr;   // the process-wide splash counter (owned by the application)
 };
@@ -62,6 +67,9 @@ public:
     // (no keyboard).
     bool initialise();
     bool startsHidden() const { return startHidden_; }
+    // Puts the window away: into the tray where one is shown, else minimised, so that it stays
+    // in the task bar and can always be brought back.
+    void hideToTray();
 
     // Tray callback: a double-click (or a StatusNotifier's single activation).
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
@@ -115,6 +123,7 @@ private:
     // Start-up steps.
     void placeSliders();
     void setUpTray();
+    bool trayAvailable() const;
     QIcon applicationIcon() const;
     void loadMacroFile();
     // keymap.bin into the working pair; says once on stderr when it cannot be read.

@@ -99,7 +99,8 @@ protected:
                          .verBinPath = dir.filePath("VER.bin"),
                          .language = language,
                          .showSplash = false,
-                         .useTray = false,
+                         .useTray = useTray,
+                         .trayAvailable = [this] { return trayNow; },
                          .hotplugDelays = {0, 0, 0}};
         window = std::make_unique<CVelkorDlg>(ctx);
         auto host = std::make_unique<ScriptedPanels>();
@@ -170,6 +171,8 @@ protected:
     std::unique_ptr<CVelkorDlg> window;
     ScriptedPanels* panels = nullptr;
     bool shown = false;
+    bool useTray = false;   // a tray icon of ours, and whether the desktop has a tray now
+    bool trayNow = false;
 };
 
 constexpr char kEndConfigWrite[] = "00 08 02";
@@ -241,7 +244,7 @@ TEST_F(WindowTest, CancelRestoresWorkingShadowAndFileSlidersIncluded)
     window->slider(controls::kSpeedSliderId).setValue(2);
     ASSERT_EQ(window->store().image()[img::kBrightness], 7);
     click(880, 620);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized()) << "no tray offscreen: Cancel minimises";
     (void)window->grab();   // a paint stores the slider positions into the image
     EXPECT_EQ(window->store().image()[img::kBrightness], 50);
     EXPECT_EQ(window->store().image()[img::kSpeed], 5);
@@ -360,7 +363,7 @@ TEST_F(WindowTest, StartWithoutKeyboardStaysHiddenAndTheTrayShowsTheNotice)
     dialogs.answerMessage(ui::MessageResult::Ok);   // the start's notice (no tray offscreen)
     start();
     EXPECT_FALSE(shown);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->isVisible() && window->isMinimized()) << "without a tray the window waits minimised";
     // keymap.bin's values stay, although no keyboard read sets the sliders.
     (void)window->grab();
     for (std::size_t i = 0; i < link::kConfigImageSize; ++i)
@@ -370,7 +373,7 @@ TEST_F(WindowTest, StartWithoutKeyboardStaysHiddenAndTheTrayShowsTheNotice)
     window->trayActivated(QSystemTrayIcon::DoubleClick);
     window->trayActivated(QSystemTrayIcon::Trigger);
     window->trayActivated(QSystemTrayIcon::Context);   // not an activation of the window
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
     ASSERT_EQ(dialogs.asked().size(), 3u);
     EXPECT_EQ(dialogs.asked()[2].text, QStringLiteral("No Gaming Keyboard Detected!"));
     EXPECT_EQ(dialogs.asked()[2].caption, QStringLiteral("Warning"));
@@ -378,11 +381,54 @@ TEST_F(WindowTest, StartWithoutKeyboardStaysHiddenAndTheTrayShowsTheNotice)
 
 TEST_F(WindowTest, TrayDoubleClickShowsTheWindowWithTheKeyboard)
 {
+    useTray = trayNow = true;
     start();
     click(960, 10);   // minimise to the tray
     EXPECT_FALSE(window->isVisible());
     window->trayActivated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(window->isVisible());
+}
+
+// Minimise and Cancel put the window into the tray only while the desktop has one (asked at
+// each hide); without one the window is minimised, never withdrawn, and restores from the task bar.
+TEST_F(WindowTest, HidingWithoutATrayMinimisesInsteadOfLosingTheWindow)
+{
+    struct Case {
+        const char* what;
+        bool trayAtStart, trayAtHide;
+        QPoint click;
+        bool hidden;   // withdrawn into the tray; otherwise minimised and still mapped
+    };
+    const Case cases[] = {
+        {"minimise, tray", true, true, {960, 10}, true},
+        {"minimise, no tray", false, false, {960, 10}, false},
+        {"minimise, tray gone since the start", true, false, {960, 10}, false},
+        {"minimise, tray appeared since the start", false, true, {960, 10}, true},
+        {"cancel, tray", true, true, {880, 620}, true},
+        {"cancel, no tray", false, false, {880, 620}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        useTray = true;
+        trayNow = c.trayAtStart;
+        start();
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(window->trayIcon() != nullptr, c.trayAtStart);
+        trayNow = c.trayAtHide;
+        click(c.click.x(), c.click.y());
+        if (c.hidden) {
+            EXPECT_FALSE(window->isVisible());
+            ASSERT_NE(window->trayIcon(), nullptr);
+            EXPECT_TRUE(window->trayIcon()->isVisible());
+        } else {
+            EXPECT_TRUE(window->isVisible()) << "the window was withdrawn with no tray to bring it back";
+            EXPECT_TRUE(window->isMinimized());
+        }
+        window->showFromOtherInstance();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_FALSE(window->isMinimized());
+        window.reset();
+    }
 }
 
 TEST_F(WindowTest, KeymapClickAppliesTheAssignmentAndSaves)

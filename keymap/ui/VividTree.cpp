@@ -3,6 +3,7 @@
 #include "platform/ui/SkinImages.h"
 
 #include <QLinearGradient>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -93,6 +94,49 @@ QRect VividTree::itemTextRect(const QTreeWidgetItem *item) const
         return {};
     const int width = fontMetrics().horizontalAdvance(item->text(0)) + 2;
     return QRect(row.left() + kTextShift, row.top(), width, row.height());
+}
+
+QRect VividTree::glyphRect(const QTreeWidgetItem *item) const
+{
+    if (!item || item->childCount() == 0)
+        return {};
+    const QPixmap &glyph = item->isExpanded() ? m_bmpExpanded : m_bmpCollapsed;
+    if (glyph.isNull())
+        return {};
+    const QRect text = itemTextRect(item);
+    if (!text.isValid())
+        return {};
+    const QSize size = glyph.deviceIndependentSize().toSize();
+    return QRect(QPoint(text.left() - size.width() - kGlyphGap, text.top() + kGlyphTop), size);
+}
+
+QTreeWidgetItem *VividTree::itemWithGlyphAt(const QPoint &pos) const
+{
+    QTreeWidgetItem *item = itemAt(pos);
+    return glyphRect(item).contains(pos) ? item : nullptr;
+}
+
+void VividTree::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        if (QTreeWidgetItem *item = itemWithGlyphAt(event->position().toPoint())) {
+            item->setExpanded(!item->isExpanded());
+            event->accept();
+            return;
+        }
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void VividTree::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double-click on the glyph has toggled already, as on the branch
+    // area; the double-click itself must not toggle once more as it does on the text.
+    if (event->button() == Qt::LeftButton && itemWithGlyphAt(event->position().toPoint())) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
 }
 
 // The scrolled drawing area: the whole content, placed where the scroll position puts it, and
@@ -195,11 +239,8 @@ void VividTree::drawItem(QPainter &p, const Area &area, const QModelIndex &index
     QRect text = itemTextRect(item);
     if (item->isSelected() && selectionShown())
         p.fillRect(QRect(0, text.top(), area.x + area.width, text.height()), QColor(kSelectionBar));
-    if (item->childCount() > 0) {
-        const QPixmap &glyph = item->isExpanded() ? m_bmpExpanded : m_bmpCollapsed;
-        const int glyphWidth = glyph.deviceIndependentSize().toSize().width();
-        p.drawPixmap(text.left() - glyphWidth - kGlyphGap, text.top() + kGlyphTop, glyph);
-    }
+    if (const QRect glyph = glyphRect(item); !glyph.isEmpty())
+        p.drawPixmap(glyph.topLeft(), item->isExpanded() ? m_bmpExpanded : m_bmpCollapsed);
     text.adjust(0, 1, 0, -1);
     text.setRight(std::max(text.right(), viewport()->width()));
     p.setPen(QColor(kTextColour));

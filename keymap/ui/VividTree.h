@@ -58,10 +58,17 @@ public:
 
     // The rectangle of the item text as drawn (viewport coordinates), moved right by kTextShift.
     QRect itemTextRect(const QTreeWidgetItem *item) const;
+    // Where the plus/minus glyph of an item with children is drawn (viewport coordinates); empty
+    // for an item without children or without a glyph bitmap.
+    QRect glyphRect(const QTreeWidgetItem *item) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    // The glyph is drawn right of the standard branch area: a press anywhere on it opens or
+    // closes its item, like a press on the branch area.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     struct Area {
@@ -74,6 +81,8 @@ private:
     void drawItems(QPainter &p, const Area &area) const;
     void drawItem(QPainter &p, const Area &area, const QModelIndex &index) const;
     bool selectionShown() const { return hasFocus() || m_bShowSelAlways; }
+    // The item whose glyph lies under a viewport point, or null.
+    QTreeWidgetItem *itemWithGlyphAt(const QPoint &pos) const;
 
     QPixmap m_bmpCollapsed;
     QPixmap m_bmpExpanded;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -120,6 +121,41 @@ TEST_F(TreeTest, GlyphsOnlyOnItemsWithChildrenAtTheTextsLeft)
     const QRect childText = tree.itemTextRect(parent->child(0));
     EXPECT_EQ(count(img, glyphBox, QRect(childText.left() - 11, childText.top() + 4, 9, 9)), 0);
     img.save(QDir::temp().filePath("vividtree-expanded.png"));
+}
+
+// The glyph is found where it is drawn; a click at each of its columns opens its group and the
+// next one closes it, while a click on the text beside it only selects.
+TEST_F(TreeTest, ClickOnTheGlyphsRightHalfOpensTheGroup)
+{
+    QTreeWidgetItem *group = add("Multimedia");
+    add("Play", group);
+    add("Disable");
+    tree.show();
+    const QImage img = render();
+    const QRect row = tree.visualItemRect(group);
+    int left = -1, right = -1;
+    for (int x = 0; x < tree.itemTextRect(group).left(); ++x)   // left of the text: only the glyph
+        if (count(img, qRgb(220, 220, 220), QRect(x, row.top(), 1, row.height())) > 0) {
+            left = left < 0 ? x : left;
+            right = x;
+        }
+    ASSERT_GE(left, 0) << "no glyph drawn";
+    ASSERT_EQ(right - left + 1, 9);
+    const int y = row.top() + 4 + 4;   // the glyph's middle row
+    for (int x = left; x <= right; ++x) {
+        SCOPED_TRACE(x);
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(x, y));
+        EXPECT_TRUE(group->isExpanded());
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(x, y));
+        EXPECT_FALSE(group->isExpanded());
+    }
+    // A double-click on the glyph is two toggles.
+    QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, QPoint(right, y));
+    EXPECT_FALSE(group->isExpanded());
+    const QRect text = tree.itemTextRect(group);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(text.left() + 3, y));
+    EXPECT_FALSE(group->isExpanded()) << "a click on the text only selects";
+    EXPECT_TRUE(group->isSelected());
 }
 
 TEST_F(TreeTest, GradientAndBitmapBackgrounds)

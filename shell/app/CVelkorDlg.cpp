@@ -473,9 +473,9 @@ void CVelkorDlg::runCommand(int command)
 void CVelkorDlg::runHelpRow(int row)
 {
     switch (row) {
-    case 0: companions_->openWebPage(); break;
-    case 1: companions_->startUpdater(); break;
-    case 2: companions_->startLcdTool(); break;
+    case 0: companions_->openWebPage(this); break;
+    case 1: companions_->startUpdater(this); break;
+    case 2: companions_->startLcdTool(this); break;
     default: break;
     }
 }

@@ -38,44 +38,49 @@ struct CompanionEnvironment {
 class Companions {
 public:
     virtual ~Companions() = default;
-    virtual void openWebPage() {}     // help row 0: the maker's web page
-    virtual void startUpdater() {}    // help row 1: the firmware updater
-    virtual void startLcdTool() {}    // help row 2: the LCD program
+    // The help menu's rows; what cannot be started is said in a message box over `owner`.
+    virtual void openWebPage(QWidget* /*owner*/) {}    // row 0: the maker's web page
+    virtual void startUpdater(QWidget* /*owner*/) {}   // row 1: the firmware updater
+    virtual void startLcdTool(QWidget* /*owner*/) {}   // row 2: the LCD program
     // After a keyboard read (configuration loaded, lParam 0): offer an update when the shipped
     // firmware (VER.bin) is newer than the keyboard's.
     virtual void checkFirmware(QWidget* /*owner*/, VersionBytes /*keyboard*/, VersionBytes /*shipped*/) {}
 };
 
-// Starting a companion. Results are not looked at: a missing program or browser changes nothing
-// for the main window.
+enum class Companion { WebPage, Updater, LcdTool };
+
+// Starting a companion; false when it could not be started (no such program, not runnable, no
+// browser). The main window is not changed by a failure; the user is told what is missing.
 class CompanionStarter {
 public:
     virtual ~CompanionStarter() = default;
     // Starts `program` as its own process with no arguments; never through a shell.
-    virtual void startProgram(const QString& program) = 0;
+    virtual bool startProgram(const QString& program) = 0;
     // Opens a web address in the default browser.
-    virtual void openUrl(const QString& url) = 0;
+    virtual bool openUrl(const QString& url) = 0;
 };
 
 class DesktopCompanionStarter final : public CompanionStarter {
 public:
-    void startProgram(const QString& program) override;
-    void openUrl(const QString& url) override;
+    bool startProgram(const QString& program) override;
+    bool openUrl(const QString& url) override;
 };
 
-enum class Companion { WebPage, Updater, LcdTool };
+// What the help menu says when a companion could not be started, in the window's language.
+QString companionFailureText(Companion which, const QString& target, bool missing, bool chinese);
 
 class DesktopCompanions final : public Companions {
 public:
     DesktopCompanions(const CompanionEnvironment& env, std::unique_ptr<CompanionStarter> starter);
 
-    void StartCompanion(Companion which);
+    // Starts a companion; a failure is reported in a message box over `owner`.
+    void StartCompanion(Companion which, QWidget* owner = nullptr);
     // The full path of a companion program in the install folder.
     QString programPath(Companion which) const;
 
-    void openWebPage() override { StartCompanion(Companion::WebPage); }
-    void startUpdater() override { StartCompanion(Companion::Updater); }
-    void startLcdTool() override { StartCompanion(Companion::LcdTool); }
+    void openWebPage(QWidget* owner) override { StartCompanion(Companion::WebPage, owner); }
+    void startUpdater(QWidget* owner) override { StartCompanion(Companion::Updater, owner); }
+    void startLcdTool(QWidget* owner) override { StartCompanion(Companion::LcdTool, owner); }
     void checkFirmware(QWidget* owner, VersionBytes keyboard, VersionBytes shipped) override;
 
 private:

@@ -5,6 +5,8 @@
 #include "shell/app/Companions.h"
 #include "shell/app/Firmware.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -16,8 +18,17 @@ namespace {
 
 class RecordingStarter final : public CompanionStarter {
 public:
-    void startProgram(const QString& program) override { started->push_back(program); }
-    void openUrl(const QString& url) override { opened->push_back(url); }
+    bool startProgram(const QString& program) override
+    {
+        started->push_back(program);
+        return *works;
+    }
+    bool openUrl(const QString& url) override
+    {
+        opened->push_back(url);
+        return *works;
+    }
+    std::shared_ptr<bool> works = std::make_shared<bool>(true);
     std::shared_ptr<QStringList> started = std::make_shared<QStringList>();
     std::shared_ptr<QStringList> opened = std::make_shared<QStringList>();
 };
@@ -58,16 +69,18 @@ protected:
     }
     void TearDown() override { EXPECT_EQ(dialogs.pendingAnswers(), 0u); }
 
-    std::unique_ptr<Companions> make(bool chinese = false)
+    std::unique_ptr<Companions> make(bool chinese = false, const QString& folder = QStringLiteral("/opt/qx410/"))
     {
         auto s = std::make_unique<RecordingStarter>();
         started = s->started;
         opened = s->opened;
-        return createCompanions({dialogs, QStringLiteral("/opt/qx410/"), chinese}, std::move(s));
+        works = s->works;
+        return createCompanions({dialogs, folder, chinese}, std::move(s));
     }
 
     ui::ScriptedUserDialogs dialogs;
     std::shared_ptr<QStringList> started, opened;
+    std::shared_ptr<bool> works;
 };
 
 TEST_F(CompanionsTest, OkStartsTheUpdaterFromTheInstallFolder)
@@ -111,9 +124,9 @@ TEST_F(CompanionsTest, NoPromptWhenTheKeyboardIsUpToDate)
 TEST_F(CompanionsTest, HelpRowsStartTheirCompanions)
 {
     auto companions = make();
-    companions->openWebPage();
-    companions->startUpdater();
-    companions->startLcdTool();
+    companions->openWebPage(nullptr);
+    companions->startUpdater(nullptr);
+    companions->startLcdTool(nullptr);
     EXPECT_EQ(*started, (QStringList{QStringLiteral("/opt/qx410/QX410-Orvane_Update"), QStringLiteral("/opt/qx410/Lumetra")}));
     ASSERT_EQ(opened->size(), 1);
     const QUrl url(opened->front());
@@ -122,6 +135,50 @@ TEST_F(CompanionsTest, HelpRowsStartTheirCompanions)
     // The help menu's first row shows this host name.
     EXPECT_EQ(url.host(), QStringLiteral("www.qx410-orvane.example"));
     EXPECT_TRUE(dialogs.asked().empty());
+}
+
+// A row whose companion cannot be started says so, in the window's language: a program that is
+// not in the install folder, one that is there but does not start, or no browser.
+TEST_F(CompanionsTest, HelpRowsThatCannotStartSayWhatIsMissing)
+{
+    QTemporaryDir install;
+    const QString folder = install.path() + u'/';
+    QFile lumetra(folder + QStringLiteral("Lumetra"));   // present, but it cannot be started
+    ASSERT_TRUE(lumetra.open(QIODevice::WriteOnly));
+    lumetra.close();
+    struct Case {
+        bool chinese;
+        void (Companions::*row)(QWidget*);
+        QString text;
+    };
+    const QString updater = folder + QStringLiteral("QX410-Orvane_Update"), lcd = folder + QStringLiteral("Lumetra");
+    const QString page = QString::fromLatin1(kMakerWebPage);
+    const Case cases[] = {
+        {false, &Companions::startUpdater, QStringLiteral("The firmware updater is not in the program folder:\n") + updater},
+        {true, &Companions::startUpdater, QString::fromUtf8("程序文件夹中没有驱动更新程序：\n") + updater},
+        {false, &Companions::startLcdTool, QStringLiteral("The LCD program could not be started:\n") + lcd},
+        {true, &Companions::startLcdTool, QString::fromUtf8("LCD 设置程序无法启动：\n") + lcd},
+        {false, &Companions::openWebPage,
+         QStringLiteral("No web browser could be opened for %1. Install or choose a default browser.").arg(page)},
+        {true, &Companions::openWebPage, QString::fromUtf8("没有可以打开网页 %1 的浏览器。请安装或设置默认浏览器。").arg(page)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        auto companions = make(c.chinese, folder);
+        *works = false;
+        dialogs.answerMessage(ui::MessageResult::Ok);
+        const std::size_t before = dialogs.asked().size();
+        ((*companions).*c.row)(nullptr);
+        ASSERT_EQ(dialogs.asked().size(), before + 1);
+        EXPECT_EQ(dialogs.asked().back().text, c.text);
+        EXPECT_EQ(dialogs.asked().back().caption, QStringLiteral("QX410-Orvane"));
+        EXPECT_EQ(dialogs.asked().back().icon, ui::MessageIcon::Warning);
+    }
+    // A companion that starts says nothing.
+    auto companions = make(false, folder);
+    const std::size_t before = dialogs.asked().size();
+    companions->startLcdTool(nullptr);
+    EXPECT_EQ(dialogs.asked().size(), before);
 }
 
 // A message box runs a nested event loop: a second keyboard read arriving while the prompt waits

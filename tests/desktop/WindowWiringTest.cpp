@@ -33,13 +33,22 @@ public:
 
 struct Started {
     QStringList programs, urls;
+    bool works = true;   // what the starter answers
 };
 
 class RecordingStarter final : public CompanionStarter {
 public:
     explicit RecordingStarter(Started& s) : s_(s) {}
-    void startProgram(const QString& program) override { s_.programs.push_back(program); }
-    void openUrl(const QString& url) override { s_.urls.push_back(url); }
+    bool startProgram(const QString& program) override
+    {
+        s_.programs.push_back(program);
+        return s_.works;
+    }
+    bool openUrl(const QString& url) override
+    {
+        s_.urls.push_back(url);
+        return s_.works;
+    }
 
 private:
     Started& s_;
@@ -188,6 +197,21 @@ TEST_F(WiringTest, HelpMenuRowsStartTheCompanions)
     EXPECT_EQ(started.programs,
               (QStringList{binFolder() + QStringLiteral("QX410-Orvane_Update"), binFolder() + QStringLiteral("Lumetra")}));
     EXPECT_TRUE(dialogs.asked().empty());
+}
+
+TEST_F(WiringTest, HelpMenuRowThatCannotStartSaysWhatIsMissing)
+{
+    writeVerBin("VER: 1.1\n\n\n\n");
+    started.works = false;
+    start();
+    dialogs.answerMessage(ui::MessageResult::Ok);
+    click(944, 12);
+    click(900, 22 + 25 * 1 + 12);   // Update Firmware
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].text, QStringLiteral("The firmware updater is not in the program folder:\n") + binFolder() +
+                                           QStringLiteral("QX410-Orvane_Update"));
+    EXPECT_EQ(dialogs.asked()[0].caption, QStringLiteral("QX410-Orvane"));
+    EXPECT_TRUE(window->isVisible());
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 #include "platform/core/Folders.h"
 #include "platform/core/Settings.h"
 #include "platform/hid/Transport.h"
+#include "platform/ui/Appearance.h"
 #include "platform/ui/UserDialogs.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -114,6 +116,10 @@ int RunLumetra()
         std::fprintf(stderr, "%s: %s\n", kProgramTitle, error.c_str());
         return 2;
     }
+    const bool chinese = platform::Settings().language() == platform::Language::Chinese;
+    if (QCoreApplication* app = QCoreApplication::instance(); app && !ui::installQtTranslations(*app, chinese))
+        std::fprintf(stderr, "%s: Qt's Chinese texts (qtbase_zh_CN.qm) are not in %s; standard dialogs stay English\n",
+                     kProgramTitle, qPrintable(ui::qtTranslationsFolder()));
     ui::QtUserDialogs dialogs;
     FreeTypeGlyphSource glyphs;
     PaneloServices services;

@@ -4,6 +4,7 @@
 #include "platform/core/Folders.h"
 #include "platform/core/Settings.h"
 #include "platform/hid/Transport.h"
+#include "platform/ui/Appearance.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorDlg.h"
 #include "shell/app/Launcher.h"
@@ -174,6 +175,10 @@ int CVelkorApp::run(int argc, char** argv)
         return 0;
     }
 
+    const platform::Language language = platform::Settings().language();
+    if (!ui::installQtTranslations(app, language == platform::Language::Chinese))
+        std::fprintf(stderr, "QX410-Orvane: Qt's Chinese texts (qtbase_zh_CN.qm) are not in %s; standard dialogs stay English\n",
+                     qPrintable(ui::qtTranslationsFolder()));
     ui::QtUserDialogs dialogs;
     link::RealSleeper sleeper;
     DesktopLauncher launcher;
@@ -185,7 +190,7 @@ int CVelkorApp::run(int argc, char** argv)
                      .installFolder = QString::fromStdString(folders->installFolder()),
                      .dataFolder = QString::fromStdString(folders->dataFolder()),
                      .verBinPath = QString::fromStdString(folders->verBinPath()),
-                     .language = platform::Settings().language(),
+                     .language = language,
                      .splashTicks = &splashTicks};
     CVelkorDlg window(ctx);
     QObject::connect(&instance, &SingleInstance::showRequested, &window, &CVelkorDlg::showFromOtherInstance);

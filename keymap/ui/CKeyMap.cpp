@@ -158,7 +158,7 @@ private:
 
     QString chooseFolder()
     {
-        const QString path = panel_.env_.dialogs.chooseFolder(&panel_, QLatin1String(kFolderTitle));
+        const QString path = panel_.env_.dialogs.chooseFolder(&panel_, QLatin1String(kFolderTitle), panel_.startFolder());
         if (path.isEmpty())
             return {};   // cancelled
         if (!QFileInfo(path).isDir()) {

@@ -1,6 +1,8 @@
 #include "platform/ui/UserDialogs.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -72,9 +74,10 @@ QString QtUserDialogs::saveFile(QWidget* owner, const FileRequest& request)
     return runFileDialog(owner, request, QFileDialog::AcceptSave);
 }
 
-QString QtUserDialogs::chooseFolder(QWidget* owner, const QString& title)
+QString QtUserDialogs::chooseFolder(QWidget* owner, const QString& title, const QString& startFolder)
 {
-    return QFileDialog::getExistingDirectory(owner, title);
+    const QString start = !startFolder.isEmpty() && QFileInfo(startFolder).isDir() ? startFolder : QDir::homePath();
+    return QFileDialog::getExistingDirectory(owner, title, start);
 }
 
 std::optional<QFont> QtUserDialogs::chooseFont(QWidget* owner, const QFont& initial)
@@ -152,9 +155,12 @@ QString ScriptedUserDialogs::saveFile(QWidget*, const FileRequest& request)
     return fileAnswer(Kind::SaveFile, Question{Kind::SaveFile, {}, request.caption, {}, {}, request, {}, {}});
 }
 
-QString ScriptedUserDialogs::chooseFolder(QWidget*, const QString& title)
+QString ScriptedUserDialogs::chooseFolder(QWidget*, const QString& title, const QString& startFolder)
 {
-    return fileAnswer(Kind::ChooseFolder, Question{Kind::ChooseFolder, {}, title, {}, {}, {}, {}, {}});
+    FileRequest request;
+    request.caption = title;
+    request.startFolder = startFolder;
+    return fileAnswer(Kind::ChooseFolder, Question{Kind::ChooseFolder, {}, title, {}, {}, request, {}, {}});
 }
 
 std::optional<QFont> ScriptedUserDialogs::chooseFont(QWidget*, const QFont& initial)

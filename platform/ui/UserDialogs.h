@@ -38,7 +38,8 @@ public:
     // The chosen path, or empty when cancelled.
     virtual QString openFile(QWidget* owner, const FileRequest& request) = 0;
     virtual QString saveFile(QWidget* owner, const FileRequest& request) = 0;
-    virtual QString chooseFolder(QWidget* owner, const QString& title) = 0;
+    // Opens in `startFolder` (the home folder when empty or missing).
+    virtual QString chooseFolder(QWidget* owner, const QString& title, const QString& startFolder) = 0;
     virtual std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) = 0;
     // Runs a panel modally and returns its result code (QDialog::Accepted / Rejected or done(n)).
     virtual int runModal(QDialog& dialog) = 0;
@@ -50,7 +51,7 @@ public:
                           MessageIcon icon) override;
     QString openFile(QWidget* owner, const FileRequest& request) override;
     QString saveFile(QWidget* owner, const FileRequest& request) override;
-    QString chooseFolder(QWidget* owner, const QString& title) override;
+    QString chooseFolder(QWidget* owner, const QString& title, const QString& startFolder) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
     int runModal(QDialog& dialog) override;
 };
@@ -66,7 +67,7 @@ public:
         QString caption;   // caption / title; for a panel its window title
         MessageButtons buttons = MessageButtons::Ok;
         MessageIcon icon = MessageIcon::None;
-        FileRequest file;  // open/save requests
+        FileRequest file;  // open/save requests; for a folder chooser only its start folder
         QFont font;        // initial font
         QString objectName;   // panel object name
     };
@@ -95,7 +96,7 @@ public:
                           MessageIcon icon) override;
     QString openFile(QWidget* owner, const FileRequest& request) override;
     QString saveFile(QWidget* owner, const FileRequest& request) override;
-    QString chooseFolder(QWidget* owner, const QString& title) override;
+    QString chooseFolder(QWidget* owner, const QString& title, const QString& startFolder) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
     int runModal(QDialog& dialog) override;
 

@@ -194,7 +194,7 @@ public:
     }
     QString openFile(QWidget*, const ui::FileRequest&) override { return {}; }
     QString saveFile(QWidget*, const ui::FileRequest&) override { return {}; }
-    QString chooseFolder(QWidget*, const QString&) override { return {}; }
+    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
     std::optional<QFont> chooseFont(QWidget*, const QFont&) override { return {}; }
     int runModal(QDialog&) override { return 0; }
     std::function<void()> reenter;

@@ -223,6 +223,24 @@ TEST_F(CKeyMapTest, FileChoosersUseTheFiltersAndStartInProfile)
     EXPECT_EQ(dialogs.asked()[1].file.startFolder, data.path() + "/Profile");
 }
 
+TEST_F(CKeyMapTest, FolderChooserStartsWhereTheFileChoosersStartNotInTheWorkingFolder)
+{
+    make();
+    open();
+    tab(kTabAdvance);
+    dialogs.answerFolder(QString());
+    click(browse(3));
+    ASSERT_TRUE(QDir(data.path()).mkdir("Profile"));
+    dialogs.answerFolder(QString());
+    dialogs.answerOpenFile(QString());
+    click(browse(3));
+    click(browse(0));
+    ASSERT_EQ(dialogs.asked().size(), 3u);
+    EXPECT_EQ(dialogs.asked()[0].file.startFolder, QDir::homePath());
+    EXPECT_EQ(dialogs.asked()[1].file.startFolder, data.path() + "/Profile");
+    EXPECT_EQ(dialogs.asked()[1].file.startFolder, dialogs.asked()[2].file.startFolder);
+}
+
 TEST_F(CKeyMapTest, ProgramChooserTakesOnlyExecutables)
 {
     make(Language::Chinese);

@@ -35,7 +35,7 @@ TEST_F(Scripted, AnswersInOrderAndRecordsEveryQuestion)
               MessageResult::Cancel);
     EXPECT_EQ(dialogs.openFile(nullptr, {"Open", "/tmp", "Sound (*.wav)", "wav"}), "/tmp/a.wav");
     EXPECT_EQ(dialogs.saveFile(nullptr, {"Save", "/tmp", "*.bin", "bin"}), "/tmp/p.bin");
-    EXPECT_EQ(dialogs.chooseFolder(nullptr, "Pick"), "/home/u");
+    EXPECT_EQ(dialogs.chooseFolder(nullptr, "Pick", "/home"), "/home/u");
     const auto font = dialogs.chooseFont(nullptr, QFont("Liberation Sans", 9));
     ASSERT_TRUE(font.has_value());
     EXPECT_EQ(font->pointSize(), 20);

@@ -4,12 +4,17 @@
 
 #include "keymap/KeyTables.h"
 #include "platform/ui/SkinImages.h"
+#include "skins/KeyLegends.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
 
 using orvane::keymap::KeyLayoutTable;
 using orvane::ui::SkinImages;
@@ -102,6 +107,36 @@ TEST_P(GeneratedSkins, ApplicationIcons)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, GeneratedSkins, ::testing::Values("english", "chinese"));
+
+// Every legend of the keyboard picture, measured in the font it is drawn with, lies inside its
+// cap's top face with the margin; word legends of one row of a key cluster share one face and
+// size.
+TEST(KeyLegends, EveryLegendFitsItsKeyAtOneSizePerRow)
+{
+    using namespace orvane::skins;
+    std::map<std::pair<qreal, int>, QFont> rowFont;
+    for (std::size_t k = 0; k < KeyLayoutTable.size(); ++k) {
+        const QString legend = keyLegend(k);
+        if (legend.isEmpty())
+            continue;
+        SCOPED_TRACE(legend.toStdString());
+        const QFont font = legendFont(k);
+        const QFontMetricsF m(font);
+        const QRectF face = legendFace(k);
+        EXPECT_TRUE(keyCap(k).contains(face));
+        const qreal width = std::max(m.horizontalAdvance(legend), m.boundingRect(legend).width());
+        EXPECT_LE(width, face.width() - 2 * kLegendMargin) << "at " << font.pixelSize() << " px";
+        EXPECT_LE(m.height(), face.height());
+        EXPECT_GE(font.pixelSize(), 6);
+        if (legend.size() > 1) {
+            const auto [at, inserted] = rowFont.emplace(std::make_pair(face.top(), legendCluster(k)), font);
+            if (!inserted) {
+                EXPECT_EQ(font.family(), at->second.family());
+                EXPECT_EQ(font.pixelSize(), at->second.pixelSize());
+            }
+        }
+    }
+}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "hook/Vantrel.h"
 #include "keymap/logic/FunctionCatalogue.h"
 #include "keymap/ui/VividTree.h"
+#include "platform/ui/FramedText.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 
@@ -33,7 +34,9 @@ constexpr QRgb kSelectionBrush = VividTree::kSelectionBar;
 constexpr QRgb kInactiveTabText = qRgb(192, 192, 192);
 // Arial of cell height 14 (the panel's font) has an em of 12 pixels.
 constexpr int kTextPixelSize = 12;
-constexpr int kAdvanceLabelWidth = 53;   // from the label's x to the path field's
+constexpr int kLeftLine = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+constexpr int kCentredLine = Qt::AlignCenter | Qt::TextSingleLine;
+using ui::kTextMarginX;
 constexpr QSize kFallbackSize{325, 276};
 
 struct ControlPlace {
@@ -63,15 +66,9 @@ constexpr PlacedText kCombineLabel{20, 119, {"Combine", "组合键"}};
 constexpr QPoint kAdvanceBackAt{15, 66};
 constexpr std::array<PanelText, kAdvanceRows> kAdvanceLabels = {{
     {"Play Sound", "播放声音"}, {"Startup", "启动程序"}, {"Open File", "打开文件"}, {"Open Folder", "打开目录"}}};
-constexpr PlacedText kDisableLabel{34, 249, {"Disable", "禁用按钮"}};
-// The bottom labels sit at different x in the two languages.
-struct BottomLabel {
-    int englishX, chineseX;
-    PanelText text;
-};
-constexpr int kBottomLabelY = 248;
-constexpr std::array<BottomLabel, 3> kBottomLabels = {{
-    {158, 158, {"Default", "初始值"}}, {213, 218, {"Cancel", "取消"}}, {272, 272, {"Save", "保存"}}}};
+constexpr PanelText kDisableLabel{"Disable", "禁用按钮"};
+// Captions of the Default, Cancel and Save buttons, centred on their faces.
+constexpr std::array<PanelText, 3> kBottomLabels = {{{"Default", "初始值"}, {"Cancel", "取消"}, {"Save", "保存"}}};
 
 // File choosers of rows 0..2.
 struct ChooserRow {
@@ -457,18 +454,30 @@ void CKeyMap::mouseReleaseEvent(QMouseEvent* e)
 
 // ---- Painting -------------------------------------------------------------------
 
+QString CKeyMap::currentKeyName() const
+{
+    return QString::fromStdU16String(env_.names.name(defaultVk_));
+}
+
+void CKeyMap::drawText(QPainter& p, const QRect& frame, const QString& s, int flags) const
+{
+    const QFont font = ui::shrunkToFit(panelFont(), s, frame, flags);
+    ui::drawFramed(p, {frame, s, font, flags}, &painted_);
+}
+
 void CKeyMap::paintEvent(QPaintEvent*)
 {
     QPixmap frame(size());
     frame.fill(Qt::black);
+    painted_.clear();
     {
         QPainter p(&frame);
         p.setFont(panelFont());
         p.setPen(Qt::white);
         p.drawPixmap(0, 0, image("Custom_BK.png"));
-        const QString current = text(kTxtCurrentKey.english, kTxtCurrentKey.chinese) +
-                                QString::fromStdU16String(env_.names.name(defaultVk_));
-        p.drawText(QRect(kCurrentKeyAt, QSize(300, 20)), Qt::AlignLeft | Qt::AlignTop, current);
+        // The title strip up to the close button.
+        drawText(p, QRect(kCurrentKeyAt, QSize(kPanelButtons[kBtnClose].rect.left - 4, 20)),
+                 text(kTxtCurrentKey.english, kTxtCurrentKey.chinese) + currentKeyName(), kLeftLine);
         paintButtons(p, kBtnClose, kBtnStrip);
         paintTabs(p);
         paintBottom(p);
@@ -484,22 +493,6 @@ QFont CKeyMap::panelFont()
     return font;
 }
 
-void CKeyMap::drawFitted(QPainter& p, const QRect& r, const QString& label)
-{
-    // A label wider than its room is narrowed, never cut or moved over the next control.
-    const int width = QFontMetrics(p.font()).horizontalAdvance(label);
-    if (width <= r.width()) {
-        p.drawText(r, Qt::AlignLeft | Qt::AlignTop, label);
-        return;
-    }
-    p.save();
-    QFont narrow = p.font();
-    narrow.setStretch(std::max(50, 100 * r.width() / width));
-    p.setFont(narrow);
-    p.drawText(r, Qt::AlignLeft | Qt::AlignTop, label);
-    p.restore();
-}
-
 void CKeyMap::paintButtons(QPainter& p, int from, int to) const
 {
     for (int b = from; b <= to; ++b) {
@@ -508,18 +501,27 @@ void CKeyMap::paintButtons(QPainter& p, int from, int to) const
     }
 }
 
+QRect CKeyMap::buttonFace(int button)
+{
+    const PanelRect& r = kPanelButtons[std::size_t(button)].rect;
+    return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom));
+}
+
 void CKeyMap::paintTabs(QPainter& p) const
 {
     for (int t = 0; t < int(kTabLabels.size()); ++t) {
         const PlacedText& l = kTabLabels[std::size_t(t)];
         p.setPen(t == state_.tab() ? QColor(Qt::white) : QColor(kInactiveTabText));
-        p.drawText(QRect(l.x, l.y, 120, 20), Qt::AlignLeft | Qt::AlignTop, text(l.text.english, l.text.chinese));
+        // Each tab's caption is centred on its own button, above the strip's cursor row.
+        const QRect tab = buttonFace(kBtnTabSingle + t);
+        drawText(p, QRect(tab.left(), l.y - 2, tab.width(), 18), text(l.text.english, l.text.chinese), kCentredLine);
     }
     p.setPen(Qt::white);
     p.drawPixmap(kCursorAt[std::size_t(state_.tab())], image("cursor.png"));
     if (state_.tab() == kTabSingleCombine) {
         for (const PlacedText& l : {kSingleLabel, kCombineLabel})
-            p.drawText(QRect(l.x, l.y, 200, 20), Qt::AlignLeft | Qt::AlignTop, text(l.text.english, l.text.chinese));
+            drawText(p, QRect(l.x - kTextMarginX, l.y, kSinglePlace.w, 18), text(l.text.english, l.text.chinese),
+                     kLeftLine);
     } else if (state_.tab() == kTabAdvance) {
         paintAdvance(p);
     }
@@ -535,25 +537,29 @@ void CKeyMap::paintAdvance(QPainter& p) const
         const bool chosen = k == markRow || k == kindRow;
         p.drawPixmap(15, 72 + dy, image(chosen ? "enable.png" : "disable.png"));
         const PanelText& l = kAdvanceLabels[std::size_t(k)];
-        drawFitted(p, QRect(30, 69 + dy, kAdvanceLabelWidth, 20), text(l.english, l.chinese));
+        // From the radio to the path field.
+        drawText(p, QRect(26, 68 + dy, 83 - 26, 18), text(l.english, l.chinese), kLeftLine);
         p.drawPixmap(85, 68 + dy, image("Advanced.png"));
         p.drawPixmap(256, 68 + dy, image(k == state_.browseHoverRow() ? "view02.png" : "view.png"));
         if (k == kindRow)
-            p.drawText(QRect(85, 69 + dy, 156, 16), Qt::AlignLeft | Qt::AlignTop,
-                       QString::fromStdU16String(displayPath(state_.pending().path)));
+            drawText(p, QRect(83, 68 + dy, 161, 16), QString::fromStdU16String(displayPath(state_.pending().path)),
+                     kLeftLine);
     }
 }
 
 void CKeyMap::paintBottom(QPainter& p) const
 {
     paintButtons(p, kBtnDisable, kBtnDisable);
-    p.drawText(QRect(kDisableLabel.x, kDisableLabel.y, 120, 20), Qt::AlignLeft | Qt::AlignTop,
-               text(kDisableLabel.text.english, kDisableLabel.text.chinese));
+    // From the Disable box to the first button.
+    const QRect disableBox = buttonFace(kBtnDisable);
+    drawText(p, QRect(QPoint(disableBox.right() + 2, disableBox.top() - 5), QPoint(buttonFace(kBtnDefault).left() - 2, disableBox.bottom() + 5)),
+             text(kDisableLabel.english, kDisableLabel.chinese), kLeftLine);
     paintButtons(p, kBtnDefault, kBtnSave);
-    const bool chinese = env_.language == Language::Chinese;
-    for (const BottomLabel& l : kBottomLabels)
-        p.drawText(QRect(chinese ? l.chineseX : l.englishX, kBottomLabelY, 60, 20), Qt::AlignLeft | Qt::AlignTop,
-                   text(l.text.english, l.text.chinese));
+    for (std::size_t i = 0; i < kBottomLabels.size(); ++i) {
+        const PanelText& l = kBottomLabels[i];
+        // The face's rounded edge takes two pixels on each side.
+        drawText(p, buttonFace(kBtnDefault + int(i)).adjusted(2, 0, -2, 0), text(l.english, l.chinese), kCentredLine);
+    }
 }
 
 } // namespace orvane::keymap

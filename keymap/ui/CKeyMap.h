@@ -15,6 +15,7 @@
 #include "keymap/ui/KeyMapState.h"
 #include "link/ConfigImage.h"
 #include "macro/MacroStore.h"
+#include "platform/ui/FramedText.h"
 
 #include <QDialog>
 #include <QPixmap>
@@ -22,6 +23,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QLineEdit;
 class QListWidget;
@@ -90,6 +92,8 @@ public:
 
     // The file chooser's starting folder: "Profile" in the data folder, else the home folder.
     QString startFolder() const;
+    // The texts the last paint drew, each with its frame and font.
+    const std::vector<ui::FramedText>& paintedTexts() const { return painted_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -113,7 +117,11 @@ private:
     void syncControls();
     void applyRequests();
     static QFont panelFont();
-    static void drawFitted(QPainter& p, const QRect& r, const QString& label);
+    static QRect buttonFace(int button);
+    // Draws a text inside its frame, in the panel's font made smaller where it would not fit,
+    // and records it.
+    void drawText(QPainter& p, const QRect& frame, const QString& s, int flags) const;
+    QString currentKeyName() const;
     void paintButtons(QPainter& p, int from, int to) const;
     void paintTabs(QPainter& p) const;
     void paintAdvance(QPainter& p) const;
@@ -135,6 +143,7 @@ private:
     bool dragging_ = false;
     QPoint pressGlobal_;
     QPoint dragOffset_;
+    mutable std::vector<ui::FramedText> painted_;
 };
 
 } // namespace orvane::keymap

@@ -7,6 +7,7 @@
 #include "link/KeyboardLink.h"
 #include "macro/MacroStore.h"
 #include "platform/core/Settings.h"
+#include "platform/ui/FramedText.h"
 #include "platform/ui/SkinImages.h"
 #include "shell/app/Companions.h"
 #include "shell/app/MainPanel.h"
@@ -105,6 +106,8 @@ public:
     void setPanelHost(std::unique_ptr<PanelHost> host) { panels_ = std::move(host); }
     void setCompanions(std::unique_ptr<Companions> companions) { companions_ = std::move(companions); }
     QSystemTrayIcon* trayIcon() const { return tray_; }
+    // The texts the last paint drew, each with its frame and font.
+    const std::vector<ui::FramedText>& paintedTexts() const { return painted_; }
 
 signals:
     // The program ends (close button or tray Exit); the application quits its loop.
@@ -161,7 +164,12 @@ private:
     void paintBottom(QPainter& p);
     void paintLists(QPainter& p);
     void paintHelpMenu(QPainter& p);
-    void text(QPainter& p, int px, int x, int y, const QString& s, int width = 400) const;
+    // Draws one text of the painting table inside its frame (see FramedText) and records it.
+    void text(QPainter& p, int px, const QRect& frame, const QString& s,
+              int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
+    QString effectName(uint8_t effect) const;
+    // The open effect or response list's rectangle; empty when none is open.
+    QRect openListArea() const;
     QString tr2(const char* english, const char* chinese) const;
     const QPixmap& pix(const char* name) const;
 
@@ -192,6 +200,8 @@ private:
     uint8_t keyEnabled_ = 1;       // g_keyEnabled
     bool manualDrag_ = false;
     QPoint dragOffset_;
+    std::vector<ui::FramedText> painted_;
+    QRect coveredByList_;
 };
 
 } // namespace orvane::shell

@@ -4,6 +4,7 @@
 #include "shell/app/CVelkorDlg.h"
 
 #include "keymap/KeyTables.h"
+#include "platform/ui/FramedText.h"
 
 #include <QPainter>
 #include <QSignalBlocker>
@@ -18,7 +19,18 @@ using controls::kSpeedSliderId;
 
 namespace {
 
-constexpr int kCaptionPx = 15, kSliderLabelPx = 13, kEffectNamePx = 14, kBottomPx = 16, kListPx = 18;
+// Pixel sizes of the texts; each fits the frames it is drawn in (the fit check measures them).
+constexpr int kCaptionPx = 14, kSliderLabelPx = 12, kEffectNamePx = 12, kBottomPx = 14, kListPx = 14, kHelpPx = 13;
+constexpr int kRadioLabelPx = 11;   // Win Lock's OFF has 29 px up to the panel's edge
+constexpr int kLeftAlign = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+constexpr int kRightAlign = Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine;
+constexpr int kCentred = Qt::AlignCenter | Qt::TextSingleLine;
+// Frames of the left column's artwork (window coordinates): a header strip's text room runs
+// from its accent mark to its chevron; Game Mode's header is split by a divider at x 147.
+constexpr int kHeaderTextLeft = 25, kHeaderTextWidth = 216, kHeaderHeight = 20;
+constexpr int kPanelTextLeft = 25, kPanelTextWidth = 232;   // inside the open panels (x 19..260)
+constexpr QRect kGameModeTitle{25, 0, 121, 20}, kWinLockTitle{149, 0, 110, 20};
+constexpr int kItemBoxLeft = 28, kItemBoxTextWidth = 203, kItemBoxHeight = 16;   // the box's arrow starts at x 231
 constexpr QColor kListHighlight{80, 0, 0};
 constexpr QColor kListRow{59, 59, 59};
 
@@ -42,11 +54,14 @@ QRect keyRect(std::size_t k)
 
 const QPixmap& CVelkorDlg::pix(const char* name) const { return images_.pixmap(QString::fromLatin1(name)); }
 
-void CVelkorDlg::text(QPainter& p, int px, int x, int y, const QString& s, int width) const
+void CVelkorDlg::text(QPainter& p, int px, const QRect& frame, const QString& s, int flags)
 {
-    p.setFont(textFont(px));
+    // A label that an open list lies over is not drawn: pieces of it would show beside the list.
+    const ui::FramedText t{frame, s, textFont(px), flags};
+    if (coveredByList_.intersects(ui::measuredRect(t)))
+        return;
     p.setPen(Qt::white);
-    p.drawText(QRect(x, y, width, px + 8), Qt::AlignLeft | Qt::AlignTop, s);
+    ui::drawFramed(p, t, &painted_);
 }
 
 void CVelkorDlg::paintEvent(QPaintEvent*)
@@ -55,6 +70,8 @@ void CVelkorDlg::paintEvent(QPaintEvent*)
         panel_->clampColour();   // the open Light panel holds the colour within 1..8
     QPixmap buffer(size());
     buffer.fill(Qt::black);
+    painted_.clear();
+    coveredByList_ = openListArea();
     {
         QPainter p(&buffer);
         p.setRenderHint(QPainter::TextAntialiasing);
@@ -103,38 +120,46 @@ void CVelkorDlg::paintKeys(QPainter& p)
 
 void CVelkorDlg::paintLight(QPainter& p)
 {
+    const QRect title(kHeaderTextLeft, 110, kHeaderTextWidth, kHeaderHeight);
     if (panel_->lightCollapsed()) {
         p.drawPixmap(19, 110, pix("itemBK.png"));
-        text(p, kCaptionPx, 28, 111, tr2("Light", "灯光"));
+        text(p, kCaptionPx, title, tr2("Light", "灯光"));
         return;
     }
     p.drawPixmap(19, 110, pix("light_BK.png"));
-    text(p, kCaptionPx, 28, 111, tr2("Light", "灯光"));
+    text(p, kCaptionPx, title, tr2("Light", "灯光"));
     const uint8_t effect = store().image()[img::kEffect];
     p.drawPixmap(19, 130, pix("LEDEffect_open.png"));
-    text(p, kCaptionPx, 28, 137, tr2("Effect", "效果"));
+    text(p, kCaptionPx, QRect(kPanelTextLeft, 134, kPanelTextWidth, 22), tr2("Effect", "效果"));
     p.drawPixmap(28, 158, pix("Light_Item.png"));
-    if (const EffectEntry* e = findEffect(effect))
-        text(p, kEffectNamePx, 34, 158, QString::fromStdU16String(std::u16string(chinese() ? e->chinese : e->english)));
+    text(p, kEffectNamePx, QRect(kItemBoxLeft, 158, kItemBoxTextWidth, kItemBoxHeight), effectName(effect));
     paintDirection(p);
     if (isCustomEffect(effect)) {
         p.drawPixmap(28, 199, pix(panel_->diyMode() ? "Disable.png" : "Enable.png"));
         p.drawPixmap(130, 199, pix(panel_->diyMode() ? "Enable.png" : "Disable.png"));
-        text(p, kCaptionPx, 45, 197, QStringLiteral("Keymap"));
-        text(p, kCaptionPx, 147, 197, QStringLiteral("DIY"));
+        text(p, kCaptionPx, QRect(41, 196, 86, 18), QStringLiteral("Keymap"));
+        text(p, kCaptionPx, QRect(143, 196, 86, 18), QStringLiteral("DIY"));
     }
     const bool speed = effect != kEffectStatic && effect < 50;
     if (speed) {
         p.drawPixmap(19, 245, pix("freq.png"));
-        text(p, kCaptionPx, 28, 290, tr2("Speed", "速度"));
-        text(p, kSliderLabelPx, 28, 317, tr2("Slow", "慢"));
-        text(p, kSliderLabelPx, 230, 317, tr2("Fast", "快"));
+        // Rows of the speed group: from its rule to the slider, and below the slider's ticks.
+        text(p, kCaptionPx, QRect(kPanelTextLeft, 286, kPanelTextWidth, 20), tr2("Speed", "速度"));
+        text(p, kSliderLabelPx, QRect(kPanelTextLeft, 315, 110, 16), tr2("Slow", "慢"));
+        text(p, kSliderLabelPx, QRect(147, 315, 110, 16), tr2("Fast", "快"), kRightAlign);
         RedrawSlider(kSpeedSliderId, &p);
     }
-    text(p, kCaptionPx, 28, 247, tr2("Brightness", "亮度"));
-    text(p, kSliderLabelPx, 28, 274, tr2("Dark", "黑"));
-    text(p, kSliderLabelPx, 230, 274, tr2("Bright", "亮"));
+    text(p, kCaptionPx, QRect(kPanelTextLeft, 245, kPanelTextWidth, 20), tr2("Brightness", "亮度"));
+    text(p, kSliderLabelPx, QRect(kPanelTextLeft, 272, 110, 16), tr2("Dark", "黑"));
+    text(p, kSliderLabelPx, QRect(147, 272, 110, 16), tr2("Bright", "亮"), kRightAlign);
     RedrawSlider(kBrightnessSliderId, &p);
+}
+
+QString CVelkorDlg::effectName(uint8_t effect) const
+{
+    if (const EffectEntry* e = findEffect(effect))
+        return QString::fromStdU16String(std::u16string(chinese() ? e->chinese : e->english));
+    return {};
 }
 
 void CVelkorDlg::paintDirection(QPainter& p)
@@ -144,7 +169,7 @@ void CVelkorDlg::paintDirection(QPainter& p)
     const auto shown = directionButtons(effect);
     if (shown[0] == DirectionButton::None)
         return;
-    text(p, kCaptionPx, 29, 177, tr2("Direction", "方向"));
+    text(p, kCaptionPx, QRect(kPanelTextLeft, 176, kPanelTextWidth, 19), tr2("Direction", "方向"));
     static constexpr const char* kLetters = " TBLR";
     for (std::size_t i = 0; i < shown.size(); ++i) {
         if (shown[i] == DirectionButton::None)
@@ -162,45 +187,48 @@ void CVelkorDlg::paintMacroBar(QPainter& p)
     const int y = panel_->macroBarY();
     p.drawPixmap(19, y, pix("MacroManagementBK.png"));
     p.drawPixmap(19, y + 10, pix("MacroButton3.png"));
-    text(p, kCaptionPx, 60, y + 10, tr2("Macro Management", "宏管理器"));
+    // The button's face runs from its record dot to its arrow.
+    text(p, kCaptionPx, QRect(38, y + 10, 201, 19), tr2("Macro Management", "宏管理器"), kCentred);
 }
 
 void CVelkorDlg::paintGameMode(QPainter& p)
 {
     const int g = panel_->gameY();
     p.drawPixmap(19, g, pix(panel_->gameCollapsed() ? "gamemode_Close.png" : "gamemode_open.png"));
-    text(p, kCaptionPx, 28, g + 1, tr2("Game Mode", "游戏模式"));
-    text(p, kCaptionPx, 158, g + 1, tr2("Win Lock", "Win Lock模式"));
+    text(p, kCaptionPx, kGameModeTitle.translated(0, g), tr2("Game Mode", "游戏模式"));
+    text(p, kCaptionPx, kWinLockTitle.translated(0, g), tr2("Win Lock", "Win Lock模式"));
     if (panel_->gameCollapsed())
         return;
     const bool game = store().image()[img::kGameMode] != 0;
     const bool winLock = store().image()[img::kWinLock] == 1;
-    const auto radio = [&](const Rect& r, bool on, const QString& label) {
+    // A radio's label runs from the radio to the next radio (or the divider, or the panel's edge).
+    const auto radio = [&](const Rect& r, bool on, const QString& label, int roomRight) {
         p.drawPixmap(r.left, r.top - 1, pix(on ? "Enable.png" : "Disable.png"));
-        text(p, kSliderLabelPx, r.left + 15, r.top - 3, label);
+        text(p, kRadioLabelPx, QRect(QPoint(r.left + 12, r.top - 4), QPoint(roomRight, r.top + 11)), label);
     };
-    radio(panel_->gameOnRadio(), game, tr2("ON", "开启"));
-    radio(panel_->gameOffRadio(), !game, tr2("OFF", "关闭"));
-    radio(panel_->winLockOnRadio(), winLock, tr2("ON", "开启"));
-    radio(panel_->winLockOffRadio(), !winLock, tr2("OFF", "关闭"));
+    radio(panel_->gameOnRadio(), game, tr2("ON", "开启"), panel_->gameOffRadio().left - 2);
+    radio(panel_->gameOffRadio(), !game, tr2("OFF", "关闭"), 146);
+    radio(panel_->winLockOnRadio(), winLock, tr2("ON", "开启"), panel_->winLockOffRadio().left - 2);
+    radio(panel_->winLockOffRadio(), !winLock, tr2("OFF", "关闭"), 258);
 }
 
 void CVelkorDlg::paintResponse(QPainter& p)
 {
     const int e = panel_->responseY();
     p.drawPixmap(19, e, pix(panel_->responseCollapsed() ? "responsetime_close.png" : "responsetime_open.png"));
-    text(p, kCaptionPx, 28, e + 1, tr2("Response Time", "按键响应时间"));
+    text(p, kCaptionPx, QRect(kHeaderTextLeft, e, kHeaderTextWidth, kHeaderHeight), tr2("Response Time", "按键响应时间"));
     if (panel_->responseCollapsed())
         return;
     p.drawPixmap(28, e + 28, pix("Light_Item.png"));
-    text(p, kEffectNamePx, 100, e + 28, QStringLiteral("%1 ms").arg(int(store().image()[img::kResponseTime]) * 2));
+    text(p, kEffectNamePx, QRect(kItemBoxLeft, e + 28, kItemBoxTextWidth, kItemBoxHeight),
+         QStringLiteral("%1 ms").arg(int(store().image()[img::kResponseTime]) * 2), kCentred);
 }
 
 void CVelkorDlg::paintReportRate(QPainter& p)
 {
     const int f = panel_->reportY();
     p.drawPixmap(19, f, pix(panel_->reportCollapsed() ? "reportrate_Close.png" : "reportrate_Open.png"));
-    text(p, kCaptionPx, 28, f + 1, tr2("USB Report Rate", "USB报告率"));
+    text(p, kCaptionPx, QRect(kHeaderTextLeft, f, kHeaderTextWidth, kHeaderHeight), tr2("USB Report Rate", "USB报告率"));
     if (!panel_->reportCollapsed())
         RedrawSlider(kReportRateSliderId, &p);
 }
@@ -208,26 +236,37 @@ void CVelkorDlg::paintReportRate(QPainter& p)
 void CVelkorDlg::paintBottom(QPainter& p)
 {
     p.drawPixmap(17, 603, pix("Config.png"));
-    text(p, kCaptionPx, 45, 610, tr2("Profile", "配置"));
+    // Right of the button's layers icon.
+    text(p, kBottomPx, QRect(44, 605, 46, 29), tr2("Profile", "配置"), kCentred);
     const int hover = panel_->hoverButton();
     const auto frame = [&](int command, int x, const char* normal, const char* over, const QString& caption) {
         p.drawPixmap(x, 600, pix(hover == command ? over : normal));
-        text(p, kBottomPx, x + 10, 607, caption);
+        // The face is the button's hit rectangle: 58 x 31 from y 605.
+        text(p, kBottomPx, QRect(x, 605, 58, 31), caption, kCentred);
     };
     frame(cmd::kReturn, 800, "button-cancel-normal.png", "button-cancel-over.png", tr2("Return", "恢复"));
     frame(cmd::kCancel, 862, "button-cancel-normal.png", "button-cancel-over.png", tr2("Cancel", "取消"));
     frame(cmd::kSave, 924, "button-save-normal.png", "button-save-over.png", tr2("Save", "保存"));
 }
 
+QRect CVelkorDlg::openListArea() const
+{
+    if (panel_->effectListOpen())
+        return QRect(QPoint(28, kEffectListTop), QPoint(248, kEffectListTop + kListRowHeight * int(kEffectCount) - 1));
+    if (panel_->responseListOpen())
+        return QRect(QPoint(27, panel_->responseListTop()),
+                     QPoint(247, panel_->responseListTop() + kListRowHeight * int(kResponseRows) - 1));
+    return {};
+}
+
 void CVelkorDlg::paintLists(QPainter& p)
 {
+    coveredByList_ = {};   // the lists themselves are drawn
     const auto rows = [&](int left, int right, int top, std::size_t count, uint8_t highlight, auto label) {
         for (std::size_t k = 0; k < count; ++k) {
             const QRect r(left, top + kListRowHeight * int(k), right - left + 1, kListRowHeight);
             p.fillRect(r, k == highlight ? kListHighlight : kListRow);
-            p.setFont(textFont(kListPx));
-            p.setPen(Qt::white);
-            p.drawText(r.adjusted(6, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, label(k));
+            text(p, kListPx, r.adjusted(3, 0, 0, 0), label(k));
         }
     };
     if (panel_->effectListOpen())
@@ -247,10 +286,10 @@ void CVelkorDlg::paintHelpMenu(QPainter& p)
     QString host = QUrl(QString::fromLatin1(kMakerWebPage)).host();
     if (host.startsWith(QLatin1String("www.")))
         host.remove(0, 4);   // the menu row is 146 px wide
-    text(p, kSliderLabelPx, 850, 25, host, 146);
-    text(p, kSliderLabelPx, 850, 50, tr2("Update Firmware", "驱动更新"), 140);
-    text(p, kSliderLabelPx, 850, 75, tr2("LCD Setting", "LCD设置"), 140);
-    text(p, kSliderLabelPx, 850, 100, QStringLiteral("Ver: 1.1"), 140);
+    const QString rows[] = {host, tr2("Update Firmware", "驱动更新"), tr2("LCD Setting", "LCD设置"),
+                            QStringLiteral("Ver: 1.1")};
+    for (int row = 0; row < 4; ++row)
+        text(p, kHelpPx, QRect(847, 22 + kHelpRowHeight * row, 147, kHelpRowHeight), rows[row]);   // right of the row's dot
 }
 
 void CVelkorDlg::RedrawSlider(int id, QPainter* painter)

@@ -6,6 +6,7 @@
 #include "keymap/ui/CKeyMap.h"
 #include "keymap/ui/VividTree.h"
 #include "hook/Vantrel.h"
+#include "platform/ui/FramedText.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 
@@ -122,6 +123,39 @@ TEST_F(CKeyMapTest, ControlsPlacedAndShownPerTab)
         macro::setRecordName(macros[i], u"m" + std::u16string(1, char16_t(u'A' + i)));
     open();
     EXPECT_EQ(panel->macroList().count(), 32);
+}
+
+// Every text the panel paints lies inside its frame (QFontMetrics of the font it was drawn in),
+// on every tab, in both languages, with a path shown and with an empty macro list.
+TEST_F(CKeyMapTest, EveryPaintedTextFitsItsFrame)
+{
+    for (Language lang : {Language::English, Language::Chinese}) {
+        make(lang);
+        for (bool noMacros : {false, true}) {
+            if (noMacros)
+                macros.assign(macro::kMacroRecordCount, macro::MacroRecord{});
+            open(108);
+            for (int t : {kTabSingleCombine, kTabMacro, kTabBasic, kTabAdvance}) {
+                tab(t);
+                if (t == kTabAdvance) {
+                    dialogs.answerFolder(data.path());
+                    click(browse(3));
+                }
+                (void)panel->grab();
+                const auto& texts = panel->paintedTexts();
+                EXPECT_GE(texts.size(), 8u);
+                for (const ui::FramedText& text : texts) {
+                    const QRect m = ui::measuredRect(text);
+                    EXPECT_TRUE(ui::fitsItsFrame(text))
+                        << "tab " << t << ": \"" << text.text.toStdString() << "\" at " << text.font.pixelSize()
+                        << " px measures " << m.x() << ',' << m.y() << ' ' << m.width() << 'x' << m.height()
+                        << " in the room " << text.room().x() << ',' << text.room().y() << ' ' << text.room().width()
+                        << 'x' << text.room().height();
+                    EXPECT_TRUE(panel->rect().contains(text.frame));
+                }
+            }
+        }
+    }
 }
 
 TEST_F(CKeyMapTest, TreeInCatalogueOrderWithTheRecordsFunctionSelected)

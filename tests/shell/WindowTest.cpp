@@ -6,6 +6,7 @@
 #include "platform/hid/Emulator.h"
 #include "platform/hid/Trace.h"
 #include "platform/hotplug/Monitor.h"
+#include "platform/ui/FramedText.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorApp.h"
 #include "shell/app/CVelkorDlg.h"
@@ -533,6 +534,65 @@ TEST_F(WindowTest, ScreenshotsOfEverySection)
         click(940, 10);
         window->grab().save(stem + "help.png");
         click(940, 10);
+        window.reset();
+    }
+}
+
+std::string describe(const ui::FramedText& t)
+{
+    const QRect m = ui::measuredRect(t), r = t.room();
+    return "\"" + t.text.toStdString() + "\" at " + std::to_string(t.font.pixelSize()) + " px measures " +
+           std::to_string(m.x()) + "," + std::to_string(m.y()) + " " + std::to_string(m.width()) + "x" +
+           std::to_string(m.height()) + " in the room " + std::to_string(r.x()) + "," + std::to_string(r.y()) + " " +
+           std::to_string(r.width()) + "x" + std::to_string(r.height());
+}
+
+// The fit check over the main window's painting table: in both languages and every state of
+// the sections, lists and help menu, each text the paint draws, measured with the font it was
+// drawn in, lies inside its frame with the margin; beside an open list no piece of a label
+// underneath shows.
+TEST_F(WindowTest, EveryPaintedTextFitsItsFrame)
+{
+    for (platform::Language lang : {platform::Language::English, platform::Language::Chinese}) {
+        start(lang);
+        std::size_t checked = 0;
+        const auto check = [&](const char* state) {
+            SCOPED_TRACE(state);
+            (void)window->grab();
+            QRect list;
+            if (window->panel().effectListOpen())
+                list = QRect(28, kEffectListTop, 221, 20 * int(kEffectCount));
+            if (window->panel().responseListOpen())
+                list = QRect(27, window->panel().responseListTop(), 221, 20 * int(kResponseRows));
+            EXPECT_FALSE(window->paintedTexts().empty());
+            for (const ui::FramedText& t : window->paintedTexts()) {
+                ++checked;
+                EXPECT_TRUE(ui::fitsItsFrame(t)) << describe(t);
+                EXPECT_TRUE(window->rect().contains(t.frame)) << describe(t);
+                if (list.intersects(ui::measuredRect(t))) {
+                    EXPECT_TRUE(list.contains(ui::measuredRect(t))) << "a label shows beside the open list: " << describe(t);
+                }
+            }
+        };
+        check("all closed");
+        chooseEffect(1);   // Breathing: direction, speed and brightness
+        check("Light open, Breathing");
+        click(100, 400);   // Game Mode
+        click(100, 455);   // Response Time
+        click(100, 525);   // USB Report Rate
+        check("every section open");
+        click(100, 165);
+        check("effect list");
+        click(100, 165);
+        click(100, 480);
+        check("response list");
+        click(100, 100);
+        chooseEffect(13);   // DIY1: the Keymap and DIY radios
+        check("custom effect");
+        click(940, 10);
+        check("help menu");
+        click(940, 10);
+        EXPECT_GT(checked, 60u);
         window.reset();
     }
 }

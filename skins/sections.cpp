@@ -60,11 +60,13 @@ void paintHeaders(SkinContext& ctx)
     ctx.save(QStringLiteral("reportrate_Close.png"), headerImage(ctx, kHeaderHeight, false));
 }
 
+// The keyboard's eight colours as a legend, not as buttons: flat chips without a raised edge,
+// inset in their 21 px cells so that the program's mark of the current colour fits around one.
 void drawSwatches(QPainter& p)
 {
     for (int k = 0; k < 8; ++k) {
-        const QRectF r(kSwatchLeft + kSwatchStep * k + 0.5, kSwatchTop + 0.5, kSwatchSize - 1, kSwatchSize - 1);
-        p.setPen(QPen(col(palette().fieldEdge), 1));
+        const QRectF r(kSwatchLeft + kSwatchStep * k + 3.5, kSwatchTop + 3.5, kSwatchSize - 7, kSwatchSize - 7);
+        p.setPen(QPen(col(palette().window), 1));
         if (k < 7) {
             p.setBrush(col(kLightColours[k]));
         } else {
@@ -73,9 +75,7 @@ void drawSwatches(QPainter& p)
                 g.setColorAt(i / 7.0, col(kLightColours[i % 7]));
             p.setBrush(g);
         }
-        p.drawRoundedRect(r, 3, 3);
-        p.setPen(QPen(col(0xffffff, 60), 1));
-        p.drawLine(QPointF(r.left() + 3, r.top() + 1.5), QPointF(r.right() - 3, r.top() + 1.5));
+        p.drawRoundedRect(r, 2, 2);
     }
 }
 

@@ -167,6 +167,7 @@ private:
     // Draws one text of the painting table inside its frame (see FramedText) and records it.
     void text(QPainter& p, int px, const QRect& frame, const QString& s,
               int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
+    void paintColourLegend(QPainter& p);
     QString effectName(uint8_t effect) const;
     // The open effect or response list's rectangle; empty when none is open.
     QRect openListArea() const;

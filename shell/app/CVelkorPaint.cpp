@@ -33,6 +33,10 @@ constexpr QRect kGameModeTitle{25, 0, 121, 20}, kWinLockTitle{149, 0, 110, 20};
 constexpr int kItemBoxLeft = 28, kItemBoxTextWidth = 203, kItemBoxHeight = 16;   // the box's arrow starts at x 231
 constexpr QColor kListHighlight{80, 0, 0};
 constexpr QColor kListRow{59, 59, 59};
+constexpr QColor kColourMark{255, 255, 255};
+// The colour legend of the open Light panel: eight cells of 21 px, 25 px apart.
+constexpr int kColourLegendLeft = 28, kColourLegendTop = 223, kColourLegendStep = 25, kColourLegendCell = 21;
+constexpr uint8_t kColourLegendCount = 8;
 
 QFont textFont(int px)
 {
@@ -140,6 +144,7 @@ void CVelkorDlg::paintLight(QPainter& p)
         text(p, kCaptionPx, QRect(41, 196, 86, 18), QStringLiteral("Keymap"));
         text(p, kCaptionPx, QRect(143, 196, 86, 18), QStringLiteral("DIY"));
     }
+    paintColourLegend(p);
     const bool speed = effect != kEffectStatic && effect < 50;
     if (speed) {
         p.drawPixmap(19, 245, pix("freq.png"));
@@ -153,6 +158,22 @@ void CVelkorDlg::paintLight(QPainter& p)
     text(p, kSliderLabelPx, QRect(kPanelTextLeft, 272, 110, 16), tr2("Dark", "黑"));
     text(p, kSliderLabelPx, QRect(147, 272, 110, 16), tr2("Bright", "亮"), kRightAlign);
     RedrawSlider(kBrightnessSliderId, &p);
+}
+
+void CVelkorDlg::paintColourLegend(QPainter& p)
+{
+    // The colour legend's chips have no command; the colour the keyboard uses now is marked.
+    const uint8_t colour = store().image()[img::kColour];
+    if (colour < 1 || colour > kColourLegendCount)
+        return;
+    const QRectF cell(kColourLegendLeft + kColourLegendStep * (colour - 1), kColourLegendTop, kColourLegendCell,
+                      kColourLegendCell);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kColourMark, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(cell.adjusted(1, 1, -1, -1), 3, 3);
+    p.restore();
 }
 
 QString CVelkorDlg::effectName(uint8_t effect) const

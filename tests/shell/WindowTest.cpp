@@ -597,6 +597,34 @@ TEST_F(WindowTest, EveryPaintedTextFitsItsFrame)
     }
 }
 
+// The eight colour chips are a legend: the colour the keyboard uses now is marked, clicking or
+// hovering a chip changes nothing.
+TEST_F(WindowTest, ColourLegendMarksTheCurrentColourWithoutAHoverLook)
+{
+    start();
+    chooseEffect(0);   // Static
+    const auto markedCells = [&] {
+        const QImage shot = window->grab().toImage();
+        std::vector<int> cells;
+        for (int k = 0; k < 8; ++k) {
+            // The mark runs round the cell; the chip itself is inset by three pixels.
+            const QPoint edge(28 + 25 * k + 1, 223 + 10);
+            if (shot.pixelColor(edge) == QColor(255, 255, 255))
+                cells.push_back(k);
+        }
+        return cells;
+    };
+    for (uint8_t colour : {1, 3, 8}) {
+        window->store().image()[img::kColour] = colour;
+        EXPECT_EQ(markedCells(), std::vector<int>{colour - 1}) << int(colour);
+    }
+    const QImage before = window->grab().toImage();
+    QTest::mouseMove(window.get(), QPoint(28 + 25 * 2 + 10, 233));
+    EXPECT_EQ(window->grab().toImage(), before) << "a chip has a hover look";
+    click(28 + 25 * 2 + 10, 233);
+    EXPECT_EQ(window->store().image()[img::kColour], 8) << "a chip is not a button";
+}
+
 TEST_F(WindowTest, OpenResponseListCoversTheSlidersBeneathIt)
 {
     start();

@@ -53,6 +53,10 @@ struct PlacedText {
 };
 constexpr QPoint kCurrentKeyAt{2, 2};
 constexpr PanelText kTxtCurrentKey{"Current Key:", "当前按键:"};
+constexpr PanelText kTxtNoMacros{"No macros yet. Macros are made in Macro Management on the main window.",
+                                 "还没有宏。请在主窗口的宏管理器中创建宏。"};
+// The macro keys have no name in the key-name table: the panel names them after their caps.
+constexpr uint8_t kFirstMacroKeyVk = 0xE9, kLastMacroKeyVk = 0xED;
 constexpr int kTabLabelY = 39;
 constexpr std::array<PlacedText, 4> kTabLabels = {{
     {6, kTabLabelY, {"Single/Combine", "单键/组合键"}},
@@ -336,7 +340,8 @@ void CKeyMap::syncControls()
     const int tab = state_.tab();
     m_single->setVisible(tab == kTabSingleCombine);
     m_combine->setVisible(tab == kTabSingleCombine);
-    m_list->setVisible(tab == kTabMacro);
+    // With no macros the list's place shows a hint instead of a blank box.
+    m_list->setVisible(tab == kTabMacro && m_list->count() > 0);
     m_tree->setVisible(tab == kTabBasic);
     setTextIfChanged(m_single, state_.singleText());
     setTextIfChanged(m_combine, state_.combineText());
@@ -456,6 +461,8 @@ void CKeyMap::mouseReleaseEvent(QMouseEvent* e)
 
 QString CKeyMap::currentKeyName() const
 {
+    if (defaultVk_ >= kFirstMacroKeyVk && defaultVk_ <= kLastMacroKeyVk)
+        return QStringLiteral("M%1").arg(defaultVk_ - kFirstMacroKeyVk + 1);
     return QString::fromStdU16String(env_.names.name(defaultVk_));
 }
 
@@ -522,6 +529,10 @@ void CKeyMap::paintTabs(QPainter& p) const
         for (const PlacedText& l : {kSingleLabel, kCombineLabel})
             drawText(p, QRect(l.x - kTextMarginX, l.y, kSinglePlace.w, 18), text(l.text.english, l.text.chinese),
                      kLeftLine);
+    } else if (state_.tab() == kTabMacro) {
+        if (m_list->count() == 0)
+            drawText(p, QRect(kListPlace.x, kListPlace.y, kListPlace.w, kListPlace.h),
+                     text(kTxtNoMacros.english, kTxtNoMacros.chinese), Qt::AlignCenter | Qt::TextWordWrap);
     } else if (state_.tab() == kTabAdvance) {
         paintAdvance(p);
     }

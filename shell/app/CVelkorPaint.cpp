@@ -180,7 +180,8 @@ QString CVelkorDlg::effectName(uint8_t effect) const
 {
     if (const EffectEntry* e = findEffect(effect))
         return QString::fromStdU16String(std::u16string(chinese() ? e->chinese : e->english));
-    return {};
+    // A code outside the list (set by another program) is shown as it is.
+    return QString::number(effect);
 }
 
 void CVelkorDlg::paintDirection(QPainter& p)

@@ -158,6 +158,41 @@ TEST_F(CKeyMapTest, EveryPaintedTextFitsItsFrame)
     }
 }
 
+// The macro keys read M1..M5 after "Current Key:", the Macro tab says where macros are made
+// when there are none, in both languages.
+TEST_F(CKeyMapTest, MacroKeyNameAndEmptyMacroTabHint)
+{
+    const auto drawn = [&](const QString& start) {
+        (void)panel->grab();
+        for (const ui::FramedText& t : panel->paintedTexts())
+            if (t.text.startsWith(start))
+                return t.text;
+        return QString();
+    };
+    for (Language lang : {Language::English, Language::Chinese}) {
+        const bool zh = lang == Language::Chinese;
+        make(lang);
+        for (std::size_t key = 108; key <= 112; ++key) {
+            open(key);
+            EXPECT_EQ(drawn(zh ? QStringLiteral("当前按键:") : QStringLiteral("Current Key:")),
+                      (zh ? QStringLiteral("当前按键:M%1") : QStringLiteral("Current Key:M%1")).arg(key - 107));
+        }
+        macros.assign(macro::kMacroRecordCount, macro::MacroRecord{});
+        open();
+        tab(kTabMacro);
+        const QString hint = zh ? QStringLiteral("还没有宏。请在主窗口的宏管理器中创建宏。")
+                                : QStringLiteral("No macros yet. Macros are made in Macro Management on the main window.");
+        EXPECT_EQ(drawn(hint), hint);
+        EXPECT_TRUE(panel->macroList().isHidden()) << "no blank box over the hint";
+        macro::setRecordName(macros[0], u"Combo");
+        open();
+        tab(kTabMacro);
+        EXPECT_TRUE(drawn(hint).isEmpty());
+        EXPECT_FALSE(panel->macroList().isHidden());
+        macros.assign(macro::kMacroRecordCount, macro::MacroRecord{});
+    }
+}
+
 TEST_F(CKeyMapTest, TreeInCatalogueOrderWithTheRecordsFunctionSelected)
 {
     records[kKey][extrec::kCategory] = acFunction;

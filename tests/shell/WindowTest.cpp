@@ -625,6 +625,19 @@ TEST_F(WindowTest, ColourLegendMarksTheCurrentColourWithoutAHoverLook)
     EXPECT_EQ(window->store().image()[img::kColour], 8) << "a chip is not a button";
 }
 
+// An effect code the list does not have (another program set it) shows its number.
+TEST_F(WindowTest, UnknownEffectCodeShowsItsNumber)
+{
+    start();
+    click(100, 118);   // Light
+    window->store().image()[img::kEffect] = 7;
+    (void)window->grab();
+    bool shown = false;
+    for (const ui::FramedText& t : window->paintedTexts())
+        shown = shown || (t.text == QStringLiteral("7") && t.frame.top() == 158);
+    EXPECT_TRUE(shown);
+}
+
 TEST_F(WindowTest, OpenResponseListCoversTheSlidersBeneathIt)
 {
     start();

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
 
 #include <vector>
 
@@ -29,6 +31,13 @@ QString matchIn(const QStringList& entries, const QString& name)
 QStringList listFolder(const QString& dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+// The form QPixmap keeps on a raster window system, so that a pixmap made from it shares its pixels.
+void toPixmapForm(QImage& image)
+{
+    if (!image.isNull())
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
 }
 
 } // namespace
@@ -68,14 +77,32 @@ QString findCaseInsensitive(const QString& dir, const QString& name)
     return hit.isEmpty() ? QString() : QDir(dir).filePath(hit);
 }
 
-SkinImages::SkinImages(QString folder) : folder_(std::move(folder)) {}
+SkinImages::SkinImages(QString folder, int scale)
+    : folder_(std::move(folder)), scale_(scale == 0 ? screenScale() : (scale > 1 ? 2 : 1))
+{
+}
+
+int SkinImages::screenScale()
+{
+    return qGuiApp && qGuiApp->devicePixelRatio() > 1.0 ? 2 : 1;
+}
+
+QString SkinImages::scaledName(const QString& path, int scale)
+{
+    if (scale <= 1)
+        return path;
+    const int slash = int(path.lastIndexOf(QLatin1Char('/')));
+    const int dot = int(path.lastIndexOf(QLatin1Char('.')));
+    const QString suffix = QStringLiteral("@%1x").arg(scale);
+    return dot > slash ? path.left(dot) + suffix + path.mid(dot) : path + suffix;
+}
 
 QString SkinImages::findEntry(const QString& dir, const QString& component) const
 {
     auto it = listings_.find(dir);
     if (it == listings_.end())
-        it = listings_.insert(dir, listFolder(dir));
-    const QString hit = matchIn(*it, component);
+        it = listings_.emplace(dir, listFolder(dir)).first;
+    const QString hit = matchIn(it->second, component);
     return hit.isEmpty() ? QString() : QDir(dir).filePath(hit);
 }
 
@@ -98,28 +125,62 @@ const QString& SkinImages::pathFor(const QString& name) const
     const QString key = normalise(name);
     auto it = resolved_.find(key);
     if (it == resolved_.end())
-        it = resolved_.insert(key, resolve(name));
-    return *it;
+        it = resolved_.emplace(key, resolve(name)).first;
+    return it->second;
 }
 
-const QImage& SkinImages::image(const QString& name) const
+QImage SkinImages::decodeFile(const QString& path, int scale, QString* decoded)
+{
+    if (decoded)
+        *decoded = path;
+    if (path.isEmpty())
+        return {};
+    if (scale > 1) {
+        // The scaled file only where it really is the plain one at twice the pixels; otherwise the
+        // plain image keeps the layout right (and is scaled up when painted).
+        const QFileInfo plain(path);
+        const QString scaled = findCaseInsensitive(plain.absolutePath(), scaledName(plain.fileName(), scale));
+        if (!scaled.isEmpty() && QFileInfo(scaled).isFile()) {
+            QImage image(scaled);
+            const QSize logical = QImageReader(path).size();
+            if (!image.isNull() && (!logical.isValid() || image.size() == logical * scale)) {
+                image.setDevicePixelRatio(scale);
+                toPixmapForm(image);
+                if (decoded)
+                    *decoded = scaled;
+                return image;
+            }
+        }
+    }
+    QImage image(path);
+    image.setDevicePixelRatio(1);
+    toPixmapForm(image);
+    return image;
+}
+
+const SkinImages::Kept& SkinImages::kept(const QString& name) const
 {
     // Keyed by the file found, so names differing only in case share one decoded image, while an
     // exact match for a different file keeps its own.
     const QString& path = pathFor(name);
-    auto it = images_.find(path);
-    if (it == images_.end())
-        it = images_.insert(path, path.isEmpty() ? QImage() : QImage(path));
-    return *it;
+    auto it = kept_.find(path);
+    if (it == kept_.end()) {
+        Kept k;
+        k.image = decodeFile(path, scale_, &k.file);
+        it = kept_.emplace(path, std::move(k)).first;
+        order_.push_back(path);
+    }
+    return it->second;
 }
+
+const QImage& SkinImages::image(const QString& name) const { return kept(name).image; }
 
 const QPixmap& SkinImages::pixmap(const QString& name) const
 {
-    const QString& path = pathFor(name);
-    auto it = pixmaps_.find(path);
-    if (it == pixmaps_.end())
-        it = pixmaps_.insert(path, QPixmap::fromImage(image(name)));
-    return *it;
+    const Kept& k = kept(name);
+    if (k.pixmap.isNull() && !k.image.isNull())
+        k.pixmap = QPixmap::fromImage(k.image, Qt::NoFormatConversion);
+    return k.pixmap;
 }
 
 QStringList SkinImages::preload(const QStringList& names) const
@@ -129,6 +190,23 @@ QStringList SkinImages::preload(const QStringList& names) const
         if (image(n).isNull())
             missing << n;
     return missing;
+}
+
+std::vector<std::pair<QString, QImage>> SkinImages::keptImages() const
+{
+    std::vector<std::pair<QString, QImage>> all;
+    for (const QString& file : order_)
+        if (const Kept& k = kept_.at(file); !k.image.isNull())
+            all.emplace_back(k.file, k.image);
+    return all;
+}
+
+void SkinImages::dropFrom(std::size_t mark) const
+{
+    while (order_.size() > mark) {
+        kept_.erase(order_.back());
+        order_.pop_back();
+    }
 }
 
 } // namespace orvane::ui

@@ -1,5 +1,5 @@
 // The main window's painting table: each step draws one row of it from the skin images and the
-// panel state, into one back buffer that is then copied to the window in one step.
+// panel state, straight into the window's backing store, which reaches the screen in one step.
 
 #include "shell/app/CVelkorDlg.h"
 
@@ -72,25 +72,23 @@ void CVelkorDlg::paintEvent(QPaintEvent*)
 {
     if (!panel_->lightCollapsed())
         panel_->clampColour();   // the open Light panel holds the colour within 1..8
-    QPixmap buffer(size());
-    buffer.fill(Qt::black);
     painted_.clear();
     coveredByList_ = openListArea();
-    {
-        QPainter p(&buffer);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        paintFrame(p);
-        paintKeys(p);
-        paintLight(p);
-        paintMacroBar(p);
-        paintGameMode(p);
-        paintResponse(p);
-        paintReportRate(p);
-        paintBottom(p);
-        paintLists(p);
-        paintHelpMenu(p);
-    }
-    QPainter(this).drawPixmap(0, 0, buffer);
+    // The window's backing store is the back buffer (at the screen's pixel ratio, so texts and
+    // @2x images stay sharp); the screen sees only the finished picture.
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    paintFrame(p);
+    paintKeys(p);
+    paintLight(p);
+    paintMacroBar(p);
+    paintGameMode(p);
+    paintResponse(p);
+    paintReportRate(p);
+    paintBottom(p);
+    paintLists(p);
+    paintHelpMenu(p);
 }
 
 void CVelkorDlg::paintFrame(QPainter& p)
@@ -107,7 +105,7 @@ void CVelkorDlg::paintFrame(QPainter& p)
 
 void CVelkorDlg::paintKeys(QPainter& p)
 {
-    const QPixmap& lit = pix("kb_hl.png");
+    const QPixmap* lit = nullptr;   // decoded when the first key is lit, not before
     const int hover = panel_->hoverKey();
     const bool diyMap = panel_->diyMode() && isCustomEffect(store().image()[img::kEffect]);
     for (std::size_t k = 0; k < keymap::kKeyCount; ++k) {
@@ -117,8 +115,12 @@ void CVelkorDlg::paintKeys(QPainter& p)
         if (!show)
             continue;
         // The highlighted picture carries every key's caption, so a lit key shows its name.
+        if (!lit)
+            lit = &pix("kb_hl.png");
         const QRect r = keyRect(k);
-        p.drawPixmap(r.translated(kKeyboardLeft, kKeyboardTop), lit, r);
+        const qreal scale = lit->devicePixelRatio();   // the source rectangle is in the picture's pixels
+        p.drawPixmap(QRectF(r.translated(kKeyboardLeft, kKeyboardTop)), *lit,
+                     QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
     }
 }
 

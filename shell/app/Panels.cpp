@@ -2,6 +2,7 @@
 
 #include "keymap/ui/KeyMapPanel.h"
 #include "macro/ui/MacroManagerPanel.h"
+#include "platform/ui/SkinImages.h"
 #include "profile/ui/ProfilePanel.h"
 
 namespace orvane::shell {
@@ -14,26 +15,35 @@ void PanelHost::runProfile(QWidget*, const QRect&) {}
 
 namespace {
 
-// The panels of this build. Each panel, when it joins, becomes a member constructed from `env`
-// and its function here runs it through env_.dialogs.runModal().
+// The panels of this build. Each panel is made from `env` when it opens and goes when it closes,
+// and with it every image it decoded: a closed panel costs no memory.
 class BuiltPanels final : public PanelHost {
 public:
     explicit BuiltPanels(PanelEnvironment& env) : env_(env) {}
     bool runKeyMap(QWidget* owner, const KeyMapRequest& r, keymap::PendingAssignment& result,
                    uint8_t& keyEnabled) override
     {
-        return keyMap_.run(owner, r.key, r.vk, env_.store.extTable(), env_.macros.saved(), result, keyEnabled);
+        const ui::SkinImages::Scope images(env_.images);
+        keymap::KeyMapPanel keyMap{env_.names, env_.images, env_.dialogs, env_.language, env_.dataFolder};
+        return keyMap.run(owner, r.key, r.vk, env_.store.extTable(), env_.macros.saved(), result, keyEnabled);
     }
-    bool runMacroManager(QWidget* owner) override { return macroPanel_.run(owner); }
-    void runProfile(QWidget* owner, const QRect& mainWindowRect) override { profile_.run(owner, mainWindowRect); }
+    bool runMacroManager(QWidget* owner) override
+    {
+        const ui::SkinImages::Scope images(env_.images);
+        macro::MacroManagerPanel macroPanel{env_.macros, env_.names, env_.dialogs, env_.images,
+                                            env_.language == keymap::Language::Chinese};
+        return macroPanel.run(owner);
+    }
+    void runProfile(QWidget* owner, const QRect& mainWindowRect) override
+    {
+        const ui::SkinImages::Scope images(env_.images);
+        profile::ui::ProfilePanel profile{env_.store, env_.dialogs, env_.images, platform::Language(int(env_.language)),
+                                          env_.configureFolder, env_.dataFolder};
+        profile.run(owner, mainWindowRect);
+    }
 
 private:
-    [[maybe_unused]] PanelEnvironment& env_;
-    macro::MacroManagerPanel macroPanel_{env_.macros, env_.names, env_.dialogs, env_.images,
-                                         env_.language == keymap::Language::Chinese};
-    keymap::KeyMapPanel keyMap_{env_.names, env_.images, env_.dialogs, env_.language, env_.dataFolder};
-    profile::ui::ProfilePanel profile_{env_.store, env_.dialogs, env_.images, platform::Language(int(env_.language)),
-                                       env_.configureFolder, env_.dataFolder};
+    PanelEnvironment& env_;
 };
 
 } // namespace

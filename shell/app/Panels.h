@@ -16,8 +16,8 @@
 // Every panel runs modally through PanelEnvironment::dialogs.runModal(), so tests script it.
 //
 // Panels are constructed in one place only: createPanelHost() in shell/app/Panels.cpp. To plug a
-// panel in, construct it there (once, it lives for the whole run) and override the matching
-// function of the host that file builds. The base class does nothing visible: it reports
+// panel in, construct it there (at each opening; it goes, with the images it decoded, when it
+// closes) and override the matching function of the host that file builds. The base class does nothing visible: it reports
 // "not OK" and changes nothing.
 
 #include "keymap/KeyTables.h"

@@ -2,11 +2,16 @@
 // orvane-startup-baseline (a frameless window painting the 1000 x 645 main picture, and a tray
 // icon). Both are watched from the X server's side, so neither carries a timing hook: a window
 // counts as shown when it is mapped, and belongs to the program whose pid its _NET_WM_PID names.
-// After one warm-up run of each, RUNS runs (default 5) each; medians, three lines:
+// After one warm-up run of each, RUNS runs (default 5) each; medians, five lines:
 //   first_window <ms> <baseline ms> <ratio>      exec to the first window (the splash, for us)
 //   main_after_splash <ms>                        the splash unmapped to the main window mapped
 //   rss <MiB> <baseline MiB> <ratio>             resident memory 3 s after exec
-// The main program runs on the emulated keyboard with a data folder of its own.
+//   rss_lumetra <MiB> <baseline MiB> <ratio>     Lumetra's resident memory 3 s after exec
+//   rss_open <MiB> <baseline MiB> <ratio>        the main program's, 1 s after it opened and closed
+//                                                 each panel once (key map, macro manager, profile)
+// The programs run on the emulated keyboard with a data folder of their own. The panels are opened
+// and closed with xdotool's mouse clicks, at the places a user clicks; without xdotool the
+// rss_open line says so and the others still print.
 
 #include <xcb/xcb.h>
 
@@ -22,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -171,6 +177,32 @@ private:
     std::map<xcb_window_t, bool> windows_;
 };
 
+// A click at (x, y) of a window through xdotool (the XTEST extension: a real pointer event).
+bool click(xcb_window_t window, int x, int y, const std::vector<std::string>& env)
+{
+    std::vector<std::string> args{"xdotool", "mousemove", "--sync", "--window", std::to_string(window),
+                                  std::to_string(x), std::to_string(y), "click", "1"};
+    std::vector<std::string> envCopy = env;
+    std::vector<char*> argv, envp;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (std::string& e : envCopy)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int rc = ::posix_spawnp(&pid, "xdotool", &quiet, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&quiet);
+    if (rc != 0)
+        return false;
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 std::optional<double> residentMiB(pid_t pid)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -253,6 +285,88 @@ std::optional<RunResult> runOnce(DisplayWatch& watch, Program program, std::stri
     return r;
 }
 
+// The main program's panels as a user opens and closes them: where to click in the main window,
+// and where the panel's own close (or Cancel) button is.
+struct PanelClicks {
+    const char* name;
+    int openX, openY;
+    int closeX, closeY;
+};
+constexpr PanelClicks kPanels[] = {
+    {"key map", 399, 277, 310, 9},           // the Q key; the panel's close button
+    {"macro manager", 100, 155, 368, 412},   // the macro management bar; Cancel
+    {"profile", 50, 618, 255, 17},           // the Profile button; the panel's close button
+};
+constexpr auto kPanelWait = std::chrono::seconds(10);
+constexpr auto kSettle = std::chrono::milliseconds(1000);
+
+// Starts the main program, waits for its main window after the splash, opens and closes each
+// panel once and measures resident memory kSettle after the last one closed.
+std::optional<double> runOpenClose(DisplayWatch& watch, Program program, std::string& error)
+{
+    std::vector<char*> argv = pointers(program.argv), envp = pointers(program.env);
+    pid_t pid = 0;
+    const Clock::time_point t0 = Clock::now();
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        error = "cannot start " + program.argv[0];
+        return std::nullopt;
+    }
+    watch.follow(pid);
+    const auto fail = [&](const std::string& why) -> std::optional<double> {
+        error = program.argv[0] + ": " + why;
+        endChild(pid);
+        return std::nullopt;
+    };
+    std::optional<xcb_window_t> splash, main;
+    bool splashGone = false;
+    while (!main) {
+        const std::optional<DisplayWatch::Change> c = watch.next(t0 + kGiveUpAt);
+        if (!c)
+            return fail("no main window after the splash within " + std::to_string(kGiveUpAt.count()) + " s");
+        if (c->mapped && !splash)
+            splash = c->window;
+        else if (!c->mapped && splash && c->window == *splash)
+            splashGone = true;
+        else if (c->mapped && splashGone && c->window != *splash)
+            main = c->window;
+    }
+    const auto pause = [&](std::chrono::milliseconds d) {
+        const auto until = Clock::now() + d;
+        while (watch.next(until)) {
+        }
+    };
+    pause(kSettle);
+    for (const PanelClicks& panel : kPanels) {
+        if (!click(*main, panel.openX, panel.openY, program.env))
+            return fail("xdotool cannot click (is it installed?)");
+        std::optional<xcb_window_t> shown;
+        const auto deadline = Clock::now() + kPanelWait;
+        while (!shown) {
+            const std::optional<DisplayWatch::Change> c = watch.next(deadline);
+            if (!c)
+                return fail(std::string("the ") + panel.name + " panel did not open");
+            if (c->mapped && c->window != *main)
+                shown = c->window;
+        }
+        pause(std::chrono::milliseconds(500));   // painted, its images decoded
+        if (!click(*shown, panel.closeX, panel.closeY, program.env))
+            return fail("xdotool cannot click");
+        for (bool closed = false; !closed;) {
+            const std::optional<DisplayWatch::Change> c = watch.next(Clock::now() + kPanelWait);
+            if (!c)
+                return fail(std::string("the ") + panel.name + " panel did not close");
+            closed = !c->mapped && c->window == *shown;
+        }
+        pause(std::chrono::milliseconds(300));
+    }
+    pause(kSettle);
+    const std::optional<double> rss = residentMiB(pid);
+    endChild(pid);
+    if (!rss)
+        error = program.argv[0] + ": no memory figure";
+    return rss;
+}
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -300,19 +414,27 @@ int main(int argc, char** argv)
         return 1;
     }
     const Program ours{{ORVANE_BENCH_PROGRAM}, environment(runtime, {"ORVANE_HID=emulator", "ORVANE_HOME=" + data}), true};
+    const Program lumetra{{ORVANE_BENCH_LUMETRA}, environment(runtime, {"ORVANE_HID=emulator", "ORVANE_HOME=" + data}),
+                          false};
     const Program baseline{{ORVANE_BENCH_BASELINE, bin + "/png/english/main.png", bin + "/icons/QX410-Orvane-64.png"},
                            environment(runtime, {}),
                            false};
-    std::vector<double> first, baseFirst, mainAfter, rss, baseRss;
+    std::vector<double> first, baseFirst, mainAfter, rss, baseRss, lumetraRss, openRss;
+    std::string openError;
+    const auto cleanUp = [&] {
+        std::filesystem::remove_all(runtime);
+        std::filesystem::remove_all(data);
+    };
     for (int i = 0; i <= runs; ++i) {   // run 0 warms the caches and is not counted
         const std::optional<RunResult> b = runOnce(watch, baseline, error);
         const std::optional<RunResult> o = b ? runOnce(watch, ours, error) : std::nullopt;
-        if (!o) {
+        const std::optional<RunResult> l = o ? runOnce(watch, lumetra, error) : std::nullopt;
+        if (!l) {
             std::fprintf(stderr, "orvane-startup-bench: %s\n", error.c_str());
-            std::filesystem::remove_all(runtime);
-            std::filesystem::remove_all(data);
+            cleanUp();
             return 1;
         }
+        const std::optional<double> opened = openError.empty() ? runOpenClose(watch, ours, openError) : std::nullopt;
         if (i == 0)
             continue;
         baseFirst.push_back(*b->firstWindowMs);
@@ -320,12 +442,23 @@ int main(int argc, char** argv)
         first.push_back(*o->firstWindowMs);
         mainAfter.push_back(*o->mainShownMs - *o->splashEndMs);
         rss.push_back(*o->rssMiB);
+        lumetraRss.push_back(*l->rssMiB);
+        if (opened)
+            openRss.push_back(*opened);
     }
-    std::filesystem::remove_all(runtime);
-    std::filesystem::remove_all(data);
+    cleanUp();
     const double f = median(first), bf = median(baseFirst), r = median(rss), br = median(baseRss);
+    const double lr = median(lumetraRss);
     std::printf("first_window %.1f %.1f %.3f\n", f, bf, f / bf);
     std::printf("main_after_splash %.1f\n", median(mainAfter));
     std::printf("rss %.1f %.1f %.3f\n", r, br, r / br);
+    std::printf("rss_lumetra %.1f %.1f %.3f\n", lr, br, lr / br);
+    if (!openError.empty() || openRss.empty()) {
+        std::fprintf(stderr, "orvane-startup-bench: rss_open: %s\n", openError.c_str());
+        std::printf("rss_open none\n");
+        return 1;
+    }
+    const double orr = median(openRss);
+    std::printf("rss_open %.1f %.1f %.3f\n", orr, br, orr / br);
     return 0;
 }

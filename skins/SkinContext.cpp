@@ -42,8 +42,8 @@ std::vector<PainterEntry> registeredPainters()
     return all;
 }
 
-SkinContext::SkinContext(Language language, QString outputRoot)
-    : language_(language), outputRoot_(std::move(outputRoot))
+SkinContext::SkinContext(Language language, QString outputRoot, int scale)
+    : language_(language), outputRoot_(std::move(outputRoot)), scale_(scale > 1 ? 2 : 1)
 {
 }
 
@@ -69,19 +69,47 @@ QFont SkinContext::latinFont(int pixelSize, int weight) const
 
 QImage SkinContext::newImage(int width, int height) const
 {
-    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage img(width * scale_, height * scale_, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(scale_);
     img.fill(Qt::transparent);
     return img;
 }
 
+QImage SkinContext::newOpaqueImage(QSize size, const QColor& fill) const
+{
+    QImage img(size * scale_, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale_);
+    img.fill(fill);
+    return img;
+}
+
+QImage SkinContext::copy(const QImage& image, const QRect& logical)
+{
+    const qreal s = image.devicePixelRatio();
+    QImage part = image.copy(QRectF(logical.x() * s, logical.y() * s, logical.width() * s, logical.height() * s)
+                                 .toAlignedRect());
+    part.setDevicePixelRatio(s);
+    return part;
+}
+
 void SkinContext::save(const QString& relativeName, const QImage& image)
 {
-    write(outputRoot_ + QStringLiteral("/png/") + languageFolder() + QLatin1Char('/') + relativeName, image);
+    QString name = relativeName;
+    if (scale_ > 1) {
+        const int dot = int(name.lastIndexOf(QLatin1Char('.')));
+        name.insert(dot < 0 ? name.size() : dot, QStringLiteral("@%1x").arg(scale_));
+    }
+    const QString path = outputRoot_ + QStringLiteral("/png/") + languageFolder() + QLatin1Char('/') + name;
+    if (image.devicePixelRatio() != scale_) {
+        failures_.push_back(path + QStringLiteral(" (drawn at another scale)"));
+        return;
+    }
+    write(path, image);
 }
 
 void SkinContext::saveShared(const QString& relativeName, const QImage& image)
 {
-    if (!chinese())
+    if (!chinese() && scale_ == 1)
         write(outputRoot_ + QLatin1Char('/') + relativeName, image);
 }
 

@@ -1,7 +1,12 @@
 #pragma once
 // The artwork generator's registry. Each window's painter lives in its own source file and registers
-// itself with ORVANE_SKIN_PAINTER; the generator runs every painter once per language with a
-// SkinContext that knows the language, the palette, the fonts and where images go.
+// itself with ORVANE_SKIN_PAINTER; the generator runs every painter once per language and scale with
+// a SkinContext that knows the language, the scale, the palette, the fonts and where images go.
+//
+// Painters draw in logical pixels only: at scale 2, newImage() gives twice the pixels with a
+// device-pixel ratio of 2 (QPainter then draws every shape and text at twice the resolution) and
+// save() writes "<name>@2x.png" beside "<name>.png". Use logicalSize()/copy() rather than the
+// image's own width(), height() and copy(), which count pixels.
 //
 //   // skins/my_window.cpp   (and one line in skins/CMakeLists.txt: orvane_skin_painter(my_window.cpp))
 //   #include "skins/SkinContext.h"
@@ -31,9 +36,10 @@ enum class Language { English, Chinese };
 
 class SkinContext {
 public:
-    SkinContext(Language language, QString outputRoot);
+    SkinContext(Language language, QString outputRoot, int scale = 1);
 
     Language language() const { return language_; }
+    int scale() const { return scale_; }
     bool chinese() const { return language_ == Language::Chinese; }
     // "english" or "chinese": the name of the image folder below png/.
     QString languageFolder() const;
@@ -48,13 +54,19 @@ public:
     // Always the Latin face, for texts that are the same in both languages (key legends, "Hz").
     QFont latinFont(int pixelSize, int weight = QFont::Normal) const;
 
-    // A transparent ARGB image ready for QPainter.
+    // A transparent ARGB image ready for QPainter, of width x height logical pixels.
     QImage newImage(int width, int height) const;
+    // An opaque image of that logical size filled with `fill`.
+    QImage newOpaqueImage(QSize size, const QColor& fill) const;
+    // The logical size of an image of this context, and a part of it given in logical pixels.
+    static QSize logicalSize(const QImage& image) { return image.deviceIndependentSize().toSize(); }
+    static QImage copy(const QImage& image, const QRect& logical);
 
-    // Writes png/<language>/<relativeName> (sub-folders created). Names use '/'.
+    // Writes png/<language>/<relativeName> (sub-folders created; "<name>@2x.png" at scale 2). Names
+    // use '/'. An image not made at this context's scale is a failure.
     void save(const QString& relativeName, const QImage& image);
-    // Writes <output root>/<relativeName> once, on the English pass only: for images that are
-    // not skins of one language (application icons).
+    // Writes <output root>/<relativeName> once, on the English pass at scale 1 only: for images
+    // that are not skins of one language (application icons, which come in their own sizes).
     void saveShared(const QString& relativeName, const QImage& image);
 
     int savedCount() const { return saved_; }
@@ -65,6 +77,7 @@ private:
 
     Language language_;
     QString outputRoot_;
+    int scale_;
     int saved_ = 0;
     std::vector<QString> failures_;
 };

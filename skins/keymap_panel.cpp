@@ -39,14 +39,14 @@ QImage background(const SkinContext& ctx)
     QLinearGradient cap(0, 0, 0, kCaptionHeight);
     cap.setColorAt(0, col(pal.headerHigh));
     cap.setColorAt(1, col(pal.header));
-    p.fillRect(QRect(1, 1, img.width() - 2, kCaptionHeight - 1), cap);
-    p.fillRect(QRect(1, kCaptionHeight, img.width() - 2, 1), col(pal.accent));
+    p.fillRect(QRect(1, 1, SkinContext::logicalSize(img).width() - 2, kCaptionHeight - 1), cap);
+    p.fillRect(QRect(1, kCaptionHeight, SkinContext::logicalSize(img).width() - 2, 1), col(pal.accent));
     drawPanelBody(p, kContentPanel);
-    p.fillRect(QRect(1, kBottomBarTop, img.width() - 2, 1), col(pal.panelEdge));
-    QLinearGradient bar(0, kBottomBarTop, 0, img.height());
+    p.fillRect(QRect(1, kBottomBarTop, SkinContext::logicalSize(img).width() - 2, 1), col(pal.panelEdge));
+    QLinearGradient bar(0, kBottomBarTop, 0, SkinContext::logicalSize(img).height());
     bar.setColorAt(0, col(pal.panel));
     bar.setColorAt(1, col(pal.window));
-    p.fillRect(QRect(1, kBottomBarTop + 1, img.width() - 2, img.height() - kBottomBarTop - 2), bar);
+    p.fillRect(QRect(1, kBottomBarTop + 1, SkinContext::logicalSize(img).width() - 2, SkinContext::logicalSize(img).height() - kBottomBarTop - 2), bar);
     return img;
 }
 
@@ -71,12 +71,12 @@ QImage tabFace(const SkinContext& ctx)
     QImage img = ctx.newImage(kTabSize.width(), kTabSize.height());
     QPainter p;
     beginPainter(p, img);
-    QLinearGradient g(0, 0, 0, img.height());
+    QLinearGradient g(0, 0, 0, SkinContext::logicalSize(img).height());
     g.setColorAt(0, col(pal.headerHigh));
     g.setColorAt(1, col(pal.header).darker(120));
     p.fillRect(img.rect(), g);
-    p.fillRect(QRect(img.width() - 1, 4, 1, img.height() - 8), col(pal.panelEdge));
-    p.fillRect(QRect(0, img.height() - 1, img.width(), 1), col(pal.panelEdge));
+    p.fillRect(QRect(SkinContext::logicalSize(img).width() - 1, 4, 1, SkinContext::logicalSize(img).height() - 8), col(pal.panelEdge));
+    p.fillRect(QRect(0, SkinContext::logicalSize(img).height() - 1, SkinContext::logicalSize(img).width(), 1), col(pal.panelEdge));
     return img;
 }
 
@@ -87,7 +87,7 @@ QImage strip(const SkinContext& ctx)
     QPainter p;
     beginPainter(p, img);
     p.fillRect(img.rect(), col(pal.window));
-    p.fillRect(QRect(0, img.height() - 1, img.width(), 1), col(pal.panelEdge));
+    p.fillRect(QRect(0, SkinContext::logicalSize(img).height() - 1, SkinContext::logicalSize(img).width(), 1), col(pal.panelEdge));
     return img;
 }
 
@@ -144,7 +144,7 @@ QImage advanceBack(const SkinContext& ctx)
     p.drawRoundedRect(QRectF(img.rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
     // Separators between the four rows (rows start 30 px apart, 2 px below the top).
     for (int k = 1; k < 4; ++k)
-        p.fillRect(QRect(8, 30 * k - 2, img.width() - 16, 1), col(pal.panelEdge, 120));
+        p.fillRect(QRect(8, 30 * k - 2, SkinContext::logicalSize(img).width() - 16, 1), col(pal.panelEdge, 120));
     return img;
 }
 

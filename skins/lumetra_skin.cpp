@@ -155,8 +155,7 @@ void paintVersion(QPainter& p, const SkinContext& ctx)
 
 QImage paintWindow(const SkinContext& ctx, Look look)
 {
-    QImage image(kWindow.size(), QImage::Format_RGB32);
-    image.fill(col(ctx.palette().window));
+    QImage image = ctx.newOpaqueImage(kWindow.size(), col(ctx.palette().window));
     QPainter p;
     beginPainter(p, image);
     paintBackground(p, ctx.palette());

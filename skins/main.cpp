@@ -1,6 +1,7 @@
 // orvane-skingen OUTPUT_ROOT [PAINTER...]
 // Draws every skin image of the main program into OUTPUT_ROOT/png/english/ and
-// OUTPUT_ROOT/png/chinese/ (and the application icons into OUTPUT_ROOT/icons/), then writes
+// OUTPUT_ROOT/png/chinese/, each also at twice the pixels as <name>@2x.png for high-density
+// screens (and the application icons into OUTPUT_ROOT/icons/), then writes
 // OUTPUT_ROOT/png/.generated as the build's stamp. With painter names, runs only those.
 
 #include "skins/SkinContext.h"
@@ -54,15 +55,17 @@ int main(int argc, char** argv)
 
     int saved = 0;
     int failed = 0;
-    for (Language language : {Language::English, Language::Chinese}) {
-        SkinContext ctx(language, root);
-        for (const PainterEntry& entry : registeredPainters())
-            if (selected(entry, only))
-                entry.paint(ctx);
-        for (const QString& path : ctx.failures())
-            std::fprintf(stderr, "orvane-skingen: cannot write %s\n", qPrintable(path));
-        saved += ctx.savedCount();
-        failed += static_cast<int>(ctx.failures().size());
+    for (int scale : {1, 2}) {
+        for (Language language : {Language::English, Language::Chinese}) {
+            SkinContext ctx(language, root, scale);
+            for (const PainterEntry& entry : registeredPainters())
+                if (selected(entry, only))
+                    entry.paint(ctx);
+            for (const QString& path : ctx.failures())
+                std::fprintf(stderr, "orvane-skingen: cannot write %s\n", qPrintable(path));
+            saved += ctx.savedCount();
+            failed += static_cast<int>(ctx.failures().size());
+        }
     }
     if (failed != 0)
         return 1;

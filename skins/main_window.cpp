@@ -159,7 +159,7 @@ void paintBottomButtons(SkinContext& ctx)
             QImage img = ctx.newImage(kBottomButtonSize.width(), kBottomButtonSize.height());
             QPainter p;
             beginPainter(p, img);
-            const QRectF face(0, kBottomButtonFaceTop, img.width(), img.height() - kBottomButtonFaceTop);
+            const QRectF face(0, kBottomButtonFaceTop, SkinContext::logicalSize(img).width(), SkinContext::logicalSize(img).height() - kBottomButtonFaceTop);
             if (over) {
                 // Glow above the face, part of the image so the hover state reads at a glance.
                 QRadialGradient g(face.center(), face.width() * 0.7);
@@ -218,11 +218,11 @@ void paintHelpWindow(SkinContext& ctx)
     p.drawRoundedRect(QRectF(img.rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
     p.setPen(Qt::NoPen);
     p.setBrush(col(pal.accent));
-    p.drawRect(QRectF(1, 1, img.width() - 2, 2));
+    p.drawRect(QRectF(1, 1, SkinContext::logicalSize(img).width() - 2, 2));
     // Row separators between the four rows (rows start at y 3, 28, 53, 78 of the image).
     p.setPen(QPen(col(pal.windowEdge), 1));
     for (int row = 1; row < 4; ++row)
-        p.drawLine(QPointF(10, 1.5 + row * 25), QPointF(img.width() - 10, 1.5 + row * 25));
+        p.drawLine(QPointF(10, 1.5 + row * 25), QPointF(SkinContext::logicalSize(img).width() - 10, 1.5 + row * 25));
     // Bullets left of the row texts (texts start at x 20 of the image).
     p.setPen(Qt::NoPen);
     p.setBrush(col(pal.accent));

@@ -119,7 +119,7 @@ void paintLightPanels(SkinContext& ctx)
 {
     ctx.save(QStringLiteral("LEDEffect_open.png"), lightPanel(ctx, false));
     const QImage full = lightPanel(ctx, true);
-    ctx.save(QStringLiteral("freq.png"), full.copy(0, kFreqTop, kColumnWidth, kLightOpenSize.height() - kFreqTop));
+    ctx.save(QStringLiteral("freq.png"), SkinContext::copy(full, QRect(0, kFreqTop, kColumnWidth, kLightOpenSize.height() - kFreqTop)));
 }
 
 void paintMacroBar(SkinContext& ctx)
@@ -154,7 +154,7 @@ void paintGameMode(SkinContext& ctx)
         QPainter p;
         beginPainter(p, *img);
         p.setPen(QPen(col(palette().panelEdge), 1));
-        p.drawLine(QPointF(128.5, 4), QPointF(128.5, img->height() - 4));
+        p.drawLine(QPointF(128.5, 4), QPointF(128.5, SkinContext::logicalSize(*img).height() - 4));
         p.end();
     }
     ctx.save(QStringLiteral("gamemode_Close.png"), closed);

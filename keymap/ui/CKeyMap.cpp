@@ -474,7 +474,8 @@ void CKeyMap::drawText(QPainter& p, const QRect& frame, const QString& s, int fl
 
 void CKeyMap::paintEvent(QPaintEvent*)
 {
-    QPixmap frame(size());
+    QPixmap frame(size() * devicePixelRatio());   // at the screen's ratio, so texts and @2x images stay sharp
+    frame.setDevicePixelRatio(devicePixelRatio());
     frame.fill(Qt::black);
     painted_.clear();
     {

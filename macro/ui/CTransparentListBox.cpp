@@ -188,7 +188,9 @@ qulonglong CTransparentListBox::lineValue(int index) const
 void CTransparentListBox::captureBackground()
 {
     const QSize size = viewport()->size();
-    m_background = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    const qreal dpr = viewport()->devicePixelRatioF();   // sharp on a high-density screen
+    m_background = QImage(size * dpr, QImage::Format_ARGB32_Premultiplied);
+    m_background.setDevicePixelRatio(dpr);
     m_background.fill(kFallbackBack);
     QWidget* parent = parentWidget();
     if (m_nEditMode == FileNamesOverParent && parent) {
@@ -198,8 +200,10 @@ void CTransparentListBox::captureBackground()
         parent->render(&p, QPoint(0, 0), QRegion(QRect(origin, size)), QWidget::DrawWindowBackground);
     } else if (m_skin && m_skin->has(kListBackImage)) {
         QPainter p(&m_background);
-        p.drawImage(QPoint(0, 0), m_skin->image(kListBackImage),
-                    QRect(QPoint(kListBackOriginX, kListBackOriginY), size));
+        const QImage& back = m_skin->image(kListBackImage);
+        const qreal scale = back.devicePixelRatio();   // the source rectangle is in the picture's pixels
+        p.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), back,
+                    QRectF(QPointF(kListBackOriginX, kListBackOriginY) * scale, QSizeF(size) * scale));
     }
     m_backgroundCaptured = true;
 }
@@ -251,9 +255,11 @@ void CTransparentListBox::drawLine(QPainter& p, const QRect& r, const QString& t
 
 void CTransparentListBox::paintEvent(QPaintEvent*)
 {
-    if (!m_backgroundCaptured || m_background.size() != viewport()->size())
+    const qreal dpr = viewport()->devicePixelRatioF();
+    if (!m_backgroundCaptured || m_background.size() != viewport()->size() * dpr)
         captureBackground();
-    QPixmap frame(viewport()->size());   // off-screen: the screen sees only the finished picture
+    QPixmap frame(viewport()->size() * dpr);   // off-screen: the screen sees only the finished picture
+    frame.setDevicePixelRatio(dpr);
     frame.fill(Qt::transparent);
     QPainter p(&frame);
     p.drawImage(0, 0, m_background);

@@ -29,4 +29,12 @@ QByteArray SkinIniBytes(bool chinese)
     return QByteArray("\xFF\xFE", 2) + QByteArray(encode(skinIniText(SkinFilesFor(chinese))));
 }
 
+QString DoubleSkinName(std::string_view stateFile)
+{
+    QString name = QString::fromUtf8(stateFile.data(), qsizetype(stateFile.size()));
+    const qsizetype dot = name.lastIndexOf(u'.');
+    name.insert(dot < 0 ? name.size() : dot, QStringLiteral("@%1x").arg(kSkinScale));
+    return name;
+}
+
 } // namespace orvane::panelo

@@ -55,11 +55,21 @@ constexpr const SkinFileNames& SkinFilesFor(bool chinese)
     return chinese ? kChineseSkinFiles : kEnglishSkinFiles;
 }
 
+// For high-density screens the program also carries each state image at twice the pixels, under
+// the state file's name with "@2x" before the suffix ("main_normal_Eng@2x.jpg"). These stay in the
+// resources (they are not part of the extracted skin) and are read only at a device-pixel ratio
+// above 1.
+inline constexpr int kSkinScale = 2;
+
 } // namespace orvane::panelo
 
 #include <QByteArray>
+#include <QString>
 
 namespace orvane::panelo {
+
+// "main_normal_Eng@2x.jpg" for "main_normal_Eng.jpg".
+QString DoubleSkinName(std::string_view stateFile);
 
 // The skin INI of one language as the program carries it: UTF-16 LE with byte-order mark,
 // section SCREEN naming the normal image and the mask in lower case, then BUTTONINFO.

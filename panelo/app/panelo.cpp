@@ -82,6 +82,11 @@ SkinFileSet EmbeddedSkinFiles(bool chinese)
     return files;
 }
 
+QByteArray EmbeddedDoubleSkinPicture(bool chinese, const QString& name)
+{
+    return resource((chinese ? QStringLiteral(":/lumetra/chinese/") : QStringLiteral(":/lumetra/english/")) + name);
+}
+
 std::optional<std::string> ExtractSkinFiles(const std::string& runtimeFolder, const SkinFileSet& files,
                                             std::string& error)
 {

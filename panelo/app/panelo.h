@@ -38,6 +38,10 @@ using SkinFileSet = std::vector<SkinFile>;
 // were not linked in.
 SkinFileSet EmbeddedSkinFiles(bool chinese);
 
+// A state image at twice the pixels ("main_normal_Eng@2x.jpg") from the program's resources, for
+// high-density screens; empty when it is not carried.
+QByteArray EmbeddedDoubleSkinPicture(bool chinese, const QString& name);
+
 // Creates <runtimeFolder>/FileDef20151212/Skins/ (0700, no symbolic link followed) and writes
 // every file of `files` into it whole, replacing what was there. Returns the FileDef20151212
 // folder (ending in '/'), or none with `error` set at the first failure; files before it stay.
@@ -56,6 +60,7 @@ struct PaneloServices {
     // The user's runtime folder ending in '/', none with the reason when it cannot be used.
     std::function<std::optional<std::string>(std::string& error)> runtimeFolder;
     std::function<SkinFileSet(bool chinese)> skinFiles = EmbeddedSkinFiles;
+    std::function<QByteArray(bool chinese, const QString& name)> doubleSkinPicture = EmbeddedDoubleSkinPicture;
     std::function<bool()> ctrlAltHeld;          // default: the keyboard's modifiers right now
     std::function<void(const QString&)> openUrl; // default: the desktop's browser
 };

@@ -3,6 +3,7 @@
 #include "panelo/app/SkinLayout.h"
 #include "panelo/img/memdc.h"
 #include "platform/core/Settings.h"
+#include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 
 #include <QDesktopServices>
@@ -10,6 +11,8 @@
 #include <QIcon>
 #include <QPainter>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace orvane::panelo {
 
@@ -224,9 +227,28 @@ bool CPaneloDlg::loadStateImages()
             return false;
         m_stateImages[i] = std::move(*image);
     }
+    if (ui::SkinImages::screenScale() > 1)
+        useDoubleStateImages(files);
     for (std::size_t i = 0; i < m_surfaces.size(); ++i)
         m_surfaces[i] = RenderStateSurface(m_stateImages[i], size());
     return true;
+}
+
+// On a high-density screen the state images (and the background, the normal state) at twice the
+// pixels, each only where the program carries it at exactly twice its state's size.
+void CPaneloDlg::useDoubleStateImages(const std::array<std::string_view, 4>& files)
+{
+    if (!m_services.doubleSkinPicture)
+        return;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        QImage image = QImage::fromData(m_services.doubleSkinPicture(m_chinese, DoubleSkinName(files[i])));
+        if (image.isNull() || image.size() != m_stateImages[i].size() * kSkinScale)
+            continue;
+        image.setDevicePixelRatio(kSkinScale);
+        m_stateImages[i] = std::move(image);
+    }
+    if (m_stateImages[0].devicePixelRatio() > 1)
+        SetBackground(m_stateImages[0]);   // the normal state is the background picture
 }
 
 bool CPaneloDlg::OnInitDialog()
@@ -236,7 +258,9 @@ bool CPaneloDlg::OnInitDialog()
         if (!CBaseDialog::OnInitDialog()) {
             m_startError = SkinError();
         } else if (loadStateImages()) {
-            setWindowIcon(QIcon(QPixmap::fromImage(m_stateImages[0].copy(kIconArea))));
+            const qreal scale = m_stateImages[0].devicePixelRatio();
+            setWindowIcon(QIcon(QPixmap::fromImage(m_stateImages[0].copy(
+                QRect(kIconArea.topLeft() * scale, kIconArea.size() * scale)))));
             placeControls();
             m_renderer = std::make_unique<LcdRenderer>(*m_services.backend, *m_services.glyphs, logicalDpiY(), makeHooks());
             setFontLabels();
@@ -347,14 +371,18 @@ CPngButton* CPaneloDlg::Button(int id) const
     return qobject_cast<CPngButton*>(Control(id));
 }
 
-QImage CPaneloDlg::PreviewImage() const
+QImage CPaneloDlg::PreviewImage(int scale) const
 {
-    QImage image(m_preview->size(), QImage::Format_RGB32);
+    scale = std::max(1, scale);
+    QImage image(m_preview->size() * scale, QImage::Format_RGB32);
     const LcdPreviewBitmap empty{};
     const LcdPreviewBitmap& bmp = m_renderer ? m_renderer->previewBitmap() : empty;
-    for (int y = 0; y < image.height(); ++y)
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, PreviewPixel(bmp, x, y) ? kPreviewLit : kPreviewDark);
+            row[x] = PreviewPixel(bmp, x / scale, y / scale) ? kPreviewLit : kPreviewDark;
+    }
+    image.setDevicePixelRatio(scale);
     return image;
 }
 
@@ -366,7 +394,10 @@ void CPaneloDlg::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     const QRect surface = m_preview->geometry();
     painter.setClipRect(surface);
-    painter.drawImage(surface.topLeft(), PreviewImage());
+    // Each LCD pixel a block of whole device pixels: drawn at the screen's ratio rounded down, so
+    // nothing is smoothed (an odd remainder of a fractional ratio is left to the nearest pixel).
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(surface.topLeft(), PreviewImage(int(devicePixelRatioF())));
 }
 
 } // namespace orvane::panelo

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <memory>
+#include <string_view>
 
 namespace orvane::panelo {
 
@@ -80,8 +81,9 @@ public:
     CPngButton* Button(int id) const;
     QLineEdit* TextBox() const { return m_edit; }
     const QLabel* FontLabel() const { return m_fontLabel; }
-    // The preview as painted: the surface's size, lit pixels orange, dark ones grey.
-    QImage PreviewImage() const;
+    // The preview as painted: the surface's size, lit pixels orange, dark ones grey; at `scale`
+    // (a whole number) each LCD pixel is a block of scale x scale pixels, device-pixel ratio scale.
+    QImage PreviewImage(int scale = 1) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -89,6 +91,7 @@ protected:
 private:
     bool extractSkin();
     bool loadStateImages();
+    void useDoubleStateImages(const std::array<std::string_view, 4>& files);
     void createControls();
     void connectControls();
     void placeControls();

@@ -1,8 +1,10 @@
 // lumetra-skinpack PNG_FOLDER OUTPUT_FOLDER
 // Packs the LCD window's artwork into the twelve skin files that Lumetra carries: for each language
 // the skin INI (UTF-16 LE with byte-order mark), the four state images as JPEG and the all-black
-// 24-bit BMP mask, plus the resource list (lumetra_skins.qrc) that embeds them.
-// PNG_FOLDER holds english/Lumetra/*.png and chinese/Lumetra/*.png from the artwork generator.
+// 24-bit BMP mask; besides them the four state images at twice the pixels ("…@2x.jpg", for
+// high-density screens), and the resource list (lumetra_skins.qrc) that embeds them all.
+// PNG_FOLDER holds english/Lumetra/*.png and chinese/Lumetra/*.png (and their @2x forms) from the
+// artwork generator.
 
 #include "panelo/app/SkinLayout.h"
 
@@ -28,12 +30,14 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 }
 
 
-bool packState(const QString& pngFolder, const char* state, const QString& out)
+// The state's image, or its double one (scale 2: "<state>@2x.png", twice the pixels).
+bool packState(const QString& pngFolder, const char* state, const QString& out, int scale = 1)
 {
-    const QImage image(pngFolder + QLatin1String(state) + QStringLiteral(".png"));
-    if (image.size() != QSize(kSkinWidth, kSkinHeight)) {
-        std::fprintf(stderr, "lumetra-skinpack: %s%s.png is missing or not %d x %d\n", qPrintable(pngFolder), state,
-                     kSkinWidth, kSkinHeight);
+    const QString name = QLatin1String(state) + (scale > 1 ? QStringLiteral("@%1x.png").arg(scale) : QStringLiteral(".png"));
+    const QImage image(pngFolder + name);
+    if (image.size() != QSize(kSkinWidth, kSkinHeight) * scale) {
+        std::fprintf(stderr, "lumetra-skinpack: %s%s is missing or not %d x %d\n", qPrintable(pngFolder),
+                     qPrintable(name), kSkinWidth * scale, kSkinHeight * scale);
         return false;
     }
     return image.convertToFormat(QImage::Format_RGB888).save(out, "JPEG", kJpegQuality);
@@ -59,7 +63,15 @@ bool packLanguage(const QString& pngRoot, const QString& outRoot, bool chinese, 
         && packState(png, "disable", out + str(names.disable)) && writeMask(out + str(names.mask));
     for (std::string_view n : {names.ini, names.normal, names.over, names.down, names.disable, names.mask})
         files << language + QLatin1Char('/') + str(n);
-    return ok;
+    // The double state images, for high-density screens.
+    const std::pair<const char*, std::string_view> states[] = {
+        {"normal", names.normal}, {"over", names.over}, {"down", names.down}, {"disable", names.disable}};
+    bool doubled = true;
+    for (const auto& [state, file] : states) {
+        doubled = doubled && packState(png, state, out + DoubleSkinName(file), kSkinScale);
+        files << language + QLatin1Char('/') + DoubleSkinName(file);
+    }
+    return ok && doubled;
 }
 
 QByteArray qrcText(const QStringList& files)

@@ -171,6 +171,16 @@ bool CBaseDialog::LoadSkin()
     return true;
 }
 
+bool CBaseDialog::SetBackground(const QImage& picture)
+{
+    if (picture.isNull() || m_background.isNull()
+        || picture.deviceIndependentSize() != m_background.deviceIndependentSize())
+        return false;
+    m_background = picture;
+    update();
+    return true;
+}
+
 void CBaseDialog::releaseBitmaps()
 {
     m_background = QImage();

@@ -42,6 +42,9 @@ public:
     const QString& SkinError() const { return m_skinError; }
 
     const QImage& Background() const { return m_background; }
+    // The background as the same picture at a higher device-pixel ratio (a high-density screen).
+    // Only a picture of the background's logical size is taken; returns whether it was.
+    bool SetBackground(const QImage& picture);
     const QImage& MaskBitmap() const { return m_mask; }
 
     // Reads the file whole and decodes it by its content (BMP, JPEG, PNG, ...). None when the

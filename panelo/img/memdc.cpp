@@ -6,12 +6,14 @@ namespace orvane::panelo {
 
 QPixmap RenderStateSurface(const QImage& image, const QSize& clientSize)
 {
-    QImage surface(clientSize + QSize(kSurfaceMargin, kSurfaceMargin), QImage::Format_ARGB32_Premultiplied);
+    // At the image's device-pixel ratio: a double image gives a double surface, copied pixel for pixel.
+    const qreal scale = image.devicePixelRatio();
+    QImage surface((clientSize + QSize(kSurfaceMargin, kSurfaceMargin)) * scale, QImage::Format_ARGB32_Premultiplied);
+    surface.setDevicePixelRatio(scale);
     surface.fill(Qt::transparent);
     QPainter painter(&surface);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect sameSize(QPoint(0, 0), image.size());
-    painter.drawImage(sameSize, image, sameSize);
+    painter.drawImage(QRectF(QPointF(0, 0), image.deviceIndependentSize()), image, QRectF(image.rect()));
     painter.end();
     return QPixmap::fromImage(surface);
 }

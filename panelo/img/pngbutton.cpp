@@ -110,7 +110,9 @@ void CPngButton::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const QPixmap* surface = surfaceFor(CurrentState());
     if (surface) {
-        painter.drawPixmap(QPoint(0, 0), *surface, QRect(m_offset, size()));
+        const qreal scale = surface->devicePixelRatio();   // the source rectangle is in the surface's pixels
+        painter.drawPixmap(QRectF(QPointF(0, 0), QSizeF(size())), *surface,
+                           QRectF(QPointF(m_offset) * scale, QSizeF(size()) * scale));
         m_lastDrawn = surface;
     }
     if (m_showText)

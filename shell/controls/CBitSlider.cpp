@@ -20,9 +20,9 @@ CBitSlider::CBitSlider(int id, QWidget* parent) : QSlider(Qt::Horizontal, parent
 
 void CBitSlider::setUp(const orvane::ui::SkinImages& images)
 {
-    const QImage& track = images.image(QLatin1String(kTrackLeftImage));
-    if (!track.isNull())
-        resize(track.size());
+    const QSize track = images.size(QLatin1String(kTrackLeftImage));
+    if (!track.isEmpty())
+        resize(track);
     if (!thumb_) {
         thumb_ = new CBitWnd(id_, images.image(QLatin1String(kThumbWindowImage)), this);
         thumb_->show();
@@ -100,11 +100,16 @@ void drawBitSlider(QPainter& painter, QPoint origin, const CBitSlider& slider, c
     const int w = slider.width();
     const int h = slider.height();
     const int split = std::clamp(x, 0, w);
+    // Source rectangles are in the track pictures' own pixels (twice the logical ones at @2x).
+    const auto pixels = [](const QImage& image, int x, int width, int height) {
+        const qreal s = image.devicePixelRatio();
+        return QRectF(x * s, 0, width * s, height * s);
+    };
     if (!images.left.isNull())
-        painter.drawImage(QRect(origin.x(), origin.y(), split, h), images.left, QRect(0, 0, split, h));
+        painter.drawImage(QRectF(origin.x(), origin.y(), split, h), images.left, pixels(images.left, 0, split, h));
     if (!images.right.isNull())
-        painter.drawImage(QRect(origin.x() + split, origin.y(), w - split, h), images.right,
-                          QRect(split, 0, w - split, h));
+        painter.drawImage(QRectF(origin.x() + split, origin.y(), w - split, h), images.right,
+                          pixels(images.right, split, w - split, h));
     if (!images.thumb.isNull())
         painter.drawImage(QPoint(origin.x() + x, origin.y() + slider.thumbPos().y() + 1), images.thumb);
 }

@@ -16,7 +16,7 @@ CBitWnd::CBitWnd(int id, QImage image, QWidget* parent) : QWidget(parent), id_(i
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
     if (!image_.isNull())
-        resize(image_.size());
+        resize(image_.deviceIndependentSize().toSize());
 }
 
 void CBitWnd::setHover(bool hover)

@@ -15,15 +15,17 @@ QString splashImagePath(const QString& installFolder, bool chinese)
 
 namespace {
 
-// The image at the path, or one whose file name differs only in letter case.
+// The image at the path, or one whose file name differs only in letter case; at the screen's
+// scale (its @2x form on a high-density screen).
 QImage loadSplash(const QString& path)
 {
-    QImage img(path);
+    const int scale = orvane::ui::SkinImages::screenScale();
+    QImage img = orvane::ui::SkinImages::decodeFile(path, scale);
     if (img.isNull()) {
         const QFileInfo info(path);
         const QString other = orvane::ui::findCaseInsensitive(info.absolutePath(), info.fileName());
         if (!other.isEmpty())
-            img.load(other);
+            img = orvane::ui::SkinImages::decodeFile(other, scale);
     }
     return img;
 }
@@ -36,7 +38,7 @@ CSplashScreen::CSplashScreen(const QString& installFolder, bool chinese, int& ti
       ticks_(tickCounter)
 {
     setModal(true);
-    setFixedSize(image_.isNull() ? kSplashTemplateSize : image_.size());
+    setFixedSize(image_.isNull() ? kSplashTemplateSize : image_.deviceIndependentSize().toSize());
     timer_.setInterval(kSplashTickMs);
     connect(&timer_, &QTimer::timeout, this, &CSplashScreen::tick);
     timer_.start();

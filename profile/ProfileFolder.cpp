@@ -57,17 +57,16 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path)
+// The first `limit` bytes of a regular file (all of it when shorter).
+std::optional<std::vector<uint8_t>> readFileStart(const std::string& path, std::size_t limit)
 {
     if (!isRegularFile(path))
         return std::nullopt;
     std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
     if (!f)
         return std::nullopt;
-    std::vector<uint8_t> bytes;
-    std::array<uint8_t, 65536> chunk{};
-    for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), f.get())) > 0;)
-        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + std::ptrdiff_t(n));
+    std::vector<uint8_t> bytes(limit);
+    bytes.resize(std::fread(bytes.data(), 1, limit, f.get()));
     if (std::ferror(f.get()))
         return std::nullopt;
     return bytes;
@@ -323,8 +322,9 @@ RenameResult ProfileFolder::Rename(int oldLine, const std::string& text)
         return RenameResult::Exists;
     }
     const std::string oldPath = paths_[std::size_t(oldLine)];
-    // The copy appears whole or not at all.
-    const std::optional<std::vector<uint8_t>> bytes = readWholeFile(oldPath);
+    // The copy appears whole or not at all. It carries what a profile holds: a larger file is
+    // never read whole (Load and Copy read no more either).
+    const std::optional<std::vector<uint8_t>> bytes = readFileStart(oldPath, kProfileFileSize);
     if (!bytes || !platform::writeFileAtomically(newPath, {std::span<const uint8_t>(*bytes)})) {
         Scan();
         return RenameResult::CopyFailed;

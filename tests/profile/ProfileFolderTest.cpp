@@ -302,6 +302,19 @@ TEST_F(ProfileFolderTest, RenameMovesTheFileWithThePauses)
     EXPECT_EQ(sleeper.pauses, (std::vector<int>{100, 200, 300}));
 }
 
+// A huge source file (sparse here, so the test stays cheap) was read whole into memory on the
+// window thread; the rename carries over what a profile holds and nothing more.
+TEST_F(ProfileFolderTest, RenameOfAHugeFileReadsOnlyAProfileSizedPart)
+{
+    const LivePair live(4);
+    writeBytes(folder / "Big.bin", live.bytes());
+    fs::resize_file(folder / "Big.bin", std::uintmax_t(64) << 20);
+    profiles->Scan();
+    EXPECT_EQ(profiles->Rename(0, "Small"), RenameResult::Renamed);
+    EXPECT_EQ(readBytes(folder / "Small.bin"), live.bytes());
+    EXPECT_FALSE(fs::exists(folder / "Big.bin"));
+}
+
 TEST_F(ProfileFolderTest, RenameToATextEndingInBinAddsNoSecondSuffix)
 {
     file("Old.bin");

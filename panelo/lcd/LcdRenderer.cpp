@@ -1,5 +1,7 @@
 #include "panelo/lcd/LcdRenderer.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 
 #include "panelo/lcd/Dumps.h"
@@ -49,7 +51,9 @@ void LcdRenderer::AutoAdjustFont()
             if (points - 1 < kFitMinPoints)
                 break;
             previous = m_lf.height;
-            m_lf.height = -MulDiv(points - 1, m_dpiY, 72);
+            // Fitting never ends above its limit, so a larger font goes straight down to it
+            // rather than one point per render.
+            m_lf.height = -MulDiv(std::min(points - 1, kMaxFitPoints), m_dpiY, 72);
         } else {
             if (fit.height >= kFitGoodHeight || fit.width >= kFitGoodWidth)
                 break;

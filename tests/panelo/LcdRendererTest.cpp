@@ -221,6 +221,22 @@ INSTANTIATE_TEST_SUITE_P(
                 -MulDiv(kMaxFitPoints, kDpi, 72)}),
     [](const ::testing::TestParamInfo<FitCase>& i) { return std::string(i.param.name); });
 
+// A font far above the fitting limit took one render per point on its way down (a hundred
+// thousand pixels: some 75,000 renders); the fit starts from the limit instead.
+TEST_F(LcdRendererTest, AutoAdjustFromAHugeFontShrinksFromTheLimit)
+{
+    glyphs.rows = [](int em) { return em; };
+    glyphs.advance = [](int) { return 10; };
+    LcdRenderer r = makeRenderer();
+    LogFont lf = r.logFont();
+    lf.height = -100000;
+    r.setLogFont(lf);
+    r.setText(u"A");
+    r.AutoAdjustFont();
+    EXPECT_EQ(r.logFont().height, -29);
+    EXPECT_LE(glyphs.calls, kMaxFitPoints + 2);
+}
+
 TEST_F(LcdRendererTest, AutoAdjustOnEmptyTextChangesNothing)
 {
     LcdRenderer r = makeRenderer();

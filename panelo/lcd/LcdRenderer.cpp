@@ -54,6 +54,10 @@ void LcdRenderer::AutoAdjustFont()
             // Fitting never ends above its limit, so a larger font goes straight down to it
             // rather than one point per render.
             m_lf.height = -MulDiv(std::min(points - 1, kMaxFitPoints), m_dpiY, 72);
+            // Below 72 dots per inch a point is less than a pixel: step a pixel instead, so
+            // that every round tries another size.
+            if (magnitude(m_lf.height) >= magnitude(previous) && magnitude(previous) > 1)
+                m_lf.height = -(magnitude(previous) - 1);
         } else {
             if (fit.height >= kFitGoodHeight || fit.width >= kFitGoodWidth)
                 break;
@@ -61,6 +65,8 @@ void LcdRenderer::AutoAdjustFont()
                 break;
             previous = m_lf.height;
             m_lf.height = -MulDiv(points + 1, m_dpiY, 72);
+            if (magnitude(m_lf.height) <= magnitude(previous))
+                m_lf.height = -(magnitude(previous) + 1);
         }
     }
     if (m_hooks.fontLabels)

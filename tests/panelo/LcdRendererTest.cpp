@@ -25,10 +25,12 @@ public:
     std::function<int(int)> rows = [](int em) { return em * 3 / 4; };
     std::function<int(int)> advance = [](int em) { return em / 2; };
     int calls = 0;
+    int callLimit = 100000;   // then no font can be made: a fit that does not end stops here
 
     bool render(std::u16string_view text, const LogFont& lf, int, std::vector<GlyphBox>& out) override
     {
-        ++calls;
+        if (++calls > callLimit)
+            return false;
         const int em = -lf.height;
         out.assign(text.size(), GlyphBox{});
         for (GlyphBox& g : out) {
@@ -56,14 +58,14 @@ protected:
         std::filesystem::remove_all(m_dir);
     }
 
-    LcdRenderer makeRenderer()
+    LcdRenderer makeRenderer(int dpi = kDpi)
     {
         PaneloHooks hooks;
         hooks.notify = [this](const std::u16string& t) { messages.push_back(t); };
         hooks.repaint = [this] { ++repaints; };
         hooks.fontLabels = [this](const std::u16string& t) { labels.push_back(t); };
         hooks.ctrlAltHeld = [this] { return ctrlAlt; };
-        return LcdRenderer(backend, glyphs, kDpi, hooks);
+        return LcdRenderer(backend, glyphs, dpi, hooks);
     }
 
     std::string commandLine() const
@@ -235,6 +237,23 @@ TEST_F(LcdRendererTest, AutoAdjustFromAHugeFontShrinksFromTheLimit)
     r.AutoAdjustFont();
     EXPECT_EQ(r.logFont().height, -29);
     EXPECT_LE(glyphs.calls, kMaxFitPoints + 2);
+}
+
+// Below 72 dots per inch a point is less than a pixel: one point up could give the same pixel
+// height, and the fit asked for that height again and again without end.
+TEST_F(LcdRendererTest, AutoAdjustAtALowResolutionEnds)
+{
+    glyphs.rows = [](int em) { return em / 2; };
+    glyphs.advance = [](int) { return 10; };
+    glyphs.callLimit = 10000;
+    LcdRenderer r = makeRenderer(24);
+    LogFont lf = r.logFont();
+    lf.height = -32;
+    r.setLogFont(lf);
+    r.setText(u"A");
+    r.AutoAdjustFont();
+    EXPECT_LT(glyphs.calls, 1000);
+    EXPECT_EQ(r.logFont().height, -56);   // the first height of 28 rows
 }
 
 TEST_F(LcdRendererTest, AutoAdjustOnEmptyTextChangesNothing)

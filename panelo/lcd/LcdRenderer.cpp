@@ -56,8 +56,13 @@ void LcdRenderer::AutoAdjustFont()
             m_lf.height = -MulDiv(std::min(points - 1, kMaxFitPoints), m_dpiY, 72);
             // Below 72 dots per inch a point is less than a pixel: step a pixel instead, so
             // that every round tries another size.
-            if (magnitude(m_lf.height) >= magnitude(previous) && magnitude(previous) > 1)
+            if (magnitude(m_lf.height) >= magnitude(previous)) {
+                if (magnitude(previous) <= 1) {
+                    m_lf.height = previous;   // a pixel is as small as it gets
+                    break;
+                }
                 m_lf.height = -(magnitude(previous) - 1);
+            }
         } else {
             if (fit.height >= kFitGoodHeight || fit.width >= kFitGoodWidth)
                 break;

@@ -256,6 +256,22 @@ TEST_F(LcdRendererTest, AutoAdjustAtALowResolutionEnds)
     EXPECT_EQ(r.logFont().height, -56);   // the first height of 28 rows
 }
 
+// At 1 dpi a face that never fits shrinks to one pixel, where a point step changes nothing.
+TEST_F(LcdRendererTest, AutoAdjustAtOneDpiThatNeverFitsEndsAtOnePixel)
+{
+    glyphs.rows = [](int) { return 100; };
+    glyphs.advance = [](int) { return 10; };
+    glyphs.callLimit = 10000;
+    LcdRenderer r = makeRenderer(1);
+    LogFont lf = r.logFont();
+    lf.height = -32;
+    r.setLogFont(lf);
+    r.setText(u"A");
+    r.AutoAdjustFont();
+    EXPECT_LT(glyphs.calls, 1000);
+    EXPECT_EQ(r.logFont().height, -1);
+}
+
 TEST_F(LcdRendererTest, AutoAdjustOnEmptyTextChangesNothing)
 {
     LcdRenderer r = makeRenderer();

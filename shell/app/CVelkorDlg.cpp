@@ -1,6 +1,7 @@
 #include "shell/app/CVelkorDlg.h"
 
 #include "keymap/logic/KeyCodes.h"
+#include "platform/core/VersionFile.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/Launcher.h"
 #include "shell/controls/CSplashScreen.h"
@@ -36,17 +37,7 @@ constexpr int kProfileSettleMs = 50;
 
 VersionBytes ReadVerBin(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray b = f.read(12);
-    const auto digit = [&](int i) -> uint8_t {
-        const char c = b.size() > i ? b[i] : '0';
-        return c >= '0' && c <= '9' ? uint8_t(c - '0') : 0;
-    };
-    if (b.size() < 8)
-        return {};
-    return {digit(5), digit(7), 0, 0};
+    return platform::ReadVersionFile(QFile::encodeName(path).toStdString());
 }
 
 CVelkorDlg::CVelkorDlg(ShellContext ctx, QWidget* parent)

@@ -1,7 +1,7 @@
-// Input layout: byte 0 picks the operations, then a macro record's bytes, then
-// whatever follows is laid over keymap.bin (image, then records).
+// libFuzzer target: one macro record as the macro manager edits it. Input layout: the record's
+// 894 bytes, then up to 32 event operations of 3 bytes each (operation, line, argument).
 
-#include "keymap/logic/Assignment.h"
+#include "keymap/KeyTables.h"
 #include "macro/MacroEvents.h"
 
 #include <algorithm>
@@ -28,15 +28,23 @@ void check(bool ok)
 // Whatever an operation did, the sequence is whole events and zeros after them.
 void checkWhole(const macro::EventArrays& a)
 {
+    static const macro::EventBytes zeros{};
     const std::size_t end = macro::appendPosition(a);
     check(end <= macro::kEventBytes);
-    for (std::size_t i = end; i < macro::kEventBytes; ++i)
-        check(a.device[i] == 0 && a.key[i] == 0);
-    const auto lines = macro::eventLines(a, names());
-    check(macro::boundaryBeforeLine(a, lines.size()) == end);
+    check(std::memcmp(a.device.data() + end, zeros.data(), macro::kEventBytes - end) == 0);
+    check(std::memcmp(a.key.data() + end, zeros.data(), macro::kEventBytes - end) == 0);
 }
 
-void runEventOps(macro::EventArrays a, const uint8_t* ops, std::size_t n)
+// The list's lines and the byte boundaries agree (once per run: it builds every line's text).
+void checkLines(const macro::EventArrays& a)
+{
+    const auto lines = macro::eventLines(a, names());
+    check(macro::boundaryBeforeLine(a, lines.size()) == macro::appendPosition(a));
+    for (std::size_t line = 0; line <= lines.size(); ++line)
+        check(macro::lineOwner(a, line).has_value() == (line < lines.size()));
+}
+
+macro::EventArrays runEventOps(macro::EventArrays a, const uint8_t* ops, std::size_t n)
 {
     for (std::size_t i = 0; i + 2 < n; i += 3) {
         const std::size_t line = ops[i + 1];
@@ -52,81 +60,45 @@ void runEventOps(macro::EventArrays a, const uint8_t* ops, std::size_t n)
         case 5: ok = macro::insertEvent(a, line, arg, ops[i] & 0x80, names()); break;
         }
         checkWhole(a);
-        if (!ok)
-            check(macro::parseEvents(a).size() == macro::parseEvents(before).size());
+        if (!ok) {
+            // A refused operation changes no event (it may clear what lies after the last one).
+            const std::size_t end = macro::appendPosition(before);
+            check(macro::appendPosition(a) == end);
+            check(std::memcmp(a.device.data(), before.device.data(), end) == 0);
+            check(std::memcmp(a.key.data(), before.key.data(), end) == 0);
+        }
     }
+    checkLines(a);
+    return a;
 }
 
+// One macro record, as the macro manager edits it: its fields, then event operations on it,
+// then the result stored back into the record and read again.
 void runRecord(const uint8_t* data, std::size_t size)
 {
     macro::MacroRecord r{};
     std::memcpy(r.data(), data, std::min(size, r.size()));
-    (void)macro::recordName(r);
-    (void)macro::loopCount(r);
-    const macro::EventArrays a = macro::loadEvents(r);
-    (void)macro::eventLines(a, names());
-    for (std::size_t line = 0; line < 200; line += 7)
-        (void)macro::lineOwner(a, line);
-    if (size > r.size())
-        runEventOps(a, data + r.size(), std::min<std::size_t>(size - r.size(), 96));
-    macro::MacroStore::Records records;
-    macro::MacroStore::fromBytes(records, data, size);
-    link::ConfigImage image{};
-    macro::PackMacros(records, image);
-}
+    const std::u16string name = macro::recordName(r);
+    check(name.size() <= macro::rec::kMaxNameChars);
+    const uint16_t loops = macro::loopCount(r);
+    check(loops >= 1);
+    const macro::EventArrays loaded = macro::loadEvents(r);
+    const std::size_t opBytes = size > r.size() ? std::min<std::size_t>(size - r.size(), 3 * 32) : 0;
+    const macro::EventArrays edited = runEventOps(loaded, data + r.size(), opBytes);
 
-void runKeymap(uint8_t selector, const uint8_t* data, std::size_t size)
-{
-    static link::ConfigImage image;
-    static link::KeyExtTable records;
-    image.fill(0);
-    for (auto& rec : records)
-        rec.fill(0);
-    const std::size_t imageBytes = std::min(size, image.size());
-    std::memcpy(image.data(), data, imageBytes);
-    std::size_t at = imageBytes;
-    for (auto& rec : records) {
-        if (at >= size)
-            break;
-        const std::size_t n = std::min(rec.size(), size - at);
-        std::memcpy(rec.data(), data + at, n);
-        at += n;
-    }
-    keymap::ModifiedMarks marks{};
-    keymap::RecomputeModifiedMarks(image, records, marks);
-
-    // A pending assignment taken from the first record's bytes.
-    const link::KeyExtRecord& src = records[selector % records.size()];
-    keymap::PendingAssignment p;
-    p.category = src[1];
-    std::copy_n(src.begin() + 2, 255, p.keys.begin());
-    p.keyCount = src[257];
-    p.macroIndex = static_cast<int8_t>(src[258]);
-    p.path = keymap::recordPath(src);
-    if (src[259] & 1)
-        p.path += std::u16string(src[259], u'p');
-    p.functionName = p.path.substr(0, 16);
-    uint8_t selected = selector;
-    uint8_t enabled = src[0] & 1;
-    macro::MacroStore::Records saved(macro::kMacroRecordCount);
-    keymap::AssignmentContext ctx{image, records, marks, selected, enabled,
-                                  (selector & 1) ? keymap::Language::Chinese : keymap::Language::English, saved, names()};
-    keymap::ApplyAssignment(p, ctx);
-    keymap::ApplyEnableState(ctx);
-    if (selected < keymap::kKeyCount)
-        check(keymap::recordPath(records[selected]).size() <= keymap::extrec::kMaxPathUnits);
-    (void)keymap::findLaunchRecord(records, selector);
+    macro::StoreBackState state;
+    state.name = name.empty() ? u"m" : name;
+    state.loopsOn = loops > 1;
+    state.loopValue = loops;
+    state.recordDelay = macro::recordDelay(r);
+    if (macro::storeBack(r, state, edited))
+        check(macro::loadEvents(r) == edited && macro::recordName(r) == state.name);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    if (size < 2)
-        return 0;
-    if (data[0] & 1)
-        runRecord(data + 2, size - 2);
-    else
-        runKeymap(data[1], data + 2, size - 2);
+    runRecord(data, size);
     return 0;
 }

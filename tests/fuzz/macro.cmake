@@ -1,3 +1,2 @@
-# Arbitrary bytes as a macro record and as keymap.bin content, through the
-# macro loaders, every event-sequence operation and ApplyAssignment.
+# One macro record through the record fields, every event-sequence operation and the store-back.
 orvane_fuzzer(fuzz_macro SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_macro.cpp DEPS orvane::keymap orvane::macro)

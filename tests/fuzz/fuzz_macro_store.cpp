@@ -1,0 +1,40 @@
+// libFuzzer target: MacroDefine.bin with any content and length through the store's load and the
+// packing of the macros into the image. The load keeps what the file holds (up to
+// the store's size, zeros after it), and what a save would write is exactly the loaded store.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "link/ConfigImage.h"
+#include "macro/MacroStore.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using orvane::fuzz::check;
+using namespace orvane;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    const std::string path = fuzz::scratchFolder() + "/MacroDefine.bin";
+    fuzz::writeFile(path, data, size);
+    static macro::MacroStore store;
+    const macro::LoadResult result = store.load(path);
+    check(result == (size >= macro::kMacroStoreSize ? macro::LoadResult::Loaded : macro::LoadResult::ShortFile));
+    const std::vector<uint8_t> bytes = macro::MacroStore::toBytes(store.saved());
+    const std::size_t held = std::min(size, macro::kMacroStoreSize);
+    check(bytes.size() == macro::kMacroStoreSize && std::memcmp(bytes.data(), data, held) == 0);
+    check(std::all_of(bytes.begin() + std::ptrdiff_t(held), bytes.end(), [](uint8_t b) { return b == 0; }));
+
+    static link::ConfigImage image;
+    image.fill(0x5A);
+    macro::PackMacros(store.saved(), image);
+    const std::size_t inUse = macro::MacroStore::countInUse(store.saved());
+    // Blocks after the last packed macro keep their bytes.
+    for (std::size_t b = std::min(inUse, macro::kMaxMacrosInUse); b < link::image::kMacroBlockCount; ++b)
+        check(std::all_of(image.begin() + std::ptrdiff_t(link::image::macroBlock(b)),
+                          image.begin() + std::ptrdiff_t(link::image::macroBlock(b + 1)), [](uint8_t v) { return v == 0x5A; }));
+
+    return 0;
+}

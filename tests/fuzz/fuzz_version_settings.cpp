@@ -1,0 +1,39 @@
+// libFuzzer target: the two small files the programs read at start-up, VER.bin and PX840.conf,
+// with any content. The version is the two digits where the format puts them (else 0); the
+// language is Chinese only when the file really says Language=chinese.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+#include "platform/core/Settings.h"
+#include "platform/core/VersionFile.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using orvane::fuzz::check;
+using namespace orvane;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    const std::string ver = fuzz::scratchFolder() + "/VER.bin";
+    fuzz::writeFile(ver, data, size);
+    const std::array<uint8_t, 4> v = platform::ReadVersionFile(ver);
+    const auto digit = [&](std::size_t i) { return uint8_t(data[i] >= '0' && data[i] <= '9' ? data[i] - '0' : 0); };
+    if (size < 8)
+        check(v == (std::array<uint8_t, 4>{0, 0, 0, 0}));
+    else
+        check(v == (std::array<uint8_t, 4>{digit(5), digit(7), 0, 0}));
+
+    // A new name each run: the settings reader caches what it read of a file.
+    static unsigned run = 0;
+    const std::string conf = fuzz::scratchFolder() + "/PX840-" + std::to_string(++run) + ".conf";
+    fuzz::writeFile(conf, data, size);
+    const platform::Language language = platform::Settings(conf).language();
+    if (language == platform::Language::Chinese)
+        check(std::string_view(reinterpret_cast<const char*>(data), size).find("chinese") != std::string_view::npos);
+    ::unlink(conf.c_str());
+    return 0;
+}

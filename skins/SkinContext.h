@@ -5,8 +5,8 @@
 //
 // Painters draw in logical pixels only: at scale 2, newImage() gives twice the pixels with a
 // device-pixel ratio of 2 (QPainter then draws every shape and text at twice the resolution) and
-// save() writes "<name>@2x.png" beside "<name>.png". Use logicalSize()/copy() rather than the
-// image's own width(), height() and copy(), which count pixels.
+// save() writes "<name>@2x.png" beside "<name>.png". Use logicalSize()/logicalRect()/copy() rather
+// than the image's own width(), height(), rect() and copy(), which count pixels.
 //
 //   // skins/my_window.cpp   (and one line in skins/CMakeLists.txt: orvane_skin_painter(my_window.cpp))
 //   #include "skins/SkinContext.h"
@@ -60,6 +60,7 @@ public:
     QImage newOpaqueImage(QSize size, const QColor& fill) const;
     // The logical size of an image of this context, and a part of it given in logical pixels.
     static QSize logicalSize(const QImage& image) { return image.deviceIndependentSize().toSize(); }
+    static QRect logicalRect(const QImage& image) { return QRect(QPoint(0, 0), logicalSize(image)); }
     static QImage copy(const QImage& image, const QRect& logical);
 
     // Writes png/<language>/<relativeName> (sub-folders created; "<name>@2x.png" at scale 2). Names

@@ -35,7 +35,7 @@ QImage background(const SkinContext& ctx)
     QImage img = ctx.newImage(kPanelSize.width(), kPanelSize.height());
     QPainter p;
     beginPainter(p, img);
-    drawWindowBackground(p, img.rect(), 0);
+    drawWindowBackground(p, SkinContext::logicalRect(img), 0);
     QLinearGradient cap(0, 0, 0, kCaptionHeight);
     cap.setColorAt(0, col(pal.headerHigh));
     cap.setColorAt(1, col(pal.header));
@@ -58,7 +58,7 @@ QImage closeButton(const SkinContext& ctx, bool over)
     beginPainter(p, img);
     p.setPen(Qt::NoPen);
     p.setBrush(over ? col(pal.accent) : col(pal.header));
-    p.drawRoundedRect(QRectF(img.rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    p.drawRoundedRect(QRectF(SkinContext::logicalRect(img)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     p.setPen(QPen(over ? col(pal.text) : col(pal.textDim), 1.6, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
     p.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
@@ -74,7 +74,7 @@ QImage tabFace(const SkinContext& ctx)
     QLinearGradient g(0, 0, 0, SkinContext::logicalSize(img).height());
     g.setColorAt(0, col(pal.headerHigh));
     g.setColorAt(1, col(pal.header).darker(120));
-    p.fillRect(img.rect(), g);
+    p.fillRect(SkinContext::logicalRect(img), g);
     p.fillRect(QRect(SkinContext::logicalSize(img).width() - 1, 4, 1, SkinContext::logicalSize(img).height() - 8), col(pal.panelEdge));
     p.fillRect(QRect(0, SkinContext::logicalSize(img).height() - 1, SkinContext::logicalSize(img).width(), 1), col(pal.panelEdge));
     return img;
@@ -86,7 +86,7 @@ QImage strip(const SkinContext& ctx)
     QImage img = ctx.newImage(kStripSize.width(), kStripSize.height());
     QPainter p;
     beginPainter(p, img);
-    p.fillRect(img.rect(), col(pal.window));
+    p.fillRect(SkinContext::logicalRect(img), col(pal.window));
     p.fillRect(QRect(0, SkinContext::logicalSize(img).height() - 1, SkinContext::logicalSize(img).width(), 1), col(pal.panelEdge));
     return img;
 }
@@ -126,9 +126,9 @@ QImage bottomButton(const SkinContext& ctx, bool save, bool over)
     QImage img = ctx.newImage(kBottomButtonSize.width(), kBottomButtonSize.height());
     QPainter p;
     beginPainter(p, img);
-    drawButton(p, img.rect(), over || save ? ButtonState::Hover : ButtonState::Normal);
+    drawButton(p, SkinContext::logicalRect(img), over || save ? ButtonState::Hover : ButtonState::Normal);
     if (save && !over) {   // Save keeps the accent at rest, a shade darker
-        p.fillRect(img.rect().adjusted(1, 1, -1, -1), QColor(0, 0, 0, 70));
+        p.fillRect(SkinContext::logicalRect(img).adjusted(1, 1, -1, -1), QColor(0, 0, 0, 70));
     }
     return img;
 }
@@ -141,7 +141,7 @@ QImage advanceBack(const SkinContext& ctx)
     beginPainter(p, img);
     p.setPen(QPen(col(pal.panelEdge), 1));
     p.setBrush(col(pal.panel).darker(108));
-    p.drawRoundedRect(QRectF(img.rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+    p.drawRoundedRect(QRectF(SkinContext::logicalRect(img)).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
     // Separators between the four rows (rows start 30 px apart, 2 px below the top).
     for (int k = 1; k < 4; ++k)
         p.fillRect(QRect(8, 30 * k - 2, SkinContext::logicalSize(img).width() - 16, 1), col(pal.panelEdge, 120));
@@ -153,7 +153,7 @@ QImage pathField(const SkinContext& ctx)
     QImage img = ctx.newImage(kPathFieldSize.width(), kPathFieldSize.height());
     QPainter p;
     beginPainter(p, img);
-    drawField(p, img.rect(), 2);
+    drawField(p, SkinContext::logicalRect(img), 2);
     return img;
 }
 
@@ -162,8 +162,8 @@ QImage browseButton(const SkinContext& ctx, bool over)
     QImage img = ctx.newImage(kBrowseSize.width(), kBrowseSize.height());
     QPainter p;
     beginPainter(p, img);
-    drawButton(p, img.rect(), over ? ButtonState::Hover : ButtonState::Normal, 3);
-    drawCentredText(p, img.rect(), ctx.text("Browse", "浏览"), ctx.font(10), col(ctx.palette().text));
+    drawButton(p, SkinContext::logicalRect(img), over ? ButtonState::Hover : ButtonState::Normal, 3);
+    drawCentredText(p, SkinContext::logicalRect(img), ctx.text("Browse", "浏览"), ctx.font(10), col(ctx.palette().text));
     return img;
 }
 

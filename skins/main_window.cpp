@@ -96,7 +96,7 @@ void paintMain(SkinContext& ctx)
     QImage img = ctx.newImage(kMainSize.width(), kMainSize.height());
     QPainter p;
     beginPainter(p, img);
-    drawWindowBackground(p, img.rect());
+    drawWindowBackground(p, SkinContext::logicalRect(img));
     paintTitleStrip(p, ctx);
     paintLeftColumn(p, ctx.palette());
     paintKeyboardStage(p, ctx);
@@ -137,7 +137,7 @@ void paintTitleButton(SkinContext& ctx, TitleButton which, const char* stem)
         QImage img = ctx.newImage(kTitleButtonSize.width(), kTitleButtonSize.height());
         QPainter p;
         beginPainter(p, img);
-        const QRectF r = QRectF(img.rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        const QRectF r = QRectF(SkinContext::logicalRect(img)).adjusted(0.5, 0.5, -0.5, -0.5);
         const bool closeHover = over && which == TitleButton::Close;
         p.setPen(QPen(over ? col(closeHover ? pal.accentBright : pal.fieldEdge) : col(pal.windowEdge), 1));
         p.setBrush(over ? col(closeHover ? pal.accent : pal.headerHigh) : col(pal.header, 120));
@@ -167,7 +167,7 @@ void paintBottomButtons(SkinContext& ctx)
                 g.setColorAt(1, col(pal.accent, 0));
                 p.setPen(Qt::NoPen);
                 p.setBrush(g);
-                p.drawRect(img.rect());
+                p.drawRect(SkinContext::logicalRect(img));
             }
             drawButton(p, face, over ? ButtonState::Hover : ButtonState::Normal);
             if (save && !over) {   // the Save button carries the accent even at rest
@@ -215,7 +215,7 @@ void paintHelpWindow(SkinContext& ctx)
     beginPainter(p, img);
     p.setPen(QPen(col(pal.fieldEdge), 1));
     p.setBrush(col(pal.panel, 250));
-    p.drawRoundedRect(QRectF(img.rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+    p.drawRoundedRect(QRectF(SkinContext::logicalRect(img)).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
     p.setPen(Qt::NoPen);
     p.setBrush(col(pal.accent));
     p.drawRect(QRectF(1, 1, SkinContext::logicalSize(img).width() - 2, 2));

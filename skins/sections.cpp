@@ -134,7 +134,7 @@ void paintMacroBar(SkinContext& ctx)
 
     QImage button = ctx.newImage(kMacroButtonSize.width(), kMacroButtonSize.height());
     beginPainter(p, button);
-    drawButton(p, QRectF(button.rect()), ButtonState::Normal, 3);
+    drawButton(p, QRectF(SkinContext::logicalRect(button)), ButtonState::Normal, 3);
     // A record dot at the left, where the caption does not reach.
     p.setPen(Qt::NoPen);
     p.setBrush(col(pal.accent));
@@ -198,7 +198,7 @@ void paintItemAndRadios(SkinContext& ctx)
     QImage item = ctx.newImage(kItemSize.width(), kItemSize.height());
     QPainter p;
     beginPainter(p, item);
-    drawField(p, QRectF(item.rect()));
+    drawField(p, QRectF(SkinContext::logicalRect(item)));
     p.setPen(QPen(col(pal.fieldEdge), 1));
     p.drawLine(QPointF(kItemSize.width() - 17.5, 3), QPointF(kItemSize.width() - 17.5, kItemSize.height() - 3));
     drawGlyph(p, QRectF(kItemSize.width() - 14, 3.5, 10, 9), Glyph::ChevronDown, col(pal.accentBright));
@@ -208,7 +208,7 @@ void paintItemAndRadios(SkinContext& ctx)
     for (bool chosen : {false, true}) {
         QImage radio = ctx.newImage(kRadioSize.width(), kRadioSize.height());
         beginPainter(p, radio);
-        drawRadio(p, QRectF(radio.rect()), chosen);
+        drawRadio(p, QRectF(SkinContext::logicalRect(radio)), chosen);
         p.end();
         ctx.save(chosen ? QStringLiteral("Enable.png") : QStringLiteral("Disable.png"), radio);
     }
@@ -225,7 +225,7 @@ void paintDirections(SkinContext& ctx)
             QImage img = ctx.newImage(kDirectionSize.width(), kDirectionSize.height());
             QPainter p;
             beginPainter(p, img);
-            drawButton(p, QRectF(img.rect()), enabled ? ButtonState::Hover : ButtonState::Normal, 3);
+            drawButton(p, QRectF(SkinContext::logicalRect(img)), enabled ? ButtonState::Hover : ButtonState::Normal, 3);
             drawGlyph(p, QRectF(12, 2, 12, 12), d.glyph, enabled ? col(pal.text) : col(pal.textDim));
             p.end();
             ctx.save(QStringLiteral("Direction-%1-%2.png")

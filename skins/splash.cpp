@@ -71,7 +71,7 @@ void paintSplash(SkinContext& ctx)
     QImage img = ctx.newImage(kSplashSize.width(), kSplashSize.height());
     QPainter p;
     beginPainter(p, img);
-    paintSplashBackground(p, pal, img.rect());
+    paintSplashBackground(p, pal, SkinContext::logicalRect(img));
     drawEmblem(p, QRectF(40, 62, 120, 120));
     drawWordMark(p, ctx, QRectF(180, 70, 320, 104), 60);
     p.setFont(ctx.font(15));

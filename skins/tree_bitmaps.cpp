@@ -17,6 +17,14 @@ constexpr QSize kBackgroundSize{10, 14};
 
 QImage glyph(const SkinContext& ctx, bool expanded)
 {
+    if (ctx.scale() > 1) {
+        // Pixel art: the plain glyph with every pixel doubled stays exactly as sharp.
+        QImage img = glyph(SkinContext(ctx.language(), {}, 1), expanded)
+                         .scaled(kGlyphSize * ctx.scale(), kGlyphSize * ctx.scale(), Qt::IgnoreAspectRatio,
+                                 Qt::FastTransformation);
+        img.setDevicePixelRatio(ctx.scale());
+        return img;
+    }
     const Palette& pal = ctx.palette();
     QImage img = ctx.newImage(kGlyphSize, kGlyphSize);
     QPainter p(&img);
@@ -38,7 +46,7 @@ QImage background(const SkinContext& ctx)
     QLinearGradient g(0, 0, 0, kBackgroundSize.height());
     g.setColorAt(0, Palette::c(pal.panel));
     g.setColorAt(1, Palette::c(pal.window));
-    p.fillRect(img.rect(), g);
+    p.fillRect(SkinContext::logicalRect(img), g);
     p.setPen(Palette::c(pal.panelEdge, 90));
     p.drawLine(0, kBackgroundSize.height() - 1, kBackgroundSize.width() - 1, kBackgroundSize.height() - 1);
     return img;

@@ -8,10 +8,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFontMetricsF>
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include <algorithm>
 #include <map>
@@ -60,6 +63,10 @@ QString skinFolder(const char* language)
     return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + QStringLiteral("/png/") + QLatin1String(language);
 }
 
+// The largest mean difference (0..255) along one row or column between a plain image and its
+// double one shrunk to the plain size: what antialiasing at two resolutions leaves.
+constexpr double kDoubleTolerance = 40.0;
+
 class GeneratedSkins : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
@@ -104,6 +111,40 @@ TEST_P(GeneratedSkins, ApplicationIcons)
     const QString icons = QString::fromLocal8Bit(qgetenv("ORVANE_BIN_DIR")) + QStringLiteral("/icons/");
     for (int size : {16, 32, 48, 64, 128, 256})
         EXPECT_EQ(QImage(icons + QStringLiteral("QX410-Orvane-%1.png").arg(size)).size(), QSize(size, size)) << size;
+}
+
+TEST_P(GeneratedSkins, EveryImageHasADoubleThatShowsTheSamePicture)
+{
+    // Each image at twice the pixels, and drawn in logical pixels: shrunk back to the plain size
+    // it is the plain picture (within antialiasing), so no part of it is cut off, moved or left out.
+    QDirIterator it(folder, {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories);
+    int checked = 0;
+    while (it.hasNext()) {
+        const QString plainPath = it.next();
+        if (plainPath.endsWith(QLatin1String("@2x.png")))
+            continue;
+        SCOPED_TRACE(plainPath.toStdString());
+        const QImage plain = QImage(plainPath).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage doubled = QImage(SkinImages::scaledName(plainPath, 2)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        ASSERT_FALSE(doubled.isNull()) << "no @2x image";
+        ASSERT_EQ(doubled.size(), plain.size() * 2);
+        const QImage shrunk = doubled.scaled(plain.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // The worst row or column: a cut-off edge or a misplaced glyph shows there even in a large image.
+        std::vector<double> rows(std::size_t(plain.height()), 0), columns(std::size_t(plain.width()), 0);
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x) {
+                const QRgb a = plain.pixel(x, y), b = shrunk.pixel(x, y);
+                const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                        std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+                rows[std::size_t(y)] += double(d) / plain.width();
+                columns[std::size_t(x)] += double(d) / plain.height();
+            }
+        const double worst = std::max(*std::max_element(rows.begin(), rows.end()),
+                                      *std::max_element(columns.begin(), columns.end()));
+        EXPECT_LT(worst, kDoubleTolerance);
+        ++checked;
+    }
+    EXPECT_GT(checked, 40);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, GeneratedSkins, ::testing::Values("english", "chinese"));

@@ -7,6 +7,10 @@
 #include <span>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "keymap/KeyTables.h"
 #include "platform/core/AtomicFile.h"
 
@@ -83,12 +87,32 @@ void ConfigStore::resetKeyCodes()
 
 KeymapLoad ConfigStore::LoadKeymapFile()
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(keymapPath_.c_str(), "rb"));
+    // Opened without blocking (a FIFO would hold the start until someone writes to it) and read
+    // only when it is a regular file: a FIFO, device, folder or dangling link is left in place.
+    const int fd = ::open(keymapPath_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::unique_ptr<std::FILE, FileCloser> file;
+    if (fd >= 0) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return unreadable(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        file.reset(::fdopen(fd, "rb"));
+        if (!file) {
+            const int error = errno;
+            ::close(fd);
+            return unreadable(error);
+        }
+    }
     if (!file) {
         // Only a missing file is replaced; one that exists but cannot be read
-        // still holds the user's work.
+        // still holds the user's work (a link that leads nowhere is no missing file).
+        struct stat entry {};
         if (errno != ENOENT)
             return unreadable(errno);
+        if (::lstat(keymapPath_.c_str(), &entry) == 0)
+            return unreadable(ENOENT);
         ext_ = {};
         resetKeyCodes();
         return SaveKeymapFile(KeymapSource::Working) ? KeymapLoad::Created : KeymapLoad::CreateFailed;

@@ -67,7 +67,8 @@ public:
     // may hold work it must not destroy, so it is left alone for the rest of the run.
     bool SaveKeymapFile(KeymapSource source = KeymapSource::Working) const;
     bool keymapLeftAlone() const { return keymapLeftAlone_; }
-    // errno of the load that found keymap.bin unreadable.
+    // errno of the load that found keymap.bin unreadable (ENODEV: not a regular file; ENOENT: a
+    // link to nothing).
     int keymapError() const { return keymapError_; }
 
     void CopyWorkingToShadow();

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -112,9 +113,12 @@ void CVelkorDlg::loadKeymapFile()
     const bool leftAlone = store().keymapLeftAlone();
     store().LoadKeymapFile();
     keymap::initRecordVks(store().extTable());
-    if (store().keymapLeftAlone() && !leftAlone)
+    if (store().keymapLeftAlone() && !leftAlone) {
+        const int error = store().keymapError();
         std::fprintf(stderr, "QX410-Orvane: %s cannot be read (%s); it is left as it is and not saved for this run\n",
-                     store().keymapPath().c_str(), std::strerror(store().keymapError()));
+                     store().keymapPath().c_str(),
+                     error == ENODEV ? "not a regular file" : error == ENOENT ? "a link to nothing" : std::strerror(error));
+    }
 }
 
 bool CVelkorDlg::initialise()

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <future>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,7 +141,7 @@ TEST_F(KeymapFile, FailedSaveLeavesThePreviousFileWhole)
 }
 
 // A keymap.bin the program cannot read may hold the user's work: no save of the run replaces it.
-TEST_F(KeymapFile, UnreadableFileIsLeftAloneForTheWholeRun)
+TEST_F(KeymapFile, UnreadableOrSpecialFileIsLeftAloneForTheWholeRun)
 {
     const std::string path = store_->keymapPath();
     const std::vector<uint8_t> work = pattern(kKeymapFileSize, 3);
@@ -152,6 +155,13 @@ TEST_F(KeymapFile, UnreadableFileIsLeftAloneForTheWholeRun)
          [&] { fs::create_symlink("keymap.bin", path); },
          [&] { return fs::is_symlink(path) && fs::read_symlink(path) == "keymap.bin"; }},
         {"a folder", [&] { fs::create_directory(path); }, [&] { return fs::is_directory(path); }},
+        // These would block the start (a FIFO until someone writes to it) or be replaced by a
+        // regular file at the first save.
+        {"a FIFO", [&] { ::mkfifo(path.c_str(), 0600); }, [&] { return fs::is_fifo(path); }},
+        {"a link to a device", [&] { fs::create_symlink("/dev/null", path); },
+         [&] { return fs::is_symlink(path) && fs::read_symlink(path) == "/dev/null"; }},
+        {"a dangling link", [&] { fs::create_symlink("nowhere.bin", path); },
+         [&] { return fs::is_symlink(path) && !fs::exists(path); }},
     };
     if (::geteuid() != 0)   // root reads any file
         cases.push_back({"a file without read permission",
@@ -170,7 +180,15 @@ TEST_F(KeymapFile, UnreadableFileIsLeftAloneForTheWholeRun)
         store_->setKeymapPath(path);
         c.make();
         store_->image()[5] = 0x77;
-        EXPECT_EQ(store_->LoadKeymapFile(), KeymapLoad::Unreadable);
+        // A load that blocks is released (a writer opens the FIFO) and counted as a failure.
+        auto load = std::async(std::launch::async, [&] { return store_->LoadKeymapFile(); });
+        if (load.wait_for(std::chrono::seconds(2)) == std::future_status::timeout) {
+            ADD_FAILURE() << "the load blocked";
+            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+        EXPECT_EQ(load.get(), KeymapLoad::Unreadable);
         EXPECT_TRUE(store_->keymapLeftAlone());
         EXPECT_NE(store_->keymapError(), 0);
         EXPECT_EQ(store_->image()[5], 0x77) << "nothing loaded";

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QImageReader>
 
+#include <malloc.h>
+
 #include <vector>
 
 namespace orvane::ui {
@@ -175,6 +177,19 @@ const SkinImages::Kept& SkinImages::kept(const QString& name) const
 
 const QImage& SkinImages::image(const QString& name) const { return kept(name).image; }
 
+QSize SkinImages::size(const QString& name) const
+{
+    const QString& path = pathFor(name);
+    if (const auto it = kept_.find(path); it != kept_.end())
+        return it->second.image.deviceIndependentSize().toSize();
+    if (path.isEmpty())
+        return QSize(0, 0);
+    QImageReader reader(path);
+    const QSize header = reader.size();
+    // A header alone does not prove the picture decodes: where it gives nothing, decode.
+    return header.isValid() && reader.canRead() ? header : image(name).deviceIndependentSize().toSize();
+}
+
 const QPixmap& SkinImages::pixmap(const QString& name) const
 {
     const Kept& k = kept(name);
@@ -203,10 +218,14 @@ std::vector<std::pair<QString, QImage>> SkinImages::keptImages() const
 
 void SkinImages::dropFrom(std::size_t mark) const
 {
+    if (order_.size() <= mark)
+        return;
     while (order_.size() > mark) {
         kept_.erase(order_.back());
         order_.pop_back();
     }
+    // A closed panel's pixels go back to the system, not only to the allocator's free lists.
+    ::malloc_trim(0);
 }
 
 } // namespace orvane::ui

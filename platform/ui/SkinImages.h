@@ -40,7 +40,9 @@ public:
     const QImage& image(const QString& name) const;
     // Needs a QGuiApplication (a pixmap is a window-system resource).
     const QPixmap& pixmap(const QString& name) const;
-    QSize size(const QString& name) const { return image(name).deviceIndependentSize().toSize(); }
+    // Logical size; read from the file's header (nothing decoded) unless the image is kept already.
+    // Empty for a missing or unreadable file.
+    QSize size(const QString& name) const;
     // Decodes the named images now; returns the names that are missing.
     QStringList preload(const QStringList& names) const;
     bool has(const QString& name) const { return !image(name).isNull(); }

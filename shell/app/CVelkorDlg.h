@@ -82,7 +82,7 @@ public:
     void exitFromTray() { exitProgram(false); }
     int noticesShown() const { return notices_; }
 
-    // ---- Part interfaces that tests drive directly --------------------------------
+    // ---- Entry points the tests drive directly -----------------------------------
     void RedrawSlider(int id, QPainter* painter = nullptr);
     void RecomputeModifiedMarks() { panel_->RecomputeModifiedMarks(); }
 

@@ -136,7 +136,7 @@ public:
     // The panel edits `image` (the working image) and reads `records` for the marks.
     MainPanel(link::ConfigImage& image, const link::KeyExtTable& records);
 
-    // ---- The Part's interfaces -------------------------------------------------
+    // ---- Layout, hit tests and clicks -------------------------------------------
     void LayoutSections();
     int HitTestButton(int x, int y);
     int HitTestKey(int x, int y) const;

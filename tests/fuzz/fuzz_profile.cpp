@@ -1,8 +1,9 @@
 // libFuzzer target: profile files of any content and size in a profile folder, through the
-// folder's scan, Load, Copy and Rename (with any typed name). Checked: Load takes exactly what
-// the file holds up to the image and the records and writes the whole live pair; a copy is the
-// source's profile part with zeros where it has none; a rename carries the profile part over and
-// removes the old file, or changes nothing; nothing is ever written outside the folder.
+// folder's scan, Load, Copy and Rename (with any typed name). Checked: Load of a file of a
+// profile's size takes exactly what the file holds and writes the whole live pair, a file of
+// any other size is refused and changes nothing; a copy is the source's profile part with zeros
+// where it has none; a rename carries the profile part over and removes the old file, or changes
+// nothing; nothing is ever written outside the folder.
 //
 // Input layout: byte 0 chooses the operations and the language; then three files, each a 3-byte
 // little-endian length followed by its bytes (cut to what is left): two profiles "A.bin" and
@@ -112,10 +113,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
                         expected.begin() + std::ptrdiff_t(kProfileImageSize));
         }
         const int line = (ops >> 1) & 1;
-        check(profiles.Load(line, root + "/from.bin", *image, *ext));
-        check(std::memcmp(image->data(), expected.data(), kProfileImageSize) == 0);
-        check(std::memcmp(ext->front().data(), expected.data() + kProfileImageSize, kProfileExtSize) == 0);
-        check(fuzz::readFile(profiles.paths()[std::size_t(line)]) == expected);
+        const std::string target = profiles.paths()[std::size_t(line)];
+        const Bytes targetBefore = fuzz::readFile(target);
+        const Bytes live(image->begin(), image->end());
+        const ProfileFolder::LoadResult r = profiles.Load(line, root + "/from.bin", *image, *ext);
+        if (from.size() == kProfileImageSize || from.size() == kProfileFileSize) {
+            check(r == ProfileFolder::LoadResult::Loaded);
+            check(std::memcmp(image->data(), expected.data(), kProfileImageSize) == 0);
+            check(std::memcmp(ext->front().data(), expected.data() + kProfileImageSize, kProfileExtSize) == 0);
+            check(fuzz::readFile(target) == expected);
+        } else {
+            // Not a profile's size: refused, and neither the live pair nor the line's file changes.
+            check(r == ProfileFolder::LoadResult::NotAProfile);
+            check(std::equal(live.begin(), live.end(), image->begin()));
+            check(fuzz::readFile(target) == targetBefore);
+        }
     }
     if (ops & 4) {
         const std::string source = profiles.paths()[0];

@@ -9,6 +9,7 @@
 #include "platform/ui/Appearance.h"
 #include "platform/ui/UserDialogs.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 
@@ -121,6 +122,8 @@ int RunLumetra()
         std::fprintf(stderr, "%s: %s\n", kProgramTitle, error.c_str());
         return 2;
     }
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        ui::applyDarkStyle(*app);
     const bool chinese = platform::Settings().language() == platform::Language::Chinese;
     if (QCoreApplication* app = QCoreApplication::instance(); app && !ui::installQtTranslations(*app, chinese))
         std::fprintf(stderr, "%s: Qt's Chinese texts (qtbase_zh_CN.qm) are not in %s; standard dialogs stay English\n",

@@ -3,6 +3,7 @@
 // (standard buttons, file, folder and font choosers) in the user's language, and the dark look
 // of the standard parts (scroll bars, menus, choosers) that match the skins.
 
+#include <QPalette>
 #include <QString>
 
 class QApplication;
@@ -17,5 +18,11 @@ QString qtTranslationsFolder();
 // `folder` when given) into the application; nothing for English. False when Chinese was asked
 // for and the file could not be loaded (the standard dialogs then stay English).
 bool installQtTranslations(QCoreApplication& app, bool chinese, const QString& folder = {});
+
+// The skins' dark look for the standard parts (scroll bars of trees and lists, context menus,
+// the file, folder and font choosers, message boxes): the Fusion style with a palette taken
+// from the artwork's colours. Both programs apply it once, before their first window.
+void applyDarkStyle(QApplication& app);
+QPalette darkPalette();
 
 } // namespace orvane::ui

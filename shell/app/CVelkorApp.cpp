@@ -175,6 +175,7 @@ int CVelkorApp::run(int argc, char** argv)
         return 0;
     }
 
+    ui::applyDarkStyle(app);
     const platform::Language language = platform::Settings().language();
     if (!ui::installQtTranslations(app, language == platform::Language::Chinese))
         std::fprintf(stderr, "QX410-Orvane: Qt's Chinese texts (qtbase_zh_CN.qm) are not in %s; standard dialogs stay English\n",

@@ -1,6 +1,7 @@
 // libFuzzer target: MacroDefine.bin with any content and length through the store's load and the
 // packing of the macros into the image. The load keeps what the file holds (up to
-// the store's size, zeros after it), and what a save would write is exactly the loaded store.
+// the store's size, zeros after it), what a save would write is exactly the loaded store, and a
+// block whose record is free plays nothing.
 
 #include <algorithm>
 #include <cstddef>
@@ -31,8 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     image.fill(0x5A);
     macro::PackMacros(store.saved(), image);
     const std::size_t inUse = macro::MacroStore::countInUse(store.saved());
-    // Blocks after the last packed macro keep their bytes.
-    for (std::size_t b = std::min(inUse, macro::kMaxMacrosInUse); b < link::image::kMacroBlockCount; ++b)
+    // A block from the first free record on plays nothing: its events are emptied (it held the
+    // image's bytes) and it loops once; blocks the lists never reach keep their bytes.
+    for (std::size_t b = std::min(inUse, macro::kMaxMacrosInUse); b < macro::kMaxMacrosInUse; ++b) {
+        const auto at = image.begin() + std::ptrdiff_t(link::image::macroBlock(b));
+        check(at[macro::block::kLoopHigh] == 0 && at[macro::block::kLoopLow] == macro::kMinLoopCount);
+        check(std::all_of(at + macro::block::kEvents, at + std::ptrdiff_t(link::image::kMacroBlockSize),
+                          [](uint8_t v) { return v == 0; }));
+    }
+    for (std::size_t b = macro::kMaxMacrosInUse; b < link::image::kMacroBlockCount; ++b)
         check(std::all_of(image.begin() + std::ptrdiff_t(link::image::macroBlock(b)),
                           image.begin() + std::ptrdiff_t(link::image::macroBlock(b + 1)), [](uint8_t v) { return v == 0x5A; }));
 

@@ -193,7 +193,9 @@ int CVelkorApp::run(int argc, char** argv)
                      .verBinPath = QString::fromStdString(folders->verBinPath()),
                      .language = language,
                      .splashTicks = &splashTicks};
-    CVelkorDlg window(ctx);
+    // The use cases and the keyboard link for the whole run; the window paints them.
+    usecases::Session session(sessionContext(ctx));
+    CVelkorDlg window(ctx, session);
     QObject::connect(&instance, &SingleInstance::showRequested, &window, &CVelkorDlg::showFromOtherInstance);
     QObject::connect(&window, &CVelkorDlg::exitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (window.initialise())

@@ -1,6 +1,5 @@
 #include "shell/app/CVelkorDlg.h"
 
-#include "keymap/logic/KeyCodes.h"
 #include "platform/core/VersionFile.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/Launcher.h"
@@ -14,13 +13,8 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 namespace orvane::shell {
 
-namespace img = link::image;
 using controls::kBrightnessSliderId;
 using controls::kReportRateSliderId;
 using controls::kSpeedSliderId;
@@ -41,36 +35,83 @@ VersionBytes ReadVerBin(const QString& path)
     return platform::ReadVersionFile(QFile::encodeName(path).toStdString());
 }
 
+usecases::SessionContext sessionContext(const ShellContext& ctx)
+{
+    return {.backend = ctx.backend,
+            .sleeper = ctx.sleeper,
+            .dataFolder = ctx.dataFolder.toStdString(),
+            .language = static_cast<keymap::Language>(ctx.language),
+            .hotplugDelays = ctx.hotplugDelays};
+}
+
+CVelkorDlg::CVelkorDlg(ShellContext ctx, usecases::Session& session, QWidget* parent)
+    : CVelkorDlg(std::move(ctx), nullptr, &session, parent)
+{
+}
+
 CVelkorDlg::CVelkorDlg(ShellContext ctx, QWidget* parent)
+    : CVelkorDlg(ctx, std::make_unique<usecases::Session>(sessionContext(ctx)), nullptr, parent)
+{
+}
+
+CVelkorDlg::CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owned, usecases::Session* session,
+                       QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       ctx_(std::move(ctx)),
       language_(ctx_.language),
       images_(ctx_.installFolder +
               (language_ == platform::Language::Chinese ? QStringLiteral("png/chinese/") : QStringLiteral("png/english/"))),
-      names_(keymap::BuildKeyNameTable())
+      ownSession_(std::move(owned)),
+      session_(session ? *session : *ownSession_),
+      panel_(&session_.panel())
 {
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    link_ = std::make_unique<link::KeyboardLink>(ctx_.backend, *this, ctx_.sleeper, this);
-    link_->setHotplugDelays(ctx_.hotplugDelays);
-    panel_ = std::make_unique<MainPanel>(store().image(), store().extTable());
     speed_ = new controls::CBitSlider(kSpeedSliderId, this);
     brightness_ = new controls::CBitSlider(kBrightnessSliderId, this);
     reportRate_ = new controls::CBitSlider(kReportRateSliderId, this);
-    const QString macroPath = ctx_.dataFolder + QStringLiteral("MacroDefine.bin");
-    panelEnv_.reset(new PanelEnvironment{store(), macros_, names_, ctx_.dialogs, images_,
-                                         static_cast<keymap::Language>(language_), ctx_.installFolder,
-                                         ctx_.dataFolder, ctx_.dataFolder + QStringLiteral("Configure/"), macroPath});
+    const QString macroPath = QString::fromStdString(session_.macroFilePath());
+    panelEnv_.reset(new PanelEnvironment{store(), macros(), session_.names(), ctx_.dialogs, images_,
+                                         session_.language(), ctx_.installFolder, ctx_.dataFolder,
+                                         ctx_.dataFolder + QStringLiteral("Configure/"), macroPath});
     panels_ = createPanelHost(*panelEnv_);
     companions_ = createCompanions({ctx_.dialogs, ctx_.installFolder, chinese()});
+    connectSession();
 }
 
 CVelkorDlg::~CVelkorDlg()
 {
     if (tray_)
         tray_->hide();
-    link_->Close();
+    keyboardLink().Close();
+}
+
+void CVelkorDlg::connectSession()
+{
+    using usecases::Session;
+    connect(&session_, &Session::keyboardMissing, this, &CVelkorDlg::hideMainWindow);
+    connect(&session_, &Session::levelsChanged, this, &CVelkorDlg::setSlidersFromImage);
+    connect(&session_, &Session::configurationApplied, this, &CVelkorDlg::configurationApplied);
+    connect(&session_, &Session::readFailed, this, &CVelkorDlg::keyboardReadFailed);
+    connect(&session_, &Session::monitorUnavailable, this, &CVelkorDlg::deviceNotificationRegistrationFailed);
+    connect(&session_, &Session::hostAction, this,
+            [this](const QString& path, bool startup) { launchHostAction(ctx_.launcher, path, startup); });
+    connect(&session_, &Session::saveFinished, this, [this](link::UploadResult result) {
+        linkFinished();
+        if (result != link::UploadResult::Uploaded && result != link::UploadResult::NothingToSend)
+            saveFailed();
+    });
+    connect(&session_, &Session::factoryResetFinished, this, [this](bool ok) {
+        linkFinished();
+        refresh();
+        if (!ok)
+            ctx_.dialogs.message(this,
+                                 tr2("The keyboard did not complete the factory reset. Check that it is connected "
+                                     "and try again.",
+                                     "键盘未能完成恢复出厂设置。请检查键盘连接后重试。"),
+                                 tr2("Factory Setting", "出厂设置"), ui::MessageButtons::Ok, ui::MessageIcon::Warning);
+    });
 }
 
 controls::CBitSlider& CVelkorDlg::slider(int id)
@@ -102,25 +143,6 @@ void CVelkorDlg::placeSliders()
     sliderImages_ = controls::SliderImages::load(images_);
 }
 
-void CVelkorDlg::loadMacroFile()
-{
-    macros_.load(panelEnv_->macroFilePath.toStdString());
-    macros_.beginEdit();
-}
-
-void CVelkorDlg::loadKeymapFile()
-{
-    const bool leftAlone = store().keymapLeftAlone();
-    store().LoadKeymapFile();
-    keymap::initRecordVks(store().extTable());
-    if (store().keymapLeftAlone() && !leftAlone) {
-        const int error = store().keymapError();
-        std::fprintf(stderr, "QX410-Orvane: %s cannot be read (%s); it is left as it is and not saved for this run\n",
-                     store().keymapPath().c_str(),
-                     error == ENODEV ? "not a regular file" : error == ENOENT ? "a link to nothing" : std::strerror(error));
-    }
-}
-
 bool CVelkorDlg::initialise()
 {
     placeSliders();
@@ -132,10 +154,7 @@ bool CVelkorDlg::initialise()
     setWindowIcon(applicationIcon());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    panel_->marks().fill(0);
-    panel_->ClearHover();
-    link_->RegisterForDeviceChanges();
-    panel_->resetSections();
+    session_.prepare();
     speed_->setRange(0, 9);
     speed_->setSingleStep(1);
     speed_->setPageStep(1);
@@ -152,20 +171,7 @@ bool CVelkorDlg::initialise()
     reportRate_->setSingleStep(1);
     reportRate_->setPageStep(1);
     reportRate_->setValue(1);
-    loadMacroFile();
-    // The working pair comes from keymap.bin and becomes the shadow before the link starts its
-    // start-up read, whose results must land on top of it.
-    store().setKeymapPath((ctx_.dataFolder + QStringLiteral("keymap.bin")).toStdString());
-    store().extTable() = {};
-    store().setKeymapSkipImage(false);
-    loadKeymapFile();
-    store().CopyWorkingToShadow();
-    // The sliders write their positions into the image; without a keyboard read they must start
-    // from what keymap.bin holds.
-    const link::ConfigImage& image = store().image();
-    setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
-    link_->StartUp();
-    awaitingStartupRead_ = link_->commandOpen();
+    session_.start();
     setUpTray();
     if (startHidden_ && !tray_)
         noKeyboard(kNoKeyboardBalloon);   // without a tray the program would otherwise be invisible
@@ -206,7 +212,7 @@ void CVelkorDlg::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Trigger)
         return;
-    if (link_->commandOpen()) {
+    if (keyboardLink().commandOpen()) {
         showNormal();
         raise();
         activateWindow();
@@ -259,42 +265,15 @@ void CVelkorDlg::setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t 
     update();
 }
 
-void CVelkorDlg::configurationLoaded(int lParam)
+void CVelkorDlg::configurationApplied(int lParam)
 {
-    awaitingStartupRead_ = false;
-    const link::ConfigImage& image = store().image();
-    setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
-    panel_->RecomputeModifiedMarks();
-    if (lParam == 1) {
-        panel_->syncDiyFromEffect();
-        finishConfigurationLoaded(lParam);
-        return;
-    }
-    // After a keyboard read the lighting is read once more and the sliders follow it; the
-    // rest waits for that answer, which the link thread brings.
-    link_->ReadLightingAsync([this](bool) {
-        const link::ConfigImage& lit = store().image();
-        setSlidersFromImage(lit[img::kBrightness], lit[img::kSpeed], lit[img::kReportRate]);
-        finishConfigurationLoaded(0);
-    });
-}
-
-void CVelkorDlg::finishConfigurationLoaded(int lParam)
-{
-    store().SaveKeymapFile(link::KeymapSource::Working);
     refresh();
     if (lParam == 0)
-        companions_->checkFirmware(this, link_->firmwareVersion(), fileVersion_);
+        companions_->checkFirmware(this, keyboardLink().firmwareVersion(), fileVersion_);
 }
 
 void CVelkorDlg::keyboardReadFailed()
 {
-    // The window keeps what keymap.bin gave it, with the areas read before the keyboard stopped
-    // answering; nothing is confirmed, so keymap.bin and the shadow stay as they were.
-    awaitingStartupRead_ = false;
-    const link::ConfigImage& image = store().image();
-    setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
-    panel_->RecomputeModifiedMarks();
     refresh();
     ctx_.dialogs.message(this,
                          tr2("The keyboard did not answer while its settings were being read. The window shows the "
@@ -303,16 +282,6 @@ void CVelkorDlg::keyboardReadFailed()
                              "读取键盘设置时键盘没有响应。窗口显示的是本机上次保存的设置；请检查键盘连接，"
                              "然后拔下键盘并重新插入。"),
                          QString::fromLatin1(kWindowTitle), ui::MessageButtons::Ok, ui::MessageIcon::Warning);
-}
-
-void CVelkorDlg::keyNotification(uint8_t keyCode)
-{
-    const link::KeyExtRecord* record = keymap::findLaunchRecord(store().extTable(), keyCode);
-    if (!record)
-        return;
-    const std::u16string path = keymap::recordPath(*record);
-    launchHostAction(ctx_.launcher, QString::fromStdU16String(path),
-                     keymap::recordCategory(*record) == keymap::acStartup);
 }
 
 void CVelkorDlg::deviceNotificationRegistrationFailed()
@@ -325,14 +294,7 @@ void CVelkorDlg::deviceNotificationRegistrationFailed()
 
 void CVelkorDlg::storeSliderPositions()
 {
-    // During the start-up read the keyboard's values are still arriving in the image; the
-    // sliders are set from them once the read is done.
-    if (awaitingStartupRead_)
-        return;
-    link::ConfigImage& image = store().image();
-    image[img::kSpeed] = uint8_t(speed_->value());
-    image[img::kBrightness] = uint8_t(brightness_->value());
-    image[img::kReportRate] = uint8_t(reportRate_->value());
+    session_.setLevels(uint8_t(speed_->value()), uint8_t(brightness_->value()), uint8_t(reportRate_->value()));
 }
 
 void CVelkorDlg::onSliderChanged(int id)
@@ -477,41 +439,28 @@ void CVelkorDlg::runHelpRow(int row)
 
 void CVelkorDlg::keymapClick(int key)
 {
-    const uint8_t k = uint8_t(key);
-    selectedKey_ = k;
-    const KeyMapRequest request{k, keymap::KeyLayoutTable[k].vk, names_.usage(keymap::KeyLayoutTable[k].vk)};
-    store().setKeymapSkipImage(true);
-    loadKeymapFile();
+    const KeyMapRequest request = session_.beginKeyAssignment(uint8_t(key));
     keymap::PendingAssignment pending;
-    keyEnabled_ = keymap::keyEnabled(store().image(), k) ? 1 : 0;
-    if (!panels_->runKeyMap(this, request, pending, keyEnabled_))
+    uint8_t enabled = session_.keyEnabled();
+    if (!panels_->runKeyMap(this, request, pending, enabled))
         return;
-    panel_->marks()[k] = 0;
-    keymap::AssignmentContext actx{store().image(), store().extTable(), panel_->marks(), selectedKey_,
-                                   keyEnabled_, static_cast<keymap::Language>(language_), macros_.saved(), names_};
-    if (keymap::ApplyAssignment(pending, actx) != keymap::ApplyResult::Applied)
-        return;
-    keymap::ApplyEnableState(actx);
-    store().SaveKeymapFile(link::KeymapSource::Working);
+    session_.commitKeyAssignment(pending, enabled);
 }
 
 void CVelkorDlg::macroManager()
 {
-    macros_.beginEdit();
+    session_.beginMacroEdit();
     if (!panels_->runMacroManager(this)) {
-        macros_.dropEdit();
+        session_.dropMacroEdit();
         return;
     }
-    macros_.commit();
-    macro::PackMacros(macros_.saved(), store().image());
-    store().SaveKeymapFile(link::KeymapSource::Working);
-    macros_.save(panelEnv_->macroFilePath.toStdString());
+    session_.commitMacroEdit();
 }
 
 void CVelkorDlg::profilePanel()
 {
     panels_->runProfile(this, geometry());
-    QTimer::singleShot(kProfileSettleMs, this, [this] { configurationLoaded(1); });
+    QTimer::singleShot(kProfileSettleMs, this, [this] { session_.configurationLoaded(1); });
 }
 
 void CVelkorDlg::factorySettings()
@@ -520,28 +469,9 @@ void CVelkorDlg::factorySettings()
                              tr2("Factory Setting", "出厂设置"), ui::MessageButtons::OkCancel,
                              ui::MessageIcon::Question) != ui::MessageResult::Ok)
         return;
-    panel_->resetSections();
-    link::ConfigImage& image = store().image();
-    std::fill_n(image.begin() + img::kKeyEnable, img::kKeyEnableSize, uint8_t(0xFF));
-    // The factory reset reads the keyboard back, key-enable bitmap included, on the link thread.
+    // The factory reset reads the keyboard back on the link thread; factoryResetFinished ends it.
     linkStarted();
-    link_->FactoryResetAsync([this](bool ok) {
-        linkFinished();
-        const link::ConfigImage& read = store().image();
-        setSlidersFromImage(read[img::kBrightness], read[img::kSpeed], read[img::kReportRate]);
-        panel_->marks().fill(0);
-        keymap::resetRecords(store().extTable());
-        if (ok)
-            store().CopyWorkingToShadow();
-        store().SaveKeymapFile(link::KeymapSource::Working);
-        refresh();
-        if (!ok)
-            ctx_.dialogs.message(this,
-                                 tr2("The keyboard did not complete the factory reset. Check that it is connected "
-                                     "and try again.",
-                                     "键盘未能完成恢复出厂设置。请检查键盘连接后重试。"),
-                                 tr2("Factory Setting", "出厂设置"), ui::MessageButtons::Ok, ui::MessageIcon::Warning);
-    });
+    session_.factoryReset();
 }
 
 void CVelkorDlg::linkStarted()
@@ -558,27 +488,14 @@ void CVelkorDlg::linkFinished()
 void CVelkorDlg::cancelEdits()
 {
     hideToTray();
-    store().CopyShadowToWorking();
-    panel_->RecomputeModifiedMarks();
-    panel_->syncDiyFromEffect();
-    const link::ConfigImage& image = store().image();
-    // The sliders write their positions into the image: they must show the restored values.
-    setSlidersFromImage(image[img::kBrightness], image[img::kSpeed], image[img::kReportRate]);
-    store().SaveKeymapFile(link::KeymapSource::Working);
+    session_.cancelEdits();
 }
 
 void CVelkorDlg::saveToKeyboard()
 {
     storeSliderPositions();
     linkStarted();
-    link_->UploadChangesAsync([this](link::UploadResult result) {
-        linkFinished();
-        if (result == link::UploadResult::NothingToSend)
-            store().CopyWorkingToShadow();   // the records may differ where the image does not
-        store().SaveKeymapFile(link::KeymapSource::Working);
-        if (result != link::UploadResult::Uploaded && result != link::UploadResult::NothingToSend)
-            saveFailed();
-    });
+    session_.save();   // saveFinished ends it
 }
 
 void CVelkorDlg::saveFailed()
@@ -595,11 +512,9 @@ void CVelkorDlg::exitProgram(bool saveShadow)
     if (exiting_)
         return;
     exiting_ = true;
-    if (saveShadow)
-        store().SaveKeymapFile(link::KeymapSource::Shadow);
+    session_.exit(saveShadow);
     if (tray_)
         tray_->hide();
-    link_->Close();
     hide();
     emit exitRequested();
 }

@@ -1,18 +1,18 @@
 #pragma once
-// The main window: a borderless, image-skinned window that paints MainPanel's state, forwards
-// mouse input to it and carries out the commands that need the link, the panels or the desktop.
-// It owns the keyboard link, the macro store, the key-name table and the panels for the whole run.
+// The main window: a borderless, image-skinned window that paints the session's panel state,
+// forwards mouse input to it, runs the panels and says in message boxes what the session reports.
+// The use cases themselves (start-up, Save, Cancel, factory reset, assignments, exit) are the
+// session's (usecases::Session, which owns the link, the stores and the panel state); the window
+// keeps the painting, the sliders, the tray, the panels and the companions.
 
-#include "keymap/KeyTables.h"
-#include "link/KeyboardLink.h"
-#include "macro/MacroStore.h"
 #include "platform/core/Settings.h"
 #include "platform/ui/FramedText.h"
 #include "platform/ui/SkinImages.h"
 #include "shell/app/Companions.h"
-#include "shell/app/MainPanel.h"
 #include "shell/app/Panels.h"
 #include "shell/controls/CBitSlider.h"
+#include "usecases/MainPanel.h"
+#include "usecases/Session.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -28,6 +28,9 @@ class UserDialogs;
 }
 
 namespace orvane::shell {
+
+// The main panel's state, commands and tables are the use-case layer's.
+using namespace orvane::usecases;
 
 class Launcher;
 
@@ -58,9 +61,15 @@ struct ShellContext {
 // VER.bin: bytes 5 and 7 are ASCII digits (major, minor); 0.0 when missing or short.
 VersionBytes ReadVerBin(const QString& path);
 
-class CVelkorDlg : public QWidget, public link::LinkObserver {
+// The session's part of the window's context.
+usecases::SessionContext sessionContext(const ShellContext& ctx);
+
+class CVelkorDlg : public QWidget {
     Q_OBJECT
 public:
+    // The window on the application's session, which outlives it.
+    CVelkorDlg(ShellContext ctx, usecases::Session& session, QWidget* parent = nullptr);
+    // The window with a session of its own, made from `ctx` (tests).
     explicit CVelkorDlg(ShellContext ctx, QWidget* parent = nullptr);
     ~CVelkorDlg() override;
 
@@ -84,20 +93,17 @@ public:
 
     // ---- Entry points the tests drive directly -----------------------------------
     void RedrawSlider(int id, QPainter* painter = nullptr);
-    void RecomputeModifiedMarks() { panel_->RecomputeModifiedMarks(); }
+    void RecomputeModifiedMarks() { session_.panel().RecomputeModifiedMarks(); }
+    // What the link reports, as the session handles it.
+    void configurationLoaded(int lParam) { session_.configurationLoaded(lParam); }
+    void keyNotification(uint8_t keyCode) { session_.keyNotification(keyCode); }
+    void setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t reportRate);
 
-    // LinkObserver
-    void hideMainWindow() override;
-    void setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t reportRate) override;
-    void configurationLoaded(int lParam) override;
-    void keyboardReadFailed() override;
-    void keyNotification(uint8_t keyCode) override;
-    void deviceNotificationRegistrationFailed() override;
-
-    link::KeyboardLink& keyboardLink() { return *link_; }
-    link::ConfigStore& store() { return link_->store(); }
-    MainPanel& panel() { return *panel_; }
-    macro::MacroStore& macros() { return macros_; }
+    usecases::Session& session() { return session_; }
+    link::KeyboardLink& keyboardLink() { return session_.keyboardLink(); }
+    link::ConfigStore& store() { return session_.store(); }
+    MainPanel& panel() { return session_.panel(); }
+    macro::MacroStore& macros() { return session_.macros(); }
     controls::CBitSlider& slider(int id);
     const ui::SkinImages& images() const { return images_; }
     VersionBytes fileVersion() const { return fileVersion_; }
@@ -123,14 +129,19 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owned, usecases::Session* session,
+               QWidget* parent);
+    // What the session reports.
+    void connectSession();
+    void hideMainWindow();
+    void keyboardReadFailed();
+    void deviceNotificationRegistrationFailed();
+    void configurationApplied(int lParam);
     // Start-up steps.
     void placeSliders();
     void setUpTray();
     bool trayAvailable() const;
     QIcon applicationIcon() const;
-    void loadMacroFile();
-    // keymap.bin into the working pair; says once on stderr when it cannot be read.
-    void loadKeymapFile();
     // Commands.
     void runCommand(int command);
     void runHelpRow(int row);
@@ -141,8 +152,6 @@ private:
     void cancelEdits();
     void saveToKeyboard();
     void saveFailed();
-    // Steps 4 to 6 of the configuration-loaded handling.
-    void finishConfigurationLoaded(int lParam);
     // Around a link operation the window started.
     void linkStarted();
     void linkFinished();
@@ -177,10 +186,9 @@ private:
     ShellContext ctx_;
     platform::Language language_;
     ui::SkinImages images_;
-    macro::MacroStore macros_;
-    keymap::KeyNameTable names_;
-    std::unique_ptr<link::KeyboardLink> link_;
-    std::unique_ptr<MainPanel> panel_;
+    std::unique_ptr<usecases::Session> ownSession_;
+    usecases::Session& session_;
+    MainPanel* panel_;   // the session's
     controls::CBitSlider* speed_ = nullptr;
     controls::CBitSlider* brightness_ = nullptr;
     controls::CBitSlider* reportRate_ = nullptr;
@@ -194,11 +202,8 @@ private:
     VersionBytes fileVersion_{};
     int ownSplashTicks_ = 0;
     bool startHidden_ = false;
-    bool awaitingStartupRead_ = false;
     bool exiting_ = false;
     int notices_ = 0;
-    uint8_t selectedKey_ = 0xFF;   // g_selectedKey
-    uint8_t keyEnabled_ = 1;       // g_keyEnabled
     bool manualDrag_ = false;
     QPoint dragOffset_;
     std::vector<ui::FramedText> painted_;

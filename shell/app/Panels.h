@@ -1,17 +1,18 @@
 #pragma once
 // The three modal panels of the main window, behind one small interface.
 //
-// The main window prepares each opening and applies its result; a panel only edits what it is
-// given and reports OK or not:
-//  - runKeyMap: the key map panel for one key. The window has set the key as the current key and
-//    reloaded the extension records from keymap.bin (g_keymapSkipImage). On OK (return true) the
-//    panel has filled `result` and set `keyEnabled` (1 = the key stays enabled); the window then
-//    clears the key's mark, runs ApplyAssignment and the enable-bit step and saves keymap.bin.
-//  - runMacroManager: the macro manager. The window has called MacroStore::beginEdit(); the panel
-//    edits MacroStore::working(). On OK (return true) the window commits the store, runs
-//    PackMacros, saves keymap.bin and writes MacroDefine.bin; otherwise it drops the edit.
+// The session (usecases::Session) prepares each opening and applies its result; a panel only
+// edits what it is given and reports OK or not:
+//  - runKeyMap: the key map panel for one key. Session::beginKeyAssignment has set the key as the
+//    current key and reloaded the extension records from keymap.bin (g_keymapSkipImage). On OK
+//    (return true) the panel has filled `result` and set `keyEnabled` (1 = the key stays
+//    enabled); Session::commitKeyAssignment then clears the key's mark, runs ApplyAssignment and
+//    the enable-bit step and saves keymap.bin.
+//  - runMacroManager: the macro manager. Session::beginMacroEdit() was called; the panel edits
+//    MacroStore::working(). On OK (return true) Session::commitMacroEdit commits the store, runs
+//    PackMacros, saves keymap.bin and writes MacroDefine.bin; otherwise the edit is dropped.
 //  - runProfile: the profile panel, with the main window's rectangle to place itself. It loads or
-//    saves profile files into the working pair itself; afterwards the window handles the
+//    saves profile files into the working pair itself; afterwards the session handles the
 //    configuration-loaded message with lParam 1.
 // Every panel runs modally through PanelEnvironment::dialogs.runModal(), so tests script it.
 //
@@ -24,6 +25,7 @@
 #include "keymap/logic/Assignment.h"
 #include "link/ConfigStore.h"
 #include "macro/MacroStore.h"
+#include "usecases/Session.h"
 
 #include <QRect>
 #include <QString>
@@ -55,11 +57,7 @@ struct PanelEnvironment {
 };
 
 // The key the key map panel opens for.
-struct KeyMapRequest {
-    uint8_t key = 0;     // key index 0..112 (g_selectedKey)
-    uint8_t vk = 0;      // its virtual-key code from the key table
-    uint8_t usage = 0;   // its keyboard usage from the key-name table
-};
+using usecases::KeyMapRequest;
 
 class PanelHost {
 public:

@@ -15,7 +15,7 @@
 #include "shell/app/CVelkorApp.h"
 #include "shell/app/CVelkorDlg.h"
 #include "shell/app/Launcher.h"
-#include "shell/app/MainPanel.h"
+#include "usecases/MainPanel.h"
 
 #include <QApplication>
 #include <QFile>

@@ -10,7 +10,7 @@
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorDlg.h"
 #include "shell/app/Launcher.h"
-#include "shell/app/MainPanel.h"
+#include "usecases/MainPanel.h"
 #include "shell/app/Panels.h"
 #include "macro/ui/CMacroRecordDlg.h"
 #include "macro/ui/CTransparentListBox.h"

@@ -1,8 +1,8 @@
-#include "shell/app/MainPanel.h"
+#include "usecases/MainPanel.h"
 
 #include "keymap/KeyTables.h"
 
-namespace orvane::shell {
+namespace orvane::usecases {
 
 namespace img = link::image;
 
@@ -393,4 +393,4 @@ bool MainPanel::speedSliderShown() const
     return !lightCollapsed_ && !effectListOpen_ && !responseListOpen_ && e != kEffectStatic && e < 50;
 }
 
-} // namespace orvane::shell
+} // namespace orvane::usecases

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace orvane::shell {
+namespace orvane::usecases {
 
 // Rectangles are inclusive, window coordinates.
 struct Rect {
@@ -228,4 +228,4 @@ private:
     keymap::ModifiedMarks marks_{};
 };
 
-} // namespace orvane::shell
+} // namespace orvane::usecases

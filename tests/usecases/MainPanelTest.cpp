@@ -1,12 +1,12 @@
 // The main window's panel logic without a display: layout, hit tests, lists and commands.
 
 #include "keymap/KeyTables.h"
-#include "shell/app/MainPanel.h"
+#include "usecases/MainPanel.h"
 
 #include <gtest/gtest.h>
 
 using namespace orvane;
-using namespace orvane::shell;
+using namespace orvane::usecases;
 namespace img = link::image;
 
 namespace {

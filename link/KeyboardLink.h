@@ -149,9 +149,6 @@ public:
     // Acknowledgement waits made so far (each step of an upload makes one).
     int ackWaitCount() const { return ackWaits_; }
 
-    // The two flags shared with the threads.
-    std::atomic<bool> g_ackReceived{false};
-    std::atomic<bool> g_readerStop{false};
 
 private:
     // One operation: `work` runs on the link thread, `finish` on the window thread.
@@ -241,6 +238,10 @@ private:
 
     std::thread readerThread_;
     std::atomic<bool> eventListening_{false};   // acknowledgements can arrive
+    // The two flags shared with the reader thread (written under ackMutex_ where a waiter must
+    // see them at once).
+    std::atomic<bool> g_ackReceived{false};
+    std::atomic<bool> g_readerStop{false};
 
     std::mutex ackMutex_;
     std::condition_variable ackChanged_;

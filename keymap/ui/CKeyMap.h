@@ -12,7 +12,7 @@
 
 #include "keymap/KeyTables.h"
 #include "keymap/logic/Assignment.h"
-#include "keymap/ui/KeyMapState.h"
+#include "keymap/logic/KeyMapState.h"
 #include "link/ConfigImage.h"
 #include "macro/MacroStore.h"
 #include "platform/ui/FramedText.h"

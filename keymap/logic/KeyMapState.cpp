@@ -1,4 +1,4 @@
-#include "keymap/ui/KeyMapState.h"
+#include "keymap/logic/KeyMapState.h"
 
 #include "keymap/logic/FunctionCatalogue.h"
 

@@ -2,7 +2,7 @@
 // positions, hook keys and box focus as calls, choosers and message boxes scripted.
 
 #include "keymap/logic/FunctionCatalogue.h"
-#include "keymap/ui/KeyMapState.h"
+#include "keymap/logic/KeyMapState.h"
 
 #include <gtest/gtest.h>
 

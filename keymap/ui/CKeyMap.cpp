@@ -16,7 +16,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTreeWidgetItem>
-#include <QWindow>
 
 #include <algorithm>
 #include <array>
@@ -415,12 +414,12 @@ void CKeyMap::mouseMoveEvent(QMouseEvent* e)
         if (!dragging_) {
             dragging_ = true;
             // Outside the buttons the panel is its own caption.
-            if (windowHandle() && windowHandle()->startSystemMove()) {
+            if (drag_.start(*this)) {
                 pressedOutside_ = false;
                 return;
             }
         }
-        move(global - dragOffset_);
+        drag_.follow(*this, *e);
         return;
     }
     if (state_.hover(p.x(), p.y()))
@@ -433,7 +432,7 @@ void CKeyMap::mousePressEvent(QMouseEvent* e)
     pressedOutside_ = e->button() == Qt::LeftButton && buttonAt(p.x(), p.y()) == kNoButton;
     dragging_ = false;
     pressGlobal_ = e->globalPosition().toPoint();
-    dragOffset_ = pressGlobal_ - frameGeometry().topLeft();
+    drag_.press(*this, *e);
 }
 
 void CKeyMap::mouseReleaseEvent(QMouseEvent* e)
@@ -441,6 +440,7 @@ void CKeyMap::mouseReleaseEvent(QMouseEvent* e)
     if (e->button() != Qt::LeftButton)
         return;
     pressedOutside_ = false;
+    drag_.release();
     if (dragging_) {   // the end of a drag is no click
         dragging_ = false;
         return;

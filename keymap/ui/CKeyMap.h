@@ -16,6 +16,7 @@
 #include "link/ConfigImage.h"
 #include "macro/MacroStore.h"
 #include "platform/ui/FramedText.h"
+#include "ui/WindowDrag.h"
 
 #include <QDialog>
 #include <QPixmap>
@@ -142,7 +143,7 @@ private:
     bool pressedOutside_ = false;   // left button pressed on no button: a drag may start
     bool dragging_ = false;
     QPoint pressGlobal_;
-    QPoint dragOffset_;
+    ui::WindowDrag drag_;
     mutable std::vector<ui::FramedText> painted_;
 };
 

@@ -12,7 +12,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpressionValidator>
-#include <QWindow>
 
 namespace orvane::macro {
 
@@ -468,7 +467,7 @@ void CMacroRecordDlg::keyPressEvent(QKeyEvent* e)
 
 void CMacroRecordDlg::mousePressEvent(QMouseEvent* e)
 {
-    m_dragOrigin = e->globalPosition().toPoint() - frameGeometry().topLeft();
+    m_drag.press(*this, *e);
     QDialog::mousePressEvent(e);
 }
 
@@ -479,8 +478,8 @@ void CMacroRecordDlg::mouseMoveEvent(QMouseEvent* e)
     const bool off = at < 0;
     if (off && m_lastMoveOffButtons && (e->buttons() & Qt::LeftButton)) {
         // Dragging the background moves the window.
-        if (!(windowHandle() && windowHandle()->startSystemMove()))
-            move(e->globalPosition().toPoint() - m_dragOrigin);
+        if (!m_drag.start(*this))
+            m_drag.follow(*this, *e);
     }
     m_lastMoveOffButtons = off;
 }

@@ -9,6 +9,7 @@
 // opening and returns true for OK (the working store is then committed).
 
 #include "macro/MacroManager.h"
+#include "ui/WindowDrag.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -138,7 +139,7 @@ private:
     int m_hover = -1;
     bool m_lastMoveOffButtons = false;
     bool m_syncing = false;
-    QPoint m_dragOrigin;
+    ui::WindowDrag m_drag;
 };
 
 } // namespace orvane::macro

@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QWindow>
 
 #include <cstdlib>
 #include <vector>
@@ -215,19 +214,14 @@ void CBaseDialog::mousePressEvent(QMouseEvent* event)
     }
     // Like a press on a title bar: the window manager moves the window with the mouse. Without
     // one, the window follows the mouse itself.
-    QWindow* window = windowHandle();
-    if (window && window->startSystemMove()) {
-        m_dragGrab.reset();
-    } else {
-        m_dragGrab = event->globalPosition().toPoint() - frameGeometry().topLeft();
-    }
+    m_drag.press(*this, *event);
+    m_drag.start(*this);
     event->accept();
 }
 
 void CBaseDialog::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragGrab && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - *m_dragGrab);
+    if (m_drag.follow(*this, *event)) {
         event->accept();
         return;
     }
@@ -237,7 +231,7 @@ void CBaseDialog::mouseMoveEvent(QMouseEvent* event)
 void CBaseDialog::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        m_dragGrab.reset();
+        m_drag.release();
     QDialog::mouseReleaseEvent(event);
 }
 

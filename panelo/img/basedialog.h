@@ -5,6 +5,7 @@
 // dragged by any point of its own surface.
 
 #include "panelo/img/inifile.h"
+#include "ui/WindowDrag.h"
 
 #include <QDialog>
 #include <QImage>
@@ -80,7 +81,7 @@ private:
     CIniFile m_ini;
     QString m_skinError;
     // Set while the window is moved by the mouse itself (no window manager to do it).
-    std::optional<QPoint> m_dragGrab;
+    ui::WindowDrag m_drag;
 };
 
 // The pixel-exact window mask of the LCD program's skin: white is transparent, no tolerance.

@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
-#include <QWindow>
 
 namespace orvane::shell {
 
@@ -333,20 +332,15 @@ void CVelkorDlg::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     if (panel_->OnButtonDown(at.x(), at.y())) {
-        QWindow* window = windowHandle();
-        if (!window || !window->startSystemMove()) {
-            manualDrag_ = true;
-            dragOffset_ = event->globalPosition().toPoint() - pos();
-        }
+        drag_.press(*this, *event);
+        drag_.start(*this);
     }
 }
 
 void CVelkorDlg::mouseMoveEvent(QMouseEvent* event)
 {
-    if (manualDrag_ && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - dragOffset_);
+    if (drag_.follow(*this, *event))
         return;
-    }
     if (!(event->buttons() & Qt::LeftButton))
         panel_->OnButtonUp();
     const QPoint at = event->position().toPoint();
@@ -359,10 +353,8 @@ void CVelkorDlg::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     panel_->OnButtonUp();
-    if (manualDrag_) {
-        manualDrag_ = false;
+    if (drag_.release())
         return;
-    }
     const QPoint at = event->position().toPoint();
     const ClickOutcome out = panel_->OnClick(at.x(), at.y());
     refresh();

@@ -11,6 +11,7 @@
 #include "shell/app/Companions.h"
 #include "shell/app/Panels.h"
 #include "shell/controls/CBitSlider.h"
+#include "ui/WindowDrag.h"
 #include "usecases/MainPanel.h"
 #include "usecases/Session.h"
 
@@ -204,8 +205,7 @@ private:
     bool startHidden_ = false;
     bool exiting_ = false;
     int notices_ = 0;
-    bool manualDrag_ = false;
-    QPoint dragOffset_;
+    ui::WindowDrag drag_;
     std::vector<ui::FramedText> painted_;
     QRect coveredByList_;
 };

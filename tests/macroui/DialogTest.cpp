@@ -285,6 +285,31 @@ TEST_F(Panel, EnterAndEscapeDoNotCloseAndHoverFollowsTheMouse)
     dlg->hide();
 }
 
+TEST_F(Panel, DraggedByTheBackgroundUntilTheRelease)
+{
+    make();
+    dlg->initDialog();
+    dlg->move(100, 100);
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+    const auto send = [&](QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(local), QPointF(dlg->mapToGlobal(local)), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(dlg.get(), &e);
+    };
+    // The offscreen platform has no system move: the panel follows the mouse itself.
+    const QPoint start = dlg->pos();
+    const QPoint at(250, 30);
+    send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, at + QPoint(2, 1), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, at + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(dlg->pos(), start + QPoint(30, 20));
+    send(QEvent::MouseButtonRelease, at + QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
+    const QPoint moved = dlg->pos();
+    send(QEvent::MouseMove, at + QPoint(60, 40), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(dlg->pos(), moved);
+    dlg->hide();
+}
+
 TEST_F(Panel, ScreenshotsInBothLanguages)
 {
     for (bool zh : {false, true}) {

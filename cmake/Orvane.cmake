@@ -1,12 +1,32 @@
 # Helpers shared by the module folders.
 
-# orvane_library(<name> <sources...> [DEPS <targets...>])
-# A static library orvane_<name> with the alias orvane::<name>; includes are relative to the project root.
+# orvane_expose(<target> <PUBLIC|PRIVATE> [FOLDER <folder relative to the project root>])
+# Makes the folder (default: the current one) reachable as "<folder>/<header>" for the target, and,
+# with PUBLIC, for whatever links it, and nothing else of the tree: each target gets an include
+# folder of its own under build/include/ holding one link to its source folder, so an include of a
+# library that the target does not link fails to compile.
+function(orvane_expose target scope)
+  cmake_parse_arguments(ARG "" "FOLDER" "" ${ARGN})
+  if(ARG_FOLDER)
+    set(folder ${ARG_FOLDER})
+  else()
+    file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  set(root ${CMAKE_BINARY_DIR}/include/${target})
+  get_filename_component(parent ${root}/${folder} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  target_include_directories(${target} ${scope} ${root})
+endfunction()
+
+# orvane_library(<name> SOURCES <files...> [DEPS <targets...>])
+# A static library orvane_<name> with the alias orvane::<name>, made of the current folder; its
+# headers are included as "<folder>/<header>" by itself and by what links it (orvane_expose).
 function(orvane_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_library(orvane_${name} STATIC ${ARG_SOURCES})
   add_library(orvane::${name} ALIAS orvane_${name})
-  target_include_directories(orvane_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  orvane_expose(orvane_${name} PUBLIC)
   if(ARG_DEPS)
     target_link_libraries(orvane_${name} PUBLIC ${ARG_DEPS})
   endif()
@@ -22,6 +42,7 @@ function(orvane_test name)
   if(NOT ARG_DEPS MATCHES "gtest_main")
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
+  orvane_expose(${name} PRIVATE FOLDER tests)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests-bin)
   add_test(NAME ${name} COMMAND ${name})
   if(NOT ARG_TIMEOUT)
@@ -40,7 +61,7 @@ endfunction()
 function(orvane_fuzzer name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  orvane_expose(${name} PRIVATE FOLDER tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)

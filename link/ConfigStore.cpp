@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "platform/core/AtomicFile.h"
 
 namespace orvane::link {

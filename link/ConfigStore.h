@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 
 namespace orvane::link {
 

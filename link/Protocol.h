@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <span>
 
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 #include "link/Sleeper.h"
 #include "platform/hid/Transport.h"
 

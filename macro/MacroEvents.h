@@ -12,7 +12,7 @@
 // bytes is refused (false) and leaves both arrays as they were. Reading never
 // goes past byte 190, also on malformed bytes (a long header in the last bytes).
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "macro/MacroStore.h"
 
 #include <cstddef>

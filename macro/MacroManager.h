@@ -6,7 +6,7 @@
 // The panel (macro/ui/CMacroRecordDlg) paints this state, forwards input to it and shows the
 // notices it returns. The hook and the clock are interfaces so that tests script both.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "macro/MacroEvents.h"
 #include "macro/MacroStore.h"
 

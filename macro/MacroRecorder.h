@@ -4,7 +4,7 @@
 // events from clock ticks, and the append with its 184/190-byte rules. Time is
 // passed in as ticks of a clock whose frequency is given once.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "macro/MacroEvents.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // The macro store: 190 fixed-size records, kept whole in "MacroDefine.bin", and
 // the 192-byte blocks that the keyboard receives inside the configuration image.
 
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 
 #include <array>
 #include <cstddef>

@@ -10,7 +10,7 @@
 // is refused, and every write goes through a temporary file and a rename, so a failed write leaves the
 // old file whole.
 
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 #include "link/Sleeper.h"
 #include "platform/core/Settings.h"
 

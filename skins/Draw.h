@@ -3,7 +3,7 @@
 // (window frame, section header, panel body, push button, recessed field, radio, glyph arrows).
 // Painters use them so that every image of every window has the same edges and gradients.
 
-#include "skins/Palette.h"
+#include "platform/ui/Palette.h"
 
 #include <QImage>
 #include <QPainter>

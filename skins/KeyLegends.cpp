@@ -1,6 +1,6 @@
 #include "skins/KeyLegends.h"
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 
 #include <QFontMetricsF>
 

@@ -20,7 +20,7 @@
 //   } // namespace
 //   ORVANE_SKIN_PAINTER(my_window, paintMyWindow);
 
-#include "skins/Palette.h"
+#include "platform/ui/Palette.h"
 
 #include <QFont>
 #include <QImage>

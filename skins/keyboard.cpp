@@ -1,7 +1,7 @@
 // The keyboard picture kb_BK.png and its highlighted twin kb_hl.png, drawn from the key
 // rectangles of KeyLayoutTable so that the picture and the hit test always agree.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "skins/Draw.h"
 #include "skins/KeyLegends.h"
 #include "skins/SkinContext.h"

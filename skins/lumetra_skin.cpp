@@ -3,7 +3,7 @@
 // embedded skin (JPEG states, BMP mask, INI). Control rectangles come from the skin's own table,
 // so the artwork lies exactly under the program's controls.
 
-#include "panelo/app/SkinLayout.h"
+#include "panelo/img/SkinLayout.h"
 #include "skins/Draw.h"
 #include "skins/SkinContext.h"
 

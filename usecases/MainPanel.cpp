@@ -1,6 +1,6 @@
 #include "usecases/MainPanel.h"
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 
 namespace orvane::usecases {
 

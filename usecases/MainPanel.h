@@ -5,7 +5,7 @@
 // the link, hiding or closing) are handed back to the caller in a ClickOutcome.
 
 #include "keymap/logic/Assignment.h"
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 
 #include <array>
 #include <cstdint>

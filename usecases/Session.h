@@ -10,7 +10,7 @@
 // command-line tool) asks for a sequence and follows the signals: the window sets its sliders from
 // levelsChanged, re-lays itself out on configurationApplied and says what failed in a message box.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "keymap/logic/Assignment.h"
 #include "link/KeyboardLink.h"
 #include "macro/MacroStore.h"

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "link/KeyboardLink.h"
-#include "platform/hid/Transport.h"
+#include "emulator/Backend.h"
 
 namespace {
 

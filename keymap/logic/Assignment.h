@@ -5,9 +5,9 @@
 // ApplyAssignment does not write keymap.bin: the caller saves it afterwards
 // (image and all records), as it does after setting the enable bit.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "keymap/logic/KeyCodes.h"
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 #include "macro/MacroStore.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 // The 23 functions a key can be given, in the order of the key map panel's tree.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "keymap/logic/KeyCodes.h"
 
 #include <array>

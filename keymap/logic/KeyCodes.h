@@ -2,8 +2,8 @@
 // The key-code cells and enable bits of the configuration image, and the fields
 // of the program's own per-key record (KeyExtRecord).
 
-#include "keymap/KeyTables.h"
-#include "link/ConfigImage.h"
+#include "model/KeyTables.h"
+#include "model/ConfigImage.h"
 
 #include <cstddef>
 #include <cstdint>

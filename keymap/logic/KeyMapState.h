@@ -7,10 +7,10 @@
 // Two operations change the key's record at once (entering the Single/Combine or the Advance tab
 // from another tab); everything else only fills the PendingAssignment.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "keymap/logic/Assignment.h"
 #include "keymap/logic/KeyCodes.h"
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 
 #include <array>
 #include <cstdint>

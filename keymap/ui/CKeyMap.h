@@ -10,10 +10,10 @@
 // run() installs the hook, runs the panel modally through UserDialogs::runModal and removes the
 // hook when the panel closes. On OK `pending` and `keyEnabled` hold the result.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "keymap/logic/Assignment.h"
 #include "keymap/logic/KeyMapState.h"
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 #include "macro/MacroStore.h"
 #include "platform/ui/FramedText.h"
 #include "ui/WindowDrag.h"

@@ -1,7 +1,7 @@
 #include "macro/ui/CMacroRecordDlg.h"
 
 #include "hook/Vantrel.h"
-#include "macro/ui/CTransparentListBox.h"
+#include "ui/CTransparentListBox.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 

@@ -3,7 +3,7 @@
 // over the main window at its first opening; run() opens it from the saved store and returns true
 // for OK (the working store holds the result; the window commits, packs and saves).
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "macro/MacroStore.h"
 
 #include <QPointer>

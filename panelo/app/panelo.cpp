@@ -1,11 +1,11 @@
 #include "panelo/app/panelo.h"
 
-#include "panelo/app/SkinLayout.h"
+#include "panelo/img/SkinLayout.h"
 #include "panelo/app/panelodlg.h"
 #include "panelo/lcd/FreeTypeGlyphSource.h"
 #include "platform/core/Folders.h"
 #include "platform/core/Settings.h"
-#include "platform/hid/Transport.h"
+#include "emulator/Backend.h"
 #include "platform/ui/Appearance.h"
 #include "platform/ui/UserDialogs.h"
 

@@ -1,6 +1,6 @@
 #include "panelo/app/panelodlg.h"
 
-#include "panelo/app/SkinLayout.h"
+#include "panelo/img/SkinLayout.h"
 #include "panelo/img/memdc.h"
 #include "platform/core/Settings.h"
 #include "platform/ui/SkinImages.h"

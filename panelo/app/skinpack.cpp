@@ -6,7 +6,7 @@
 // PNG_FOLDER holds english/Lumetra/*.png and chinese/Lumetra/*.png (and their @2x forms) from the
 // artwork generator.
 
-#include "panelo/app/SkinLayout.h"
+#include "panelo/img/SkinLayout.h"
 
 #include <QDir>
 #include <QFile>

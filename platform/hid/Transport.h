@@ -114,9 +114,4 @@ public:
     virtual std::unique_ptr<hotplug::Monitor> createMonitor() = 0;
 };
 
-// The backend that the environment chooses (ORVANE_HID: unset or "hidraw",
-// "emulator", "emulator:PATH"), wrapped in the HID trace when ORVANE_HID_TRACE
-// names a file. Returns nullptr and sets `error` for any other value.
-std::unique_ptr<Backend> createBackendFromEnvironment(std::string& error);
-
 } // namespace orvane::hid

@@ -1,6 +1,6 @@
 #include "platform/ui/Appearance.h"
 
-#include "skins/Palette.h"
+#include "platform/ui/Palette.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

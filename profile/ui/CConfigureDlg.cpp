@@ -1,6 +1,6 @@
 #include "profile/ui/CConfigureDlg.h"
 
-#include "macro/ui/CTransparentListBox.h"
+#include "ui/CTransparentListBox.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 

@@ -3,7 +3,7 @@
 #include "link/Sleeper.h"
 #include "platform/core/Folders.h"
 #include "platform/core/Settings.h"
-#include "platform/hid/Transport.h"
+#include "emulator/Backend.h"
 #include "platform/ui/Appearance.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorDlg.h"

@@ -3,7 +3,7 @@
 
 #include "shell/app/CVelkorDlg.h"
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "platform/ui/FramedText.h"
 
 #include <QPainter>

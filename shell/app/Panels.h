@@ -21,7 +21,7 @@
 // closes) and override the matching function of the host that file builds. The base class does nothing visible: it reports
 // "not OK" and changes nothing.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "keymap/logic/Assignment.h"
 #include "link/ConfigStore.h"
 #include "macro/MacroStore.h"

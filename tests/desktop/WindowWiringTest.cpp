@@ -2,7 +2,7 @@
 // prompt after the start-up read and after an arrival but never after the profile panel, and
 // the help menu's three rows.
 
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorDlg.h"
 #include "shell/app/Companions.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "link/Protocol.h"
-#include "platform/hid/Emulator.h"
-#include "platform/hid/EmulatorState.h"
+#include "emulator/Emulator.h"
+#include "emulator/EmulatorState.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using orvane::fuzz::check;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/hid/FaultPlan.h"
+#include "emulator/FaultPlan.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using orvane::fuzz::check;

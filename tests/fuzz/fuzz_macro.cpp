@@ -1,7 +1,7 @@
 // libFuzzer target: one macro record as the macro manager edits it. Input layout: the record's
 // 894 bytes, then up to 32 event operations of 3 bytes each (operation, line, argument).
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "macro/MacroEvents.h"
 
 #include <algorithm>

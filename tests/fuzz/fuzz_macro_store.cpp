@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 #include "macro/MacroStore.h"
 #include "tests/fuzz/FuzzSupport.h"
 

@@ -19,7 +19,7 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "panelo/app/SkinLayout.h"
+#include "panelo/img/SkinLayout.h"
 #include "panelo/app/panelodlg.h"
 #include "panelo/img/inifile.h"
 #include "panelo/img/memdc.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/hid/Emulator.h"
+#include "emulator/Backend.h"
 #include "platform/hid/Trace.h"
 #include "tests/hid/EmulatorFixture.h"
 #include "tests/hid/TempFolder.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hid/Emulator.h"
+#include "emulator/Backend.h"
 
 namespace orvane::hid::test {
 

@@ -4,7 +4,7 @@
 #include <numeric>
 #include <thread>
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "tests/hid/EmulatorFixture.h"
 
 namespace orvane::hid::test {

@@ -5,8 +5,8 @@
 
 #include <thread>
 
-#include "keymap/KeyTables.h"
-#include "platform/hid/FaultPlan.h"
+#include "model/KeyTables.h"
+#include "emulator/FaultPlan.h"
 #include "tests/hid/EmulatorFixture.h"
 
 namespace orvane::hid::test {

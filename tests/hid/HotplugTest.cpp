@@ -5,7 +5,7 @@
 #include <QThread>
 #include <thread>
 
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/hotplug/Monitor.h"
 
 namespace orvane::hid {

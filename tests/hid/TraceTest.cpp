@@ -6,6 +6,7 @@
 #include <sstream>
 #include <thread>
 
+#include "emulator/Backend.h"
 #include "platform/hid/Trace.h"
 #include "platform/hotplug/Monitor.h"
 #include "tests/hid/EmulatorFixture.h"

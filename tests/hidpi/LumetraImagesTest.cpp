@@ -2,11 +2,11 @@
 // pictures it carries, exactly twice their logical size in pixels, and the LCD preview shows each
 // LCD pixel as a block of whole device pixels in the preview's two colours only (never smoothed).
 
-#include "panelo/app/SkinLayout.h"
+#include "panelo/img/SkinLayout.h"
 #include "panelo/app/panelo.h"
 #include "panelo/app/panelodlg.h"
 #include "panelo/lcd/FreeTypeGlyphSource.h"
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/ui/UserDialogs.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // is the double one, exactly twice its logical size in pixels, and a closed panel leaves none of
 // its images behind.
 
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorDlg.h"

@@ -1,4 +1,4 @@
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "keymap/logic/KeyCodes.h"
 #include "keymap/ui/CKeyMap.h"
 #include "keymap/ui/VividTree.h"
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/hid/Trace.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorApp.h"

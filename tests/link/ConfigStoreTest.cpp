@@ -13,7 +13,7 @@
 #include <functional>
 #include <vector>
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "link/ConfigStore.h"
 
 namespace orvane::link {

@@ -13,8 +13,8 @@
 #include <QEventLoop>
 
 #include "link/KeyboardLink.h"
-#include "platform/hid/Emulator.h"
-#include "platform/hid/FaultPlan.h"
+#include "emulator/Emulator.h"
+#include "emulator/FaultPlan.h"
 #include "platform/hid/Trace.h"
 #include "platform/hotplug/Monitor.h"
 #include "tests/link/LinkFakes.h"

@@ -20,7 +20,7 @@
 #include "panelo/lcd/LcdDevice.h"
 #include "platform/core/ExchangeLock.h"
 #include "platform/core/Folders.h"
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/hid/Trace.h"
 
 namespace orvane::link {

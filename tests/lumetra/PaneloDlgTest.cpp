@@ -1,8 +1,8 @@
-#include "panelo/app/SkinLayout.h"
+#include "panelo/img/SkinLayout.h"
 #include "panelo/app/panelo.h"
 #include "panelo/app/panelodlg.h"
 #include "panelo/lcd/FreeTypeGlyphSource.h"
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/ui/UserDialogs.h"
 
 #include <QApplication>

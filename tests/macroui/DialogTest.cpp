@@ -2,7 +2,7 @@
 
 #include "hook/Vantrel.h"
 #include "macro/ui/CMacroRecordDlg.h"
-#include "macro/ui/CTransparentListBox.h"
+#include "ui/CTransparentListBox.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 

@@ -5,7 +5,7 @@
 
 #include "hook/Vantrel.h"
 #include "keymap/logic/KeyCodes.h"
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/hid/Trace.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorDlg.h"
@@ -13,7 +13,7 @@
 #include "usecases/MainPanel.h"
 #include "shell/app/Panels.h"
 #include "macro/ui/CMacroRecordDlg.h"
-#include "macro/ui/CTransparentListBox.h"
+#include "ui/CTransparentListBox.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "macro/ui/CTransparentListBox.h"
+#include "ui/CTransparentListBox.h"
 
 #include <QApplication>
 #include <QPainter>

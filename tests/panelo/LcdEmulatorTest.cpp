@@ -6,7 +6,7 @@
 
 #include "panelo/lcd/LcdRenderer.h"
 #include "panelo/lcd/Logo.h"
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/hid/Trace.h"
 
 namespace orvane::panelo {

@@ -2,8 +2,8 @@
 // changed on the keyboard, the profile loaded, and the main Save sends the loaded configuration; the
 // window refreshes after the panel however it closed.
 
-#include "macro/ui/CTransparentListBox.h"
-#include "platform/hid/Emulator.h"
+#include "ui/CTransparentListBox.h"
+#include "emulator/Emulator.h"
 #include "platform/ui/UserDialogs.h"
 #include "profile/ui/CConfigureDlg.h"
 #include "shell/app/CVelkorDlg.h"

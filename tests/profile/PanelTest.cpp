@@ -1,7 +1,7 @@
 // The profile panel offscreen: placement, list, buttons and hit rectangles, context menu, every
 // message in both languages, rename in place, Escape and Enter, and screenshots.
 
-#include "macro/ui/CTransparentListBox.h"
+#include "ui/CTransparentListBox.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 #include "profile/ui/CConfigureDlg.h"

@@ -1,9 +1,9 @@
 // The main window on an emulated keyboard that misbehaves as its fault plan says: reads whose
 // command failed, a keyboard that stops answering, and what the user then sees and saves.
 
-#include "link/ConfigImage.h"
-#include "platform/hid/Emulator.h"
-#include "platform/hid/FaultPlan.h"
+#include "model/ConfigImage.h"
+#include "emulator/Emulator.h"
+#include "emulator/FaultPlan.h"
 #include "platform/hid/Trace.h"
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorDlg.h"

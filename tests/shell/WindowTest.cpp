@@ -3,7 +3,7 @@
 
 #include "keymap/logic/KeyCodes.h"
 #include "platform/core/Settings.h"
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 #include "platform/hid/Trace.h"
 #include "platform/hotplug/Monitor.h"
 #include "platform/ui/FramedText.h"

@@ -3,7 +3,7 @@
 // in a second picture), with the captions the program draws, in both languages.
 // Usage: orvane-skin-preview BIN_DIR OUT_FOLDER
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "platform/ui/SkinImages.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // layout implies, the keyboard picture agrees with the key table, and (with
 // ORVANE_SKIN_SCREENSHOTS=<folder>) the window is composed from them for a look.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "platform/ui/SkinImages.h"
 #include "skins/KeyLegends.h"
 

@@ -1,6 +1,6 @@
 // The main window's panel logic without a display: layout, hit tests, lists and commands.
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "usecases/MainPanel.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // keyboard's own image, the HID trace and the session's signals.
 
 #include "keymap/logic/KeyCodes.h"
-#include "platform/hid/Emulator.h"
-#include "platform/hid/EmulatorState.h"
-#include "platform/hid/FaultPlan.h"
+#include "emulator/Emulator.h"
+#include "emulator/EmulatorState.h"
+#include "emulator/FaultPlan.h"
 #include "platform/hid/Trace.h"
 #include "profile/ProfileFolder.h"
 #include "usecases/Session.h"

@@ -1,4 +1,4 @@
-#include "macro/ui/CTransparentListBox.h"
+#include "ui/CTransparentListBox.h"
 
 #include "platform/ui/SkinImages.h"
 

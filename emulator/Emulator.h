@@ -16,10 +16,10 @@
 #include <thread>
 #include <vector>
 
-#include "link/ConfigImage.h"
-#include "platform/hid/EmulatorState.h"
-#include "platform/hid/FaultPlan.h"
-#include "platform/hid/Firmware.h"
+#include "model/ConfigImage.h"
+#include "emulator/EmulatorState.h"
+#include "emulator/FaultPlan.h"
+#include "emulator/Firmware.h"
 #include "platform/hid/Transport.h"
 
 namespace orvane::hid {
@@ -177,17 +177,5 @@ public:
 private:
     std::shared_ptr<Emulator> emulator_;
 };
-
-} // namespace orvane::hid
-
-namespace orvane::hid {
-
-// The backend named by an ORVANE_HID value ("" or "hidraw", "emulator",
-// "emulator:PATH"), without the trace; nullptr with `error` set otherwise.
-std::unique_ptr<Backend> createBackend(const std::string& choice, std::string& error);
-
-// The emulated keyboard behind `backend` (seen through the trace), or nullptr
-// when the backend drives real devices.
-std::shared_ptr<Emulator> emulatorOf(Backend& backend);
 
 } // namespace orvane::hid

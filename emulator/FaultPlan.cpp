@@ -1,4 +1,4 @@
-#include "platform/hid/FaultPlan.h"
+#include "emulator/FaultPlan.h"
 
 #include <array>
 #include <charconv>

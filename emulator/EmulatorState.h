@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "link/ConfigImage.h"
+#include "model/ConfigImage.h"
 
 namespace orvane::hid {
 

@@ -1,4 +1,4 @@
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 
 namespace orvane::keymap {
 

@@ -1,7 +1,7 @@
 // The backend that the environment chooses.
 #include <cstdlib>
 
-#include "platform/hid/Emulator.h"
+#include "emulator/Backend.h"
 #include "platform/hid/Trace.h"
 #include "platform/hidraw/HidrawBackend.h"
 

@@ -1,11 +1,11 @@
-#include "platform/hid/Emulator.h"
+#include "emulator/Emulator.h"
 
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <filesystem>
 #include <algorithm>
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "platform/hotplug/Monitor.h"
 
 Q_LOGGING_CATEGORY(lcEmulator, "orvane.hid.emulator")

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/hid/EmulatorState.h"
+#include "emulator/EmulatorState.h"
 
 namespace orvane::hid {
 

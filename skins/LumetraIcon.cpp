@@ -3,7 +3,7 @@
 // from the skin generator). The picture: a key cap carrying a small LCD strip whose lit pixels
 // spell a short dotted line, as the keyboard's 132 x 32 display would show it.
 
-#include "skins/Palette.h"
+#include "platform/ui/Palette.h"
 
 #include <QDir>
 #include <QGuiApplication>

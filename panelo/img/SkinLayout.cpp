@@ -1,4 +1,4 @@
-#include "panelo/app/SkinLayout.h"
+#include "panelo/img/SkinLayout.h"
 
 #include <QString>
 #include <QStringEncoder>

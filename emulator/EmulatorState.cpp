@@ -1,4 +1,4 @@
-#include "platform/hid/EmulatorState.h"
+#include "emulator/EmulatorState.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "keymap/KeyTables.h"
+#include "model/KeyTables.h"
 #include "platform/core/AtomicFile.h"
 
 namespace orvane::hid {

@@ -1,4 +1,4 @@
-#include "platform/hid/Firmware.h"
+#include "emulator/Firmware.h"
 
 #include <algorithm>
 

@@ -59,11 +59,6 @@ public:
 private:
     friend KeyNameTable BuildKeyNameTable();
 
-// The text the key map panel shows for a single key (category 0: the name of
-// keys[0]) or a combination (category 1: the names of the non-zero codes among
-// keys[0..2], joined with "+ "); empty for every other category. Places at or
-// beyond `count` count as 0.
-std::u16string FormatKeyList(const KeyNameTable& names, uint8_t category, const uint8_t* keys, std::size_t count);
     std::array<KeyNameEntry, 256> entries_{};
 };
 

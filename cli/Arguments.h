@@ -1,0 +1,57 @@
+#pragma once
+// The command line of orvanectl, checked completely before anything reaches the keyboard or the
+// data folder: a command that parses is one the tool can carry out as written; anything else is
+// a usage error (exit code 2) with a message naming what is wrong.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvane::cli {
+
+enum class Command { Help, Version, List, Show, Set, Reset };
+
+// The values of one `set`, already in the image's units.
+struct SetValues {
+    std::optional<uint8_t> effect;         // effect code of the effect list
+    std::optional<uint8_t> speed;          // slider position 0..9
+    std::optional<uint8_t> brightness;     // 0..50
+    std::optional<uint8_t> colour;         // colour index 1..8
+    std::optional<uint8_t> direction;      // 1..4
+    std::array<std::optional<std::array<uint8_t, 3>>, 7> colours;   // entries 1..7, r g b
+    std::optional<bool> gameMode;
+    std::optional<bool> winLock;
+    std::optional<uint8_t> responseTime;   // image value 1..10 (x 2 ms)
+    std::optional<uint8_t> reportRate;     // slider position 0..3 (125 Hz << position)
+};
+
+struct Invocation {
+    Command command = Command::Help;
+    std::optional<Command> helpFor;   // --help after a command: that command's help
+    bool json = false;
+    bool dryRun = false;
+    bool yes = false;                 // reset --yes
+    SetValues set;
+};
+
+struct ParseResult {
+    std::optional<Invocation> invocation;
+    std::string error;   // when there is no invocation: one line, without the program's name
+};
+
+ParseResult parseArguments(const std::vector<std::string>& args);
+
+// Help texts (the general one for Command::Help).
+std::string helpText(Command command);
+std::string versionText();
+
+// Report rate in Hz of a slider position 0..3, and back (nothing for another rate).
+constexpr int reportRateHz(uint8_t position) { return 125 << (position & 3); }
+std::optional<uint8_t> reportRatePosition(int hz);
+
+// "#rrggbb" of an entry.
+std::string colourText(const std::array<uint8_t, 3>& rgb);
+
+} // namespace orvane::cli

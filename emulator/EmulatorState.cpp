@@ -10,6 +10,7 @@
 
 #include "model/KeyTables.h"
 #include "platform/core/AtomicFile.h"
+#include "platform/core/RegularFile.h"
 
 namespace orvane::hid {
 namespace img = link::image;
@@ -82,9 +83,12 @@ public:
     bool lock(const std::string& path, int how, std::string& error)
     {
         for (;;) {
-            fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-            if (fd_ < 0)
-                return error = systemError("cannot open", path), false;
+            // Without blocking, and kept only when it is a regular file: whatever took the file's
+            // place (a FIFO, a device, a folder) is neither waited on nor read.
+            const platform::OpenedFile file = platform::openRegularFile(path);
+            if (file.status != platform::FileStatus::Regular)
+                return error = "emulator state file " + path + " cannot be read (" + file.describe() + ")", false;
+            fd_ = file.fd;
             while (::flock(fd_, how) != 0)
                 if (errno != EINTR)
                     return error = systemError("cannot lock", path), false;
@@ -190,7 +194,10 @@ std::unique_ptr<StateFile> StateFile::open(const std::string& path, std::string&
         if (!createFactoryFile(path, error))
             return nullptr;
     } else if (!S_ISREG(st.st_mode)) {
-        return error = "emulator state file " + path + " is not a regular file", nullptr;
+        return error = "emulator state file " + path + " cannot be read (" +
+                       platform::describeFileStatus(platform::FileStatus::NotRegular, 0, st.st_mode) +
+                       "); it is left as it is",
+               nullptr;
     }
     std::unique_ptr<StateFile> file(new StateFile(path));
     EmulatorState probe;

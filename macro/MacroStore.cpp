@@ -1,9 +1,9 @@
 #include "macro/MacroStore.h"
 
 #include "platform/core/AtomicFile.h"
+#include "platform/core/RegularFile.h"
 
 #include <algorithm>
-#include <fstream>
 #include <span>
 
 namespace orvane::macro {
@@ -102,21 +102,27 @@ MacroStore::MacroStore()
 
 LoadResult MacroStore::load(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        saved_.assign(kMacroRecordCount, MacroRecord{});
-        return save(path) ? LoadResult::Created : LoadResult::CreateFailed;
-    }
-    std::vector<uint8_t> bytes(kMacroStoreSize, 0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    const std::size_t got = static_cast<std::size_t>(in.gcount());
+    leftAlone_ = false;
     saved_.assign(kMacroRecordCount, MacroRecord{});
-    fromBytes(saved_, bytes.data(), got);
-    return got == kMacroStoreSize ? LoadResult::Loaded : LoadResult::ShortFile;
+    // Never blocks on a FIFO and never reads past a store's size (a device may never end).
+    const platform::FileRead file = platform::readRegularFile(path, kMacroStoreSize);
+    if (file.status == platform::FileStatus::Missing)
+        return save(path) ? LoadResult::Created : LoadResult::CreateFailed;
+    if (!file.ok()) {
+        // Something that is not the store, or a store that cannot be read, may hold the user's
+        // macros: it is neither read nor replaced for the rest of the run.
+        leftAlone_ = true;
+        platform::reportUnreadableFile(path, file.describe(), "it is left as it is and not saved for this run");
+        return LoadResult::Unreadable;
+    }
+    fromBytes(saved_, file.bytes.data(), file.bytes.size());
+    return file.bytes.size() == kMacroStoreSize ? LoadResult::Loaded : LoadResult::ShortFile;
 }
 
 bool MacroStore::save(const std::string& path) const
 {
+    if (leftAlone_)
+        return false;
     const std::vector<uint8_t> bytes = toBytes(saved_);
     return platform::writeFileAtomically(path, {std::span<const uint8_t>(bytes)});
 }

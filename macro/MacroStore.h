@@ -76,6 +76,9 @@ enum class LoadResult {
     ShortFile,     // the bytes there were used, the rest stays 0
     Created,       // no file: a file of zeros was written
     CreateFailed,  // no file and none could be written: the store is empty
+    Unreadable,    // something is there that cannot be read (a FIFO, device, folder, link to
+                   // nothing, a file without read permission): the store is empty, the thing is
+                   // left in place and save() refuses to replace it for the rest of the run
 };
 
 class MacroStore {
@@ -84,11 +87,13 @@ public:
 
     MacroStore();
 
-    // Reads "MacroDefine.bin" into the saved store (the working store is untouched).
+    // Reads "MacroDefine.bin" into the saved store (the working store is untouched). Only a
+    // missing file is created; an unreadable one is reported on stderr in one line.
     LoadResult load(const std::string& path);
     // Replaces the file with the saved store through a temporary file and a rename;
-    // false (old file kept) when that fails.
+    // false (old file kept) when that fails or when the last load left the file alone.
     bool save(const std::string& path) const;
+    bool leftAlone() const { return leftAlone_; }
 
     const Records& saved() const { return saved_; }
     Records& saved() { return saved_; }
@@ -112,6 +117,7 @@ public:
 private:
     Records saved_;
     Records working_;
+    bool leftAlone_ = false;
 };
 
 // Copies the saved macros 0, 1, ... (while named and below 32) into their MacroBlocks; every

@@ -1,6 +1,7 @@
 #include "profile/ProfileFolder.h"
 
 #include "platform/core/AtomicFile.h"
+#include "platform/core/RegularFile.h"
 
 #include <algorithm>
 #include <array>
@@ -53,23 +54,13 @@ bool isRegularFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-// The first `limit` bytes of a regular file (all of it when shorter).
+// The first `limit` bytes of a regular file (all of it when shorter), opened without blocking.
 std::optional<std::vector<uint8_t>> readFileStart(const std::string& path, std::size_t limit)
 {
-    if (!isRegularFile(path))
+    platform::FileRead file = platform::readRegularFile(path, limit);
+    if (!file.ok())
         return std::nullopt;
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-    if (!f)
-        return std::nullopt;
-    std::vector<uint8_t> bytes(limit);
-    bytes.resize(std::fread(bytes.data(), 1, limit, f.get()));
-    if (std::ferror(f.get()))
-        return std::nullopt;
-    return bytes;
+    return std::move(file.bytes);
 }
 
 struct ScannedFile {
@@ -136,21 +127,15 @@ bool hasProfileSize(const std::string& path)
 
 bool readProfileInto(const std::string& path, link::ConfigImage& image, link::KeyExtTable& ext)
 {
-    // A folder, FIFO or device is no profile (a FIFO would also block the panel).
-    if (!isRegularFile(path))
+    // A folder, FIFO or device is no profile (a FIFO would also block the panel); nothing past a
+    // profile's size is read. A read error leaves both parts as they were.
+    const std::optional<std::vector<uint8_t>> bytes = readFileStart(path, kProfileFileSize);
+    if (!bytes)
         return false;
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-    if (!f)
-        return false;
-    // Read into copies so that a read error in the middle never leaves half a part behind.
-    link::ConfigImage newImage = image;
-    const std::size_t got = std::fread(newImage.data(), 1, newImage.size(), f.get());
-    image = newImage;
-    if (got < newImage.size())
-        return true;
-    auto newExt = std::make_unique<link::KeyExtTable>(ext);
-    std::fread(bytesOf(*newExt).data(), 1, kProfileExtSize, f.get());
-    ext = *newExt;
+    const std::size_t got = std::min(bytes->size(), image.size());
+    std::copy_n(bytes->begin(), got, image.begin());
+    if (bytes->size() > image.size())
+        std::copy(bytes->begin() + std::ptrdiff_t(image.size()), bytes->end(), bytesOf(ext).begin());
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/core/Folders.h"
 
+#include "platform/core/RegularFile.h"
+
 #include <QStandardPaths>
 #include <cerrno>
 #include <climits>
@@ -107,6 +109,12 @@ std::string Folders::verBinPath() const
     struct stat st {};
     if (::stat(inData.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         return inData;
+    // Something else there (a FIFO, a folder, a link to nothing) counts as no file, in words.
+    const OpenedFile there = openRegularFile(inData);
+    if (there.status == FileStatus::Regular)
+        ::close(there.fd);
+    else if (there.status != FileStatus::Missing)
+        reportUnreadableFile(inData, there.describe(), "the program folder's VER.bin is used");
     return install_ + "VER.bin";
 }
 

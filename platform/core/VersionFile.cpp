@@ -1,19 +1,20 @@
 #include "platform/core/VersionFile.h"
 
-#include <QFile>
+#include "platform/core/RegularFile.h"
 
 namespace orvane::platform {
 
 std::array<uint8_t, 4> ReadVersionFile(const std::string& path)
 {
-    QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray b = f.read(12);
+    // Never blocks on a FIFO nor reads a device; what is there and not a file reads as 0.0.
+    const FileRead f = readRegularFile(path, 12);
+    if (!f.ok() && f.status != FileStatus::Missing)
+        reportUnreadableFile(path, f.describe(), "the shipped firmware version counts as 0.0");
+    const std::vector<uint8_t>& b = f.bytes;
     if (b.size() < 8)
         return {};
     const auto digit = [&](int i) -> uint8_t {
-        const char c = b[i];
+        const uint8_t c = b[std::size_t(i)];
         return c >= '0' && c <= '9' ? uint8_t(c - '0') : 0;
     };
     return {digit(5), digit(7), 0, 0};

@@ -1,11 +1,15 @@
 #include "platform/ui/SkinImages.h"
 
+#include "platform/core/RegularFile.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -32,7 +36,50 @@ QString matchIn(const QStringList& entries, const QString& name)
 
 QStringList listFolder(const QString& dir)
 {
-    return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    // System too: a FIFO, device or dangling link under a skin file's name is found, so that the
+    // reader refuses it in words instead of the name seeming to be missing.
+    return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+// `path` opened for an image reader: without blocking (a FIFO planted under a skin image's name
+// would hold the window) and only when it is a regular file. Anything else is one stderr line and
+// reads as a missing image.
+bool openImageFile(const QString& path, QFile& file)
+{
+    const std::string name = QFile::encodeName(path).toStdString();
+    const platform::OpenedFile opened = platform::openRegularFile(name);
+    if (opened.status != platform::FileStatus::Regular) {
+        if (opened.status != platform::FileStatus::Missing)
+            platform::reportUnreadableFile(name, opened.describe(), "the image is left out");
+        return false;
+    }
+    if (file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(opened.fd);
+    return false;
+}
+
+// The image of a regular file, decoded from the descriptor checked (never the name opened again).
+QImage readImage(const QString& path)
+{
+    QFile file;
+    if (!openImageFile(path, file))
+        return {};
+    QImageReader reader(&file);
+    return reader.read();
+}
+
+QSize headerSize(const QString& path, bool* decodable)
+{
+    QFile file;
+    if (!openImageFile(path, file)) {
+        *decodable = false;
+        return {};
+    }
+    QImageReader reader(&file);
+    const QSize size = reader.size();
+    *decodable = reader.canRead();
+    return size;
 }
 
 // The form QPixmap keeps on a raster window system, so that a pixmap made from it shares its pixels.
@@ -119,7 +166,10 @@ QString SkinImages::resolve(const QString& name) const
         if (path.isEmpty())
             return {};
     }
-    return QFileInfo(path).isFile() ? path : QString();
+    // Only a regular file is an image; what else has the name (a FIFO, a device, a folder, a link
+    // to nothing) is said once, as the name is resolved once, and is a missing image.
+    QFile file;
+    return openImageFile(path, file) ? path : QString();
 }
 
 const QString& SkinImages::pathFor(const QString& name) const
@@ -143,8 +193,9 @@ QImage SkinImages::decodeFile(const QString& path, int scale, QString* decoded)
         const QFileInfo plain(path);
         const QString scaled = findCaseInsensitive(plain.absolutePath(), scaledName(plain.fileName(), scale));
         if (!scaled.isEmpty() && QFileInfo(scaled).isFile()) {
-            QImage image(scaled);
-            const QSize logical = QImageReader(path).size();
+            QImage image = readImage(scaled);
+            bool decodable = false;
+            const QSize logical = headerSize(path, &decodable);
             if (!image.isNull() && (!logical.isValid() || image.size() == logical * scale)) {
                 image.setDevicePixelRatio(scale);
                 toPixmapForm(image);
@@ -154,7 +205,7 @@ QImage SkinImages::decodeFile(const QString& path, int scale, QString* decoded)
             }
         }
     }
-    QImage image(path);
+    QImage image = readImage(path);
     image.setDevicePixelRatio(1);
     toPixmapForm(image);
     return image;
@@ -184,10 +235,10 @@ QSize SkinImages::size(const QString& name) const
         return it->second.image.deviceIndependentSize().toSize();
     if (path.isEmpty())
         return QSize(0, 0);
-    QImageReader reader(path);
-    const QSize header = reader.size();
+    bool decodable = false;
+    const QSize header = headerSize(path, &decodable);
     // A header alone does not prove the picture decodes: where it gives nothing, decode.
-    return header.isValid() && reader.canRead() ? header : image(name).deviceIndependentSize().toSize();
+    return header.isValid() && decodable ? header : image(name).deviceIndependentSize().toSize();
 }
 
 const QPixmap& SkinImages::pixmap(const QString& name) const

@@ -4,7 +4,9 @@
 //
 // The temporary file is a hidden short name in the target's folder
 // (".orvane-" and six random characters, made with mkostemp), so that every
-// name that fits in the folder can be written, whatever its length.
+// name that fits in the folder can be written, whatever its length. The writer
+// holds an flock on it while the name exists; a start-up removes what a killed
+// writer left (removeStaleTemporaryFiles).
 
 #include <cstdint>
 #include <initializer_list>
@@ -26,5 +28,13 @@ bool writeFileAtomically(const std::string& path, std::initializer_list<std::spa
 // The same, but only when nothing has the name `path` yet: the finished file is
 // linked there, never over an existing entry (false with errno EEXIST then).
 bool createFileAtomically(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts);
+
+// Removes from `folder` the temporary files that writers killed before their rename left there:
+// only entries named exactly ".orvane-" and six letters or digits, regular files of this user, never
+// through a link, and never one a writer still holds (each writer keeps an flock on its temporary
+// file until the rename; an empty one is also left while younger than kStaleEmptySeconds, the
+// instant between its creation and that lock). Returns how many were removed.
+inline constexpr long kStaleEmptySeconds = 10;
+int removeStaleTemporaryFiles(const std::string& folder);
 
 } // namespace orvane::platform

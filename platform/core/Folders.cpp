@@ -1,5 +1,6 @@
 #include "platform/core/Folders.h"
 
+#include "platform/core/AtomicFile.h"
 #include "platform/core/RegularFile.h"
 
 #include <QStandardPaths>
@@ -116,6 +117,11 @@ std::string Folders::verBinPath() const
     else if (there.status != FileStatus::Missing)
         reportUnreadableFile(inData, there.describe(), "the program folder's VER.bin is used");
     return install_ + "VER.bin";
+}
+
+int Folders::removeStaleTemporaryFiles() const
+{
+    return platform::removeStaleTemporaryFiles(data_) + platform::removeStaleTemporaryFiles(configureFolder());
 }
 
 std::string installFolderOfThisProgram()

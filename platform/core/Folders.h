@@ -33,6 +33,9 @@ public:
     // VER.bin of the data folder when present, else the install folder's (which
     // may not exist either).
     std::string verBinPath() const;
+    // Removes what writers killed in the middle of a save left in the data folder and Configure/
+    // (see removeStaleTemporaryFiles); how many files went.
+    int removeStaleTemporaryFiles() const;
 
 private:
     Folders(std::string install, std::string data) : install_(std::move(install)), data_(std::move(data)) {}

@@ -174,6 +174,7 @@ int CVelkorApp::run(int argc, char** argv)
         instance.askFirstToShow();
         return 0;
     }
+    folders->removeStaleTemporaryFiles();   // what a save killed before its rename left (this copy alone runs now)
 
     ui::applyDarkStyle(app);
     const platform::Language language = platform::Settings().language();

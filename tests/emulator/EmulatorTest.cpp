@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "model/KeyTables.h"
-#include "tests/hid/EmulatorFixture.h"
+#include "tests/emulator/EmulatorFixture.h"
 
 namespace orvane::hid::test {
 namespace {

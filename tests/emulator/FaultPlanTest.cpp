@@ -7,7 +7,7 @@
 
 #include "model/KeyTables.h"
 #include "emulator/FaultPlan.h"
-#include "tests/hid/EmulatorFixture.h"
+#include "tests/emulator/EmulatorFixture.h"
 
 namespace orvane::hid::test {
 namespace {

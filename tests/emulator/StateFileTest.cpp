@@ -9,8 +9,8 @@
 
 #include <thread>
 
-#include "tests/hid/EmulatorFixture.h"
-#include "tests/hid/TempFolder.h"
+#include "tests/emulator/EmulatorFixture.h"
+#include "tests/emulator/TempFolder.h"
 
 namespace orvane::hid::test {
 namespace {

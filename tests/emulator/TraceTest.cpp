@@ -9,8 +9,8 @@
 #include "emulator/Backend.h"
 #include "platform/hid/Trace.h"
 #include "platform/hotplug/Monitor.h"
-#include "tests/hid/EmulatorFixture.h"
-#include "tests/hid/TempFolder.h"
+#include "tests/emulator/EmulatorFixture.h"
+#include "tests/emulator/TempFolder.h"
 
 namespace orvane::hid::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "ManagerFixture.h"
+#include "tests/macro/ManagerFixture.h"
 
 using namespace macrotest;
 using Lines = std::vector<std::u16string>;

@@ -3,7 +3,7 @@
 # F5 typed on the keyboard fills the Single box, the panel's Save and the main Save put F5 on the
 # Q key of the emulated keyboard. Screenshots go to $1 (default /tmp/keymapui-xvfb).
 # Needs Xvfb (xvfb-run), xdotool and ImageMagick's import; run from the build folder's bin/:
-#   xvfb-run -a -s "-screen 0 1280x800x24" tests/keymapui/xvfb_check.sh /tmp/shots build-x/bin
+#   xvfb-run -a -s "-screen 0 1280x800x24" tests/keymap/ui/xvfb_check.sh /tmp/shots build-x/bin
 set -u
 out=${1:-/tmp/keymapui-xvfb}
 bin=${2:-build/bin}

@@ -1,4 +1,4 @@
-#include "ManagerFixture.h"
+#include "tests/macro/ManagerFixture.h"
 
 #include "hook/Vantrel.h"
 #include "macro/ui/CMacroRecordDlg.h"

@@ -1,7 +1,7 @@
 // A macro recorded in the macro manager, assigned to macro key 1 and saved, through the main window
 // on the emulated keyboard: the HID trace, the emulator's state file and MacroDefine.bin.
 
-#include "ManagerFixture.h"
+#include "tests/macro/ManagerFixture.h"
 
 #include "hook/Vantrel.h"
 #include "keymap/logic/KeyCodes.h"

@@ -10,7 +10,7 @@
 
 #include "panelo/lcd/FreeTypeGlyphSource.h"
 #include "panelo/lcd/LcdRenderer.h"
-#include "tests/panelo/FakeHid.h"
+#include "tests/panelo/lcd/FakeHid.h"
 
 namespace orvane::panelo {
 namespace {

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "panelo/lcd/LcdDevice.h"
-#include "tests/panelo/FakeHid.h"
+#include "tests/panelo/lcd/FakeHid.h"
 
 namespace orvane::panelo {
 namespace {

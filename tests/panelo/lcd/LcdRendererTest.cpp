@@ -7,7 +7,7 @@
 
 #include "panelo/lcd/LcdRenderer.h"
 #include "panelo/lcd/Logo.h"
-#include "tests/panelo/FakeHid.h"
+#include "tests/panelo/lcd/FakeHid.h"
 
 namespace orvane::panelo {
 namespace {

@@ -13,7 +13,7 @@
 #include "platform/hidraw/Discovery.h"
 #include "platform/hidraw/HidrawBackend.h"
 #include "platform/hidraw/HidrawDevice.h"
-#include "tests/hidraw/HexBytes.h"
+#include "tests/platform/hidraw/HexBytes.h"
 
 namespace orvane::hidraw {
 namespace {

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "platform/hidraw/ReportDescriptor.h"
-#include "tests/hidraw/HexBytes.h"
+#include "tests/platform/hidraw/HexBytes.h"
 
 namespace orvane::hidraw {
 namespace {

@@ -20,7 +20,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "tests/desktop/KillVersions.h"
+#include "tests/shell/app/KillVersions.h"
 
 extern char** environ;
 

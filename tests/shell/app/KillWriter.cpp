@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/desktop/KillVersions.h"
+#include "tests/shell/app/KillVersions.h"
 
 int main(int argc, char** argv)
 {

@@ -1,11 +1,18 @@
 #include "cli/Arguments.h"
 
+#include "cli/KeyNames.h"
+#include "keymap/logic/FunctionCatalogue.h"
+#include "macro/MacroStore.h"
+#include "profile/ProfileFolder.h"
 #include "usecases/MainPanel.h"
+
+#include <QFileInfo>
 
 #include <QString>
 
 #include <charconv>
 #include <cstdio>
+#include <span>
 
 namespace orvane::cli {
 
@@ -20,17 +27,52 @@ constexpr CommandName kCommands[] = {
     {"show", Command::Show},
     {"set", Command::Set},
     {"reset", Command::Reset},
+    {"assign", Command::Assign},
+    {"macro", Command::MacroList},      // a group: its sub-command follows
+    {"profile", Command::ProfileList},  // a group
+};
+constexpr CommandName kMacroCommands[] = {
+    {"list", Command::MacroList},
+    {"show", Command::MacroShow},
+    {"export", Command::MacroExport},
+    {"import", Command::MacroImport},
+    {"delete", Command::MacroDelete},
+};
+constexpr CommandName kProfileCommands[] = {
+    {"list", Command::ProfileList},
+    {"save", Command::ProfileSave},
+    {"load", Command::ProfileLoad},
 };
 
-bool takesJson(Command c) { return c == Command::List || c == Command::Show; }
-bool sends(Command c) { return c == Command::Set || c == Command::Reset; }
-
-const char* nameOf(Command c)
+bool takesJson(Command c)
 {
+    return c == Command::List || c == Command::Show || c == Command::MacroList || c == Command::MacroShow ||
+           c == Command::ProfileList;
+}
+bool sends(Command c)
+{
+    return c == Command::Set || c == Command::Reset || c == Command::Assign || c == Command::MacroImport ||
+           c == Command::MacroDelete || c == Command::ProfileLoad;
+}
+
+std::string nameOf(Command c)
+{
+    for (const CommandName& n : kMacroCommands)
+        if (n.command == c)
+            return std::string("macro ") + n.name;
+    for (const CommandName& n : kProfileCommands)
+        if (n.command == c)
+            return std::string("profile ") + n.name;
     for (const CommandName& n : kCommands)
         if (n.command == c)
             return n.name;
     return "";
+}
+
+const KeyNames& keyNames()
+{
+    static const KeyNames names;
+    return names;
 }
 
 ParseResult fail(std::string message) { return {std::nullopt, std::move(message)}; }
@@ -165,7 +207,92 @@ std::string setValue(const std::string& item, SetValues& values)
     return "set: unknown setting '" + name + "' (see orvanectl set --help)";
 }
 
+// A key for key: or combo:, which the keyboard must be able to send (it has a usage).
+std::optional<uint8_t> sendableKey(const std::string& name)
+{
+    const std::optional<uint8_t> vk = keyNames().vkOf(name);
+    if (!vk || keyNames().table().usage(*vk) == 0)
+        return std::nullopt;
+    return vk;
+}
+
 } // namespace
+
+std::string parseFunction(const std::string& text, AssignSpec& spec)
+{
+    using Kind = AssignSpec::Kind;
+    if (text == "disable" || text == "enable" || text == "default") {
+        spec.kind = text == "disable" ? Kind::Disable : text == "enable" ? Kind::Enable : Kind::Default;
+        return {};
+    }
+    const std::size_t colon = text.find(':');
+    const std::string kind = colon == std::string::npos ? text : text.substr(0, colon);
+    const std::string value = colon == std::string::npos ? std::string() : text.substr(colon + 1);
+    if (colon == std::string::npos)
+        return "'" + text + "' is not a function (key:, combo:, function:, macro:, program:, file:, folder:, "
+               "disable, enable or default)";
+    if (kind == "key") {
+        const std::optional<uint8_t> vk = sendableKey(value);
+        if (!vk)
+            return "unknown key '" + value + "'";
+        spec.kind = Kind::Key;
+        spec.vks = {*vk};
+        return {};
+    }
+    if (kind == "combo") {
+        spec.vks.clear();
+        std::size_t from = 0;
+        while (from <= value.size()) {
+            const std::size_t plus = value.find('+', from);
+            const std::string part = value.substr(from, plus == std::string::npos ? std::string::npos : plus - from);
+            const std::optional<uint8_t> vk = sendableKey(part);
+            if (!vk)
+                return "unknown key '" + part + "' in combo:" + value;
+            spec.vks.push_back(*vk);
+            if (plus == std::string::npos)
+                break;
+            from = plus + 1;
+        }
+        if (spec.vks.size() < 2 || spec.vks.size() > 3)
+            return "combo: takes two or three keys joined with '+'";
+        spec.kind = Kind::Combo;
+        return {};
+    }
+    if (kind == "function") {
+        for (std::size_t i = 0; i < keymap::FunctionCatalogue.size(); ++i) {
+            const keymap::FunctionEntry& f = keymap::FunctionCatalogue[i];
+            const std::string english = QString::fromUtf16(f.english.data(), qsizetype(f.english.size())).toStdString();
+            const std::string chinese = QString::fromUtf16(f.chinese.data(), qsizetype(f.chinese.size())).toStdString();
+            if (folded(english) == folded(value) || chinese == value) {
+                spec.kind = Kind::Function;
+                spec.function = i;
+                return {};
+            }
+        }
+        return "unknown function '" + value + "' (see orvanectl assign --help)";
+    }
+    if (kind == "macro") {
+        const std::optional<uint8_t> n = inRange(value, 1, int(macro::kMaxMacrosInUse));
+        if (!n)
+            return "'" + value + "' is not a macro number 1.." + std::to_string(macro::kMaxMacrosInUse);
+        spec.kind = Kind::Macro;
+        spec.macro = *n;
+        return {};
+    }
+    const Kind launch = kind == "sound" ? Kind::Sound : kind == "program" ? Kind::Program : kind == "file" ? Kind::File
+                        : kind == "folder" ? Kind::Folder : Kind::Default;
+    if (launch == Kind::Default)
+        return "'" + kind + ":' is not a kind of function (key:, combo:, function:, macro:, program:, file:, folder:)";
+    if (value.empty())
+        return kind + ": needs a path";
+    // The key opens what the path names when it is pressed, wherever the program then runs.
+    const std::u16string path = QFileInfo(QString::fromStdString(value)).absoluteFilePath().toStdU16String();
+    if (path.size() > keymap::extrec::kMaxPathUnits)
+        return "the path is longer than " + std::to_string(keymap::extrec::kMaxPathUnits) + " characters";
+    spec.kind = launch;
+    spec.path = path;
+    return {};
+}
 
 std::optional<uint8_t> reportRatePosition(int hz)
 {
@@ -188,6 +315,7 @@ ParseResult parseArguments(const std::vector<std::string>& args)
     std::optional<Command> command;
     bool help = false, version = false;
     std::vector<std::string> operands;
+    std::string group;   // "macro" or "profile" until its sub-command has come
     bool optionsEnd = false;
     for (const std::string& a : args) {
         if (!optionsEnd && a.size() > 1 && a[0] == '-') {
@@ -213,6 +341,20 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                     command = n.command;
             if (!command)
                 return fail("unknown command '" + a + "' (see orvanectl --help)");
+            group = a == "macro" || a == "profile" ? a : "";
+            continue;
+        }
+        if (!group.empty()) {
+            bool found = false;
+            for (const CommandName& n : group == "macro" ? std::span<const CommandName>(kMacroCommands)
+                                                                          : std::span<const CommandName>(kProfileCommands))
+                if (a == n.name) {
+                    command = n.command;
+                    found = true;
+                }
+            if (!found)
+                return fail(group + ": unknown sub-command '" + a + "' (see orvanectl " + group + " --help)");
+            group.clear();
             continue;
         }
         operands.push_back(a);
@@ -228,10 +370,12 @@ ParseResult parseArguments(const std::vector<std::string>& args)
     }
     if (!command)
         return fail("no command given (see orvanectl --help)");
+    if (!group.empty())
+        return fail(group + ": no sub-command given (see orvanectl " + group + " --help)");
     inv.command = *command;
     const std::string name = nameOf(*command);
     if (inv.json && !takesJson(*command))
-        return fail("--json is for list and show, not " + name);
+        return fail("--json is for list, show, macro list|show and profile list, not " + name);
     if (inv.dryRun && !sends(*command))
         return fail("--dry-run is for commands that change the keyboard, not " + name);
     if (inv.yes && *command != Command::Reset)
@@ -244,6 +388,50 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             if (std::string error = setValue(item, inv.set); !error.empty())
                 return fail(error);
         break;
+    case Command::Assign: {
+        if (operands.size() != 2)
+            return fail("assign: expected KEY FUNCTION (see orvanectl assign --help)");
+        const std::optional<std::size_t> key = keyNames().keyIndex(operands[0]);
+        if (!key)
+            return fail("assign: unknown key '" + operands[0] + "' (see orvanectl assign --help)");
+        if (*key == keymap::kKeyLeftWindows || *key == keymap::kKeyFn)
+            return fail("assign: the " + keyNames().keyName(*key) + " key cannot be assigned");
+        inv.assign.key = *key;
+        if (std::string error = parseFunction(operands[1], inv.assign); !error.empty())
+            return fail("assign: " + error);
+        break;
+    }
+    case Command::MacroShow:
+    case Command::MacroExport:
+    case Command::MacroImport:
+    case Command::MacroDelete: {
+        const bool withFile = *command == Command::MacroExport || *command == Command::MacroImport;
+        if (operands.size() != (withFile ? 2u : 1u))
+            return fail(name + ": expected N" + (withFile ? " FILE" : "") + " (see orvanectl macro --help)");
+        const std::optional<uint8_t> n = inRange(operands[0], 1, int(macro::kMaxMacrosInUse));
+        if (!n)
+            return fail(name + ": '" + operands[0] + "' is not a macro number 1.." +
+                        std::to_string(macro::kMaxMacrosInUse));
+        inv.number = *n;
+        if (withFile) {
+            if (operands[1].empty())
+                return fail(name + ": the file name is empty");
+            inv.file = operands[1];
+        }
+        break;
+    }
+    case Command::ProfileSave:
+    case Command::ProfileLoad: {
+        if (operands.size() != 1)
+            return fail(name + ": expected NAME (see orvanectl profile --help)");
+        switch (profile::checkProfileName(operands[0])) {
+        case profile::NameProblem::None: break;
+        case profile::NameProblem::TooLong: return fail(name + ": the name is too long for a file name");
+        default: return fail(name + ": '" + operands[0] + "' cannot be a profile's name");
+        }
+        inv.name = profile::profileNameOf(profile::profileFileName(operands[0]));
+        break;
+    }
     default:
         if (!operands.empty())
             return fail(name + ": unexpected '" + operands.front() + "'");
@@ -279,6 +467,46 @@ std::string helpText(Command command)
         return "Usage: orvanectl reset [--yes] [--dry-run]\n"
                "Returns the keyboard to its factory settings and reads it back. Asks for confirmation unless\n"
                "--yes is given; without a terminal, --yes is required.\n";
+    case Command::Assign: {
+        std::string functions;
+        for (const keymap::FunctionEntry& f : keymap::FunctionCatalogue)
+            functions += (functions.empty() ? "" : ", ") +
+                         QString::fromUtf16(f.english.data(), qsizetype(f.english.size())).toStdString();
+        return "Usage: orvanectl assign [--dry-run] KEY FUNCTION\n"
+               "Gives KEY (its name: A, F5, Esc, LShift, 0-num, KPEnter, M1..M5 ...) one of:\n"
+               "  key:NAME                 another key\n"
+               "  combo:NAME+NAME[+NAME]   a combination of two or three keys\n"
+               "  function:NAME            " + functions + "\n"
+               "                           (the Chinese names too)\n"
+               "  macro:N                  macro N (orvanectl macro list)\n"
+               "  program:PATH  file:PATH  folder:PATH   start or open it when the key is pressed\n"
+               "  disable  enable          switch the key off or on\n"
+               "  default                  the factory setting, enabled\n"
+               "The left Windows key and Fn cannot be assigned.\n";
+    }
+    case Command::MacroList:
+    case Command::MacroShow:
+    case Command::MacroExport:
+    case Command::MacroImport:
+    case Command::MacroDelete:
+        return "Usage: orvanectl macro list [--json]\n"
+               "       orvanectl macro show N [--json]\n"
+               "       orvanectl macro export N FILE\n"
+               "       orvanectl macro import [--dry-run] N FILE\n"
+               "       orvanectl macro delete [--dry-run] N\n"
+               "The macros of this computer (MacroDefine.bin), numbered from 1 as macro:N assigns them; the\n"
+               "first 32 go to the keyboard. export writes one as JSON (name, loops, events with key, action\n"
+               "press or release, delay_ms); import replaces macro N with such a file, or adds it when N is one\n"
+               "more than the last, and refuses a macro that does not fit its 190 bytes.\n";
+    case Command::ProfileList:
+    case Command::ProfileSave:
+    case Command::ProfileLoad:
+        return "Usage: orvanectl profile list [--json]\n"
+               "       orvanectl profile save NAME\n"
+               "       orvanectl profile load [--dry-run] NAME\n"
+               "The profiles of Configure/ in the data folder (at most six). save writes the keyboard's\n"
+               "configuration into the profile NAME, creating it when there is room; load sends the\n"
+               "profile's configuration to the keyboard.\n";
     default:
         break;
     }
@@ -289,10 +517,13 @@ std::string helpText(Command command)
            "  list                 the keyboards that are present\n"
            "  show                 the keyboard's configuration\n"
            "  set NAME=VALUE...    change settings (one upload)\n"
+           "  assign KEY FUNCTION  give a key another function\n"
+           "  macro list|show N|export N FILE|import N FILE|delete N\n"
+           "  profile list|save NAME|load NAME\n"
            "  reset [--yes]        factory settings\n"
            "\n"
            "Options:\n"
-           "  --json               machine-readable output (list, show)\n"
+           "  --json               machine-readable output (list, show, macro list|show, profile list)\n"
            "  --dry-run            do everything but send; print the reports that would go\n"
            "  --help               this help, or a command's help after the command\n"
            "  --version            the version\n"

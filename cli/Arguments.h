@@ -7,11 +7,27 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvane::cli {
 
-enum class Command { Help, Version, List, Show, Set, Reset };
+enum class Command {
+    Help, Version, List, Show, Set, Reset, Assign,
+    MacroList, MacroShow, MacroExport, MacroImport, MacroDelete,
+    ProfileList, ProfileSave, ProfileLoad,
+};
+
+// What `assign KEY FUNCTION` gives the key.
+struct AssignSpec {
+    enum class Kind { Key, Combo, Function, Macro, Sound, Program, File, Folder, Disable, Enable, Default };
+    std::size_t key = 0;            // key index 0..112
+    Kind kind = Kind::Default;
+    std::vector<uint8_t> vks;       // Key: one, Combo: two or three virtual-key codes
+    std::size_t function = 0;       // Function: index into the function catalogue
+    int macro = 0;                  // Macro: 1-based macro number
+    std::u16string path;            // Sound, Program, File, Folder: an absolute path
+};
 
 // The values of one `set`, already in the image's units.
 struct SetValues {
@@ -34,6 +50,10 @@ struct Invocation {
     bool dryRun = false;
     bool yes = false;                 // reset --yes
     SetValues set;
+    AssignSpec assign;
+    int number = 0;          // macro show|export|import|delete N (1-based)
+    std::string file;        // macro export|import FILE
+    std::string name;        // profile save|load NAME
 };
 
 struct ParseResult {
@@ -42,6 +62,9 @@ struct ParseResult {
 };
 
 ParseResult parseArguments(const std::vector<std::string>& args);
+
+// Parses FUNCTION of `assign` for `key`; an error message when it cannot be used.
+std::string parseFunction(const std::string& text, AssignSpec& spec);
 
 // Help texts (the general one for Command::Help).
 std::string helpText(Command command);

@@ -195,6 +195,32 @@ std::vector<MacroEntry> describeMacros(const macro::MacroStore::Records& records
     return out;
 }
 
+// The macro blocks the keyboard plays (those holding events), named as MacroDefine.bin names them.
+std::vector<MacroEntry> keyboardMacros(const link::ConfigImage& image, const macro::MacroStore::Records& saved,
+                                       const KeyNames& names)
+{
+    std::vector<MacroEntry> out;
+    const std::size_t named = macro::MacroStore::countInUse(saved);
+    for (std::size_t n = 0; n < macro::kMaxMacrosInUse; ++n) {
+        const std::size_t at = img::macroBlock(n);
+        macro::EventArrays a;
+        std::copy_n(image.begin() + at + macro::block::kEvents, macro::kEventBytes, a.device.begin());
+        a.key = a.device;   // the same layout; the codes are read as usages below
+        const std::vector<macro::MacroEvent> events = macro::parseEvents(a);
+        if (events.empty())
+            continue;
+        MacroEntry m;
+        m.number = int(n) + 1;
+        m.name = n < named ? utf8(macro::recordName(saved[n])) : std::string();
+        m.loops = std::max(1, image[at + macro::block::kLoopHigh] * 256 + image[at + macro::block::kLoopLow]);
+        for (const macro::MacroEvent& e : events)
+            m.events.push_back({usageName(names, e.usage), e.release,
+                                e.isLong || e.delay > macro::kNoDelay ? int(e.delay) : 0});
+        out.push_back(std::move(m));
+    }
+    return out;
+}
+
 Configuration describeConfiguration(usecases::Session& session, const KeyNames& names)
 {
     const link::ConfigImage& image = session.store().image();
@@ -217,10 +243,16 @@ Configuration describeConfiguration(usecases::Session& session, const KeyNames& 
     c.firmware = std::to_string(fw[0]) + "." + std::to_string(fw[1]);
     keymap::ModifiedMarks marks{};
     keymap::RecomputeModifiedMarks(image, records, marks);
-    for (std::size_t k = 0; k < keymap::kKeyCount; ++k)
-        if (marks[k])
-            c.keys.push_back({names.keyName(k), describeKey(image, records[k], k, names)});
-    c.macros = describeMacros(session.macros().saved(), names);
+    for (std::size_t k = 0; k < keymap::kKeyCount; ++k) {
+        if (!marks[k])
+            continue;
+        const std::string function = describeKey(image, records[k], k, names);
+        // The left Windows key's enable bit is the Win Lock, shown as such.
+        if (k == keymap::kKeyLeftWindows && c.winLock && function == "disable")
+            continue;
+        c.keys.push_back({names.keyName(k), function});
+    }
+    c.macros = keyboardMacros(image, session.macros().saved(), names);
     for (std::size_t m = 0; m < c.lightMaps.size(); ++m)
         for (std::size_t k = 0; k < keymap::kKeyCount; ++k)
             if (image[img::lightMap(m) + usecases::keyLightOffset(k) + 1] != 0)

@@ -1,7 +1,13 @@
 #include "cli/Tool.h"
 
 #include "cli/KeyNames.h"
+#include "cli/MacroFile.h"
 #include "cli/Report.h"
+#include "keymap/logic/FunctionCatalogue.h"
+#include "macro/MacroManager.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/RegularFile.h"
+#include "profile/ProfileFolder.h"
 #include "emulator/Backend.h"
 #include "link/Sleeper.h"
 #include "platform/core/Folders.h"
@@ -14,13 +20,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <unistd.h>
@@ -43,6 +53,8 @@ constexpr char kSaveFailed[] =
     "keyboard is connected and try again";
 constexpr char kResetFailed[] =
     "the keyboard did not complete the factory reset; check that it is connected and try again";
+
+std::string macroNameUtf8(const std::u16string& name) { return QString::fromStdU16String(name).toStdString(); }
 
 std::string uploadFailure(link::UploadResult r)
 {
@@ -205,6 +217,14 @@ std::optional<int> openEnvironment(Environment& env, bool dryRun, Output& output
                 return kExitKeyboardFailed;
             }
         }
+        // Loading a profile writes the live pair back into its file: the dry run's profiles are copies.
+        const QDir configure(QString::fromStdString(env.folders->configureFolder()));
+        QDir().mkpath(to + QStringLiteral("Configure"));
+        for (const QFileInfo& f : configure.entryInfoList(QDir::Files | QDir::Hidden))
+            if (f.isFile() && !QFile::copy(f.absoluteFilePath(), to + QStringLiteral("Configure/") + f.fileName())) {
+                output.err += "orvanectl: cannot copy " + f.absoluteFilePath().toStdString() + " for the dry run\n";
+                return kExitKeyboardFailed;
+            }
         env.dataFolder = to.toStdString();
     }
     return std::nullopt;
@@ -218,6 +238,21 @@ usecases::SessionContext sessionContext(Environment& env, link::Sleeper& sleeper
             .dataFolder = env.dataFolder,
             .language = language == platform::Language::Chinese ? keymap::Language::Chinese : keymap::Language::English,
             .hotplugDelays = {}};
+}
+
+// Whether the keyboard's two interfaces are listed: without them nothing is started, and the data
+// folder is not touched.
+std::optional<int> requireKeyboard(Environment& env, Output& output)
+{
+    bool command = false, event = false;
+    for (const hid::InterfaceInfo& info : env.backend->enumerate()) {
+        command = command || link::MatchesInterface(info, link::LinkInterface::Command);
+        event = event || link::MatchesInterface(info, link::LinkInterface::Event);
+    }
+    if (command && event)
+        return std::nullopt;
+    output.err += std::string("orvanectl: ") + kNoKeyboard + "\n";
+    return kExitNoKeyboard;
 }
 
 // The start-up read; an exit code when the keyboard is not there or did not answer.
@@ -279,12 +314,25 @@ void applySettings(usecases::CommandRunner& runner, const SetValues& v)
         image[img::kReportRate] = *v.reportRate;
 }
 
-// The edit is made by `edit`; then the upload, or its reports in a dry run.
-template <typename Edit>
-int changeAndSave(const Invocation& inv, Output& output, Edit&& edit)
+// One change of the keyboard's configuration: checked against the data folder before anything is
+// opened or written, made in the session's working pair after the keyboard was read, then
+// uploaded (or, in a dry run, printed).
+struct Change {
+    std::function<std::optional<int>(const Environment&, Output&)> check;
+    std::function<std::optional<int>(usecases::CommandRunner&, Output&)> edit;
+    // After a failed upload, beyond Cancel (which puts the pair and keymap.bin back).
+    std::function<void(usecases::Session&)> revert;
+};
+
+int changeAndSave(const Invocation& inv, Output& output, const Change& change)
 {
     Environment env;
     if (const std::optional<int> code = openEnvironment(env, inv.dryRun, output))
+        return *code;
+    if (change.check)
+        if (const std::optional<int> code = change.check(env, output))
+            return *code;
+    if (const std::optional<int> code = requireKeyboard(env, output))
         return *code;
     link::RealSleeper sleeper;
     usecases::Session session(sessionContext(env, sleeper));
@@ -293,7 +341,7 @@ int changeAndSave(const Invocation& inv, Output& output, Edit&& edit)
         runner.finish();
         return *code;
     }
-    if (const std::optional<int> code = edit(runner)) {
+    if (const std::optional<int> code = change.edit(runner, output)) {
         runner.finish();
         return *code;
     }
@@ -304,6 +352,8 @@ int changeAndSave(const Invocation& inv, Output& output, Edit&& edit)
         return kExitDone;
     }
     const link::UploadResult result = runner.saveOrRevert();
+    if (!usecases::uploadSucceeded(result) && change.revert)
+        change.revert(session);
     runner.finish();
     if (!usecases::uploadSucceeded(result)) {
         output.err += "orvanectl: " + uploadFailure(result) + "\n";
@@ -312,10 +362,291 @@ int changeAndSave(const Invocation& inv, Output& output, Edit&& edit)
     return kExitDone;
 }
 
+std::optional<int> usage(Output& output, const std::string& message)
+{
+    output.err += "orvanectl: " + message + "\n";
+    return kExitUsage;
+}
+
+// ---- assign ------------------------------------------------------------------------------
+
+std::size_t macrosInUse(const macro::MacroStore::Records& records)
+{
+    return std::min(macro::MacroStore::countInUse(records), macro::kMaxMacrosInUse);
+}
+
+int runAssign(const Invocation& inv, Output& output)
+{
+    const AssignSpec& spec = inv.assign;
+    Change change;
+    change.check = [&](const Environment& env, Output& out) -> std::optional<int> {
+        if (spec.kind != AssignSpec::Kind::Macro)
+            return std::nullopt;
+        macro::MacroStore::Records records;
+        if (const std::string error = readMacroFile(env.dataFolder + "MacroDefine.bin", records); !error.empty()) {
+            out.err += "orvanectl: " + error + "\n";
+            return kExitKeyboardFailed;
+        }
+        if (std::size_t(spec.macro) > macrosInUse(records))
+            return usage(out, "assign: there is no macro " + std::to_string(spec.macro) + " (orvanectl macro list)");
+        return std::nullopt;
+    };
+    change.edit = [&](usecases::CommandRunner& runner, Output& out) -> std::optional<int> {
+        using Kind = AssignSpec::Kind;
+        usecases::Session& session = runner.session();
+        session.beginKeyAssignment(uint8_t(spec.key));
+        keymap::PendingAssignment p;
+        uint8_t enabled = session.keyEnabled();
+        switch (spec.kind) {
+        case Kind::Key:
+        case Kind::Combo:
+            p.category = spec.kind == Kind::Key ? keymap::acSingle : keymap::acCombine;
+            std::copy(spec.vks.begin(), spec.vks.end(), p.keys.begin());
+            p.keyCount = uint8_t(spec.vks.size());
+            break;
+        case Kind::Function:
+            p.category = keymap::acFunction;
+            p.functionName = std::u16string(keymap::FunctionCatalogue[spec.function].name(session.language()));
+            break;
+        case Kind::Macro:
+            p.category = keymap::acMacro;
+            p.macroIndex = spec.macro - 1;
+            break;
+        case Kind::Sound: p.category = keymap::acPlaySound; p.path = spec.path; break;
+        case Kind::Program: p.category = keymap::acStartup; p.path = spec.path; break;
+        case Kind::File: p.category = keymap::acOpenFile; p.path = spec.path; break;
+        case Kind::Folder: p.category = keymap::acOpenFolder; p.path = spec.path; break;
+        case Kind::Disable: enabled = 0; break;
+        case Kind::Enable: enabled = 1; break;
+        case Kind::Default: p.keyCount = keymap::kResetToDefault; break;
+        }
+        if (session.commitKeyAssignment(p, enabled) != keymap::ApplyResult::Applied) {
+            out.err += "orvanectl: assign: the assignment could not be made\n";
+            return kExitUsage;
+        }
+        return std::nullopt;
+    };
+    return changeAndSave(inv, output, change);
+}
+
+// ---- macro -------------------------------------------------------------------------------
+
+class NoKeyHook final : public macro::KeyHook {
+public:
+    bool installhook(int) override { return false; }
+    void removehook() override {}
+};
+
+// The saved macros of the data folder, without opening the keyboard.
+std::optional<int> loadMacros(const std::string& dataFolder, macro::MacroStore::Records& records, Output& output)
+{
+    if (const std::string error = readMacroFile(dataFolder + "MacroDefine.bin", records); !error.empty()) {
+        output.err += "orvanectl: " + error + "\n";
+        return kExitKeyboardFailed;
+    }
+    return std::nullopt;
+}
+
+int runMacroRead(const Invocation& inv, Output& output)
+{
+    Environment env;
+    if (const std::optional<int> code = openEnvironment(env, false, output))
+        return *code;
+    macro::MacroStore::Records records;
+    if (const std::optional<int> code = loadMacros(env.dataFolder, records, output))
+        return *code;
+    const KeyNames names;
+    const std::vector<MacroEntry> macros = describeMacros(records, names);
+    if (inv.command == Command::MacroList) {
+        if (inv.json) {
+            QJsonArray array;
+            for (const MacroEntry& m : macros)
+                array.append(QJsonDocument::fromJson(QByteArray::fromStdString(macroJson(m, true))).object());
+            output.out += QJsonDocument(QJsonObject{{"macros", array}}).toJson(QJsonDocument::Indented).toStdString();
+        } else {
+            for (const MacroEntry& m : macros)
+                output.out += std::to_string(m.number) + "  " + m.name + "  (loops " + std::to_string(m.loops) + ", " +
+                              std::to_string(m.events.size()) + " events)\n";
+        }
+        return kExitDone;
+    }
+    if (std::size_t(inv.number) > macros.size())
+        return *usage(output, "macro: there is no macro " + std::to_string(inv.number) + " (" +
+                                  std::to_string(macros.size()) + " macros)");
+    const MacroEntry& m = macros[std::size_t(inv.number - 1)];
+    if (inv.command == Command::MacroExport) {
+        const std::string text = macroJson(m, false);
+        const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+        if (!platform::writeFileAtomically(inv.file, {bytes})) {
+            output.err += "orvanectl: macro export: cannot write " + inv.file + ": " + std::strerror(errno) + "\n";
+            return kExitKeyboardFailed;
+        }
+        return kExitDone;
+    }
+    if (inv.json) {
+        output.out += macroJson(m, true);
+        return kExitDone;
+    }
+    output.out += std::to_string(m.number) + "  " + m.name + "\nloops: " + std::to_string(m.loops) + "\nevents:\n";
+    for (const MacroEventLine& e : m.events) {
+        if (e.delayMs > 0)
+            output.out += "  " + std::to_string(e.delayMs) + " ms\n";
+        output.out += "  " + e.key + (e.release ? " release\n" : " press\n");
+    }
+    return kExitDone;
+}
+
+int runMacroChange(const Invocation& inv, Output& output)
+{
+    const KeyNames names;
+    macro::MacroRecord imported{};
+    macro::MacroStore::Records before;
+    std::string macroPath;
+    Change change;
+    change.check = [&](const Environment& env, Output& out) -> std::optional<int> {
+        if (const std::optional<int> code = loadMacros(env.dataFolder, before, out))
+            return code;
+        const std::size_t count = macrosInUse(before);
+        const std::size_t n = std::size_t(inv.number);
+        if (inv.command == Command::MacroDelete) {
+            if (n > count)
+                return usage(out, "macro delete: there is no macro " + std::to_string(n));
+            return std::nullopt;
+        }
+        if (n > count + 1)
+            return usage(out, "macro import: " + std::to_string(n) + " is beyond the next free number " +
+                                  std::to_string(count + 1));
+        const platform::FileRead file = platform::readRegularFile(inv.file, 1 << 20);
+        if (!file.ok())
+            return usage(out, "macro import: " + inv.file + " cannot be read (" + file.describe() + ")");
+        if (file.truncated)
+            return usage(out, "macro import: " + inv.file + " is too large for a macro file");
+        if (const std::string error = macroFromJson(file.bytes, names, imported); !error.empty())
+            return usage(out, "macro import: " + inv.file + ": " + error);
+        const std::u16string name = macro::recordName(imported);
+        for (std::size_t i = 0; i < count; ++i)
+            if (i != n - 1 && macro::recordName(before[i]) == name)
+                return usage(out, "macro import: macro " + std::to_string(i + 1) + " already has the name '" +
+                                      macroNameUtf8(name) + "'");
+        return std::nullopt;
+    };
+    change.edit = [&](usecases::CommandRunner& runner, Output&) -> std::optional<int> {
+        usecases::Session& session = runner.session();
+        macroPath = session.macroFilePath();
+        before = session.macros().saved();
+        session.beginMacroEdit();
+        if (inv.command == Command::MacroImport) {
+            session.macros().working()[std::size_t(inv.number - 1)] = imported;
+        } else {
+            // The macro manager's delete, as the panel runs it.
+            NoKeyHook hook;
+            macro::SteadyTickClock clock;
+            macro::MacroManager manager(session.macros(), names.table(), hook, clock);
+            manager.open();
+            manager.selectMacro(inv.number - 1);
+            manager.deleteMacro();
+            manager.ok();
+        }
+        session.commitMacroEdit();
+        return std::nullopt;
+    };
+    change.revert = [&](usecases::Session& session) {
+        // MacroDefine.bin goes back with keymap.bin: the keyboard did not take the change.
+        session.macros().saved() = before;
+        session.macros().save(macroPath);
+    };
+    return changeAndSave(inv, output, change);
+}
+
+// ---- profile -----------------------------------------------------------------------------
+
+int runProfileList(const Invocation& inv, Output& output)
+{
+    Environment env;
+    if (const std::optional<int> code = openEnvironment(env, false, output))
+        return *code;
+    link::RealSleeper sleeper;
+    profile::ProfileFolder folder(env.folders->configureFolder(), sleeper);
+    folder.Scan();
+    if (inv.json) {
+        QJsonArray list;
+        for (int i = 0; i < folder.count(); ++i)
+            list.append(QJsonObject{{"name", QString::fromStdString(folder.names()[std::size_t(i)])},
+                                    {"path", QString::fromStdString(folder.paths()[std::size_t(i)])}});
+        output.out += QJsonDocument(QJsonObject{{"profiles", list}}).toJson(QJsonDocument::Indented).toStdString();
+    } else {
+        for (const std::string& name : folder.names())
+            output.out += name + "\n";
+    }
+    return kExitDone;
+}
+
+int runProfileSave(const Invocation& inv, Output& output)
+{
+    Environment env;
+    if (const std::optional<int> code = openEnvironment(env, false, output))
+        return *code;
+    if (const std::optional<int> code = requireKeyboard(env, output))
+        return *code;
+    link::RealSleeper sleeper;
+    profile::ProfileFolder folder(env.folders->configureFolder(), sleeper);
+    folder.Scan();
+    const std::optional<int> line = folder.lineOf(inv.name);
+    if (!line && folder.isFull())
+        return *usage(output, "profile save: there are six profiles already; save into one of them");
+    usecases::Session session(sessionContext(env, sleeper));
+    usecases::CommandRunner runner(session);
+    if (const std::optional<int> code = readKeyboard(runner, output)) {
+        runner.finish();
+        return *code;
+    }
+    const link::ConfigStore& store = session.store();
+    const std::string path = line ? folder.paths()[std::size_t(*line)]
+                                  : folder.folder() + "/" + profile::profileFileName(inv.name);
+    const bool ok = line ? folder.Save(*line, store.image(), store.extTable(), "")
+                         : profile::writeProfile(path, store.image(), store.extTable());
+    runner.finish();
+    if (!ok) {
+        output.err += "orvanectl: profile save: cannot write " + path + "\n";
+        return kExitKeyboardFailed;
+    }
+    return kExitDone;
+}
+
+int runProfileLoad(const Invocation& inv, Output& output)
+{
+    link::RealSleeper sleeper;
+    std::unique_ptr<profile::ProfileFolder> folder;
+    int line = -1;
+    Change change;
+    change.check = [&](const Environment& env, Output& out) -> std::optional<int> {
+        folder = std::make_unique<profile::ProfileFolder>(env.dataFolder + "Configure", sleeper);
+        folder->Scan();
+        const std::optional<int> found = folder->lineOf(inv.name);
+        if (!found)
+            return usage(out, "profile load: there is no profile '" + inv.name + "' (orvanectl profile list)");
+        line = *found;
+        if (!profile::hasProfileSize(folder->paths()[std::size_t(line)]))
+            return usage(out, "profile load: " + folder->paths()[std::size_t(line)] + " is not a profile");
+        return std::nullopt;
+    };
+    change.edit = [&](usecases::CommandRunner& runner, Output& out) -> std::optional<int> {
+        const std::string path = folder->paths()[std::size_t(line)];
+        if (runner.session().loadProfile(*folder, line, path) != profile::ProfileFolder::LoadResult::Loaded) {
+            out.err += "orvanectl: profile load: " + path + " cannot be read\n";
+            return kExitKeyboardFailed;
+        }
+        return std::nullopt;
+    };
+    return changeAndSave(inv, output, change);
+}
+
 int runShow(bool json, Output& output)
 {
     Environment env;
     if (const std::optional<int> code = openEnvironment(env, false, output))
+        return *code;
+    if (const std::optional<int> code = requireKeyboard(env, output))
         return *code;
     link::RealSleeper sleeper;
     usecases::Session session(sessionContext(env, sleeper));
@@ -348,6 +679,8 @@ int runReset(const Invocation& inv, Output& output, Confirm confirm)
     Environment env;
     if (const std::optional<int> code = openEnvironment(env, inv.dryRun, output))
         return *code;
+    if (const std::optional<int> code = requireKeyboard(env, output))
+        return *code;
     link::RealSleeper sleeper;
     usecases::Session session(sessionContext(env, sleeper));
     usecases::CommandRunner runner(session);
@@ -379,12 +712,24 @@ int runInvocation(const Invocation& inv, Output& output, Confirm confirm)
     case Command::Version: output.out += versionText(); return kExitDone;
     case Command::List: return runList(inv.json, output);
     case Command::Show: return runShow(inv.json, output);
-    case Command::Set:
-        return changeAndSave(inv, output, [&](usecases::CommandRunner& runner) -> std::optional<int> {
+    case Command::Set: {
+        Change change;
+        change.edit = [&](usecases::CommandRunner& runner, Output&) -> std::optional<int> {
             applySettings(runner, inv.set);
             return std::nullopt;
-        });
+        };
+        return changeAndSave(inv, output, change);
+    }
     case Command::Reset: return runReset(inv, output, confirm);
+    case Command::Assign: return runAssign(inv, output);
+    case Command::MacroList:
+    case Command::MacroShow:
+    case Command::MacroExport: return runMacroRead(inv, output);
+    case Command::MacroImport:
+    case Command::MacroDelete: return runMacroChange(inv, output);
+    case Command::ProfileList: return runProfileList(inv, output);
+    case Command::ProfileSave: return runProfileSave(inv, output);
+    case Command::ProfileLoad: return runProfileLoad(inv, output);
     }
     return kExitUsage;
 }

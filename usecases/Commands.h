@@ -30,7 +30,8 @@ public:
     // command leaves the data folder as the read left it.
     link::UploadResult saveOrRevert();
 
-    // Return: the keyboard's factory reset and read-back; keymap.bin follows.
+    // Return: the keyboard's factory reset and read-back; keymap.bin follows. When the keyboard
+    // fails, the pair and keymap.bin go back to what the keyboard held before (Cancel).
     bool factoryReset();
 
     // The effect list's choice of `code` in the main panel (its colour rule included); false when

@@ -30,6 +30,11 @@ constexpr CommandName kCommands[] = {
     {"assign", Command::Assign},
     {"macro", Command::MacroList},      // a group: its sub-command follows
     {"profile", Command::ProfileList},  // a group
+    {"lcd", Command::LcdText},          // a group
+};
+constexpr CommandName kLcdCommands[] = {
+    {"text", Command::LcdText},
+    {"logo", Command::LcdLogo},
 };
 constexpr CommandName kMacroCommands[] = {
     {"list", Command::MacroList},
@@ -52,7 +57,7 @@ bool takesJson(Command c)
 bool sends(Command c)
 {
     return c == Command::Set || c == Command::Reset || c == Command::Assign || c == Command::MacroImport ||
-           c == Command::MacroDelete || c == Command::ProfileLoad;
+           c == Command::MacroDelete || c == Command::ProfileLoad || c == Command::LcdText || c == Command::LcdLogo;
 }
 
 std::string nameOf(Command c)
@@ -63,6 +68,9 @@ std::string nameOf(Command c)
     for (const CommandName& n : kProfileCommands)
         if (n.command == c)
             return std::string("profile ") + n.name;
+    for (const CommandName& n : kLcdCommands)
+        if (n.command == c)
+            return std::string("lcd ") + n.name;
     for (const CommandName& n : kCommands)
         if (n.command == c)
             return n.name;
@@ -317,7 +325,9 @@ ParseResult parseArguments(const std::vector<std::string>& args)
     std::vector<std::string> operands;
     std::string group;   // "macro" or "profile" until its sub-command has come
     bool optionsEnd = false;
-    for (const std::string& a : args) {
+    bool lcdOption = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
         if (!optionsEnd && a.size() > 1 && a[0] == '-') {
             if (a == "--")
                 optionsEnd = true;
@@ -331,6 +341,32 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                 inv.dryRun = true;
             else if (a == "--yes" || a == "-y")
                 inv.yes = true;
+            else if (a == "--bold")
+                inv.bold = lcdOption = true;
+            else if (a == "--italic")
+                inv.italic = lcdOption = true;
+            else if (a == "--fit")
+                inv.fit = lcdOption = true;
+            else if (a == "--font" || a == "--size" || a == "--preview") {
+                if (i + 1 >= args.size())
+                    return fail(a + " needs a value");
+                const std::string& value = args[++i];
+                lcdOption = true;
+                if (a == "--font") {
+                    if (value.empty() || QString::fromStdString(value).size() > 31)
+                        return fail("--font: a family name of 1..31 characters");
+                    inv.font = value;
+                } else if (a == "--size") {
+                    const std::optional<uint8_t> pt = inRange(value, 1, 255);
+                    if (!pt)
+                        return fail("--size: expected 1..255 points");
+                    inv.sizePt = *pt;
+                } else {
+                    if (value.empty())
+                        return fail("--preview: the file name is empty");
+                    inv.preview = value;
+                }
+            }
             else
                 return fail("unknown option '" + a + "' (see orvanectl --help)");
             continue;
@@ -341,13 +377,15 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                     command = n.command;
             if (!command)
                 return fail("unknown command '" + a + "' (see orvanectl --help)");
-            group = a == "macro" || a == "profile" ? a : "";
+            group = a == "macro" || a == "profile" || a == "lcd" ? a : "";
             continue;
         }
         if (!group.empty()) {
             bool found = false;
-            for (const CommandName& n : group == "macro" ? std::span<const CommandName>(kMacroCommands)
-                                                                          : std::span<const CommandName>(kProfileCommands))
+            const std::span<const CommandName> subs = group == "macro"     ? std::span<const CommandName>(kMacroCommands)
+                                                      : group == "profile" ? std::span<const CommandName>(kProfileCommands)
+                                                                           : std::span<const CommandName>(kLcdCommands);
+            for (const CommandName& n : subs)
                 if (a == n.name) {
                     command = n.command;
                     found = true;
@@ -378,6 +416,10 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         return fail("--json is for list, show, macro list|show and profile list, not " + name);
     if (inv.dryRun && !sends(*command))
         return fail("--dry-run is for commands that change the keyboard, not " + name);
+    if (lcdOption && *command != Command::LcdText)
+        return fail("--font, --size, --bold, --italic, --fit and --preview are for lcd text, not " + name);
+    if (inv.dryRun && !inv.preview.empty())
+        return fail("lcd text: --preview sends nothing already; leave out --dry-run");
     if (inv.yes && *command != Command::Reset)
         return fail("--yes is for reset, not " + name);
     switch (*command) {
@@ -420,6 +462,13 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         }
         break;
     }
+    case Command::LcdText:
+        if (operands.size() != 1)
+            return fail("lcd text: expected one TEXT (quote a text with blanks)");
+        if (QString::fromStdString(operands[0]).size() > 255)
+            return fail("lcd text: the text is longer than 255 characters");
+        inv.text = operands[0];
+        break;
     case Command::ProfileSave:
     case Command::ProfileLoad: {
         if (operands.size() != 1)
@@ -507,6 +556,14 @@ std::string helpText(Command command)
                "The profiles of Configure/ in the data folder (at most six). save writes the keyboard's\n"
                "configuration into the profile NAME, creating it when there is room; load sends the\n"
                "profile's configuration to the keyboard.\n";
+    case Command::LcdText:
+    case Command::LcdLogo:
+        return "Usage: orvanectl lcd text [--dry-run] TEXT [--font FAMILY] [--size PT] [--bold] [--italic] [--fit]\n"
+               "                         [--preview FILE]\n"
+               "       orvanectl lcd logo [--dry-run]\n"
+               "text renders TEXT into the LCD's 132 x 32 picture as the LCD program does (default face and\n"
+               "24 points; --fit finds the largest size that fits) and sends it; --preview FILE writes the\n"
+               "picture as a PBM image instead of sending it. logo sends the built-in logo.\n";
     default:
         break;
     }
@@ -520,6 +577,8 @@ std::string helpText(Command command)
            "  assign KEY FUNCTION  give a key another function\n"
            "  macro list|show N|export N FILE|import N FILE|delete N\n"
            "  profile list|save NAME|load NAME\n"
+           "  lcd text TEXT [--font FAMILY] [--size PT] [--bold] [--italic] [--fit] [--preview FILE]\n"
+           "  lcd logo             the LCD's text, or its built-in logo\n"
            "  reset [--yes]        factory settings\n"
            "\n"
            "Options:\n"

@@ -16,6 +16,7 @@ enum class Command {
     Help, Version, List, Show, Set, Reset, Assign,
     MacroList, MacroShow, MacroExport, MacroImport, MacroDelete,
     ProfileList, ProfileSave, ProfileLoad,
+    LcdText, LcdLogo,
 };
 
 // What `assign KEY FUNCTION` gives the key.
@@ -54,6 +55,12 @@ struct Invocation {
     int number = 0;          // macro show|export|import|delete N (1-based)
     std::string file;        // macro export|import FILE
     std::string name;        // profile save|load NAME
+    // lcd text
+    std::string text;
+    std::string font;        // empty: the LCD program's default face
+    int sizePt = 0;          // 0: the default size
+    bool bold = false, italic = false, fit = false;
+    std::string preview;     // write the picture there instead of sending it
 };
 
 struct ParseResult {

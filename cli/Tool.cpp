@@ -7,6 +7,8 @@
 #include "macro/MacroManager.h"
 #include "platform/core/AtomicFile.h"
 #include "platform/core/RegularFile.h"
+#include "panelo/lcd/FreeTypeGlyphSource.h"
+#include "panelo/lcd/LcdRenderer.h"
 #include "profile/ProfileFolder.h"
 #include "emulator/Backend.h"
 #include "link/Sleeper.h"
@@ -703,6 +705,87 @@ int runReset(const Invocation& inv, Output& output, Confirm confirm)
     return kExitDone;
 }
 
+// ---- lcd ---------------------------------------------------------------------------------
+
+// Pixels per inch for point sizes: the common desktop value (there is no screen to ask).
+constexpr int kLcdDpiY = 96;
+
+// The picture as a binary PBM: 132 x 32, a lit pixel black. The preview's rows are already
+// 17 bytes, most significant bit leftmost, with the padding bits clear.
+bool writePreview(const std::string& path, const panelo::LcdPreviewBitmap& bmp)
+{
+    const std::string header = "P4\n" + std::to_string(panelo::kPanelWidth) + " " +
+                               std::to_string(panelo::kPanelHeight) + "\n";
+    return platform::writeFileAtomically(
+        path, {std::span(reinterpret_cast<const uint8_t*>(header.data()), header.size()), std::span(bmp)});
+}
+
+// The first interface of the LCD's kind among those listed, as the download picks it.
+std::string lcdPath(hid::Backend& backend)
+{
+    for (const hid::InterfaceInfo& info : backend.enumerate())
+        if (panelo::PassesLcdPathFilter(info.vendorId, info.productId) && panelo::IsLcdInterface(info))
+            return info.path;
+    return {};
+}
+
+int runLcd(const Invocation& inv, Output& output)
+{
+    Environment env;
+    if (const std::optional<int> code = openEnvironment(env, false, output))
+        return *code;
+    const std::string path = lcdPath(*env.backend);
+    if (path.empty() && inv.preview.empty()) {
+        output.err += "orvanectl: 请先插入设备！ (no keyboard with an LCD found: connect the keyboard)\n";
+        return kExitNoKeyboard;
+    }
+    // A dry run downloads to an emulated keyboard and prints what went, under the real node.
+    Printer printer(path, output.out);
+    PrintingBackend dryBackend(hid::Emulator::create(), printer);
+    printer.on = inv.dryRun;
+    hid::Backend& backend = inv.dryRun ? static_cast<hid::Backend&>(dryBackend) : *env.backend;
+
+    std::u16string message;
+    panelo::PaneloHooks hooks;
+    hooks.notify = [&](const std::u16string& text) { message = text; };
+    panelo::FreeTypeGlyphSource glyphs;
+    panelo::LcdRenderer renderer(backend, glyphs, kLcdDpiY, hooks);
+    if (inv.command == Command::LcdLogo) {
+        renderer.Default();
+    } else {
+        panelo::LogFont lf = panelo::InitialLogFont(kLcdDpiY);
+        if (!inv.font.empty())
+            lf.faceName = QString::fromStdString(inv.font).toStdU16String();
+        if (inv.sizePt > 0)
+            lf.height = -panelo::MulDiv(inv.sizePt, kLcdDpiY, 72);
+        lf.weight = inv.bold ? panelo::kWeightBold : 0;
+        lf.italic = inv.italic;
+        renderer.setLogFont(lf);
+        renderer.setText(QString::fromStdString(inv.text).toStdU16String());
+        renderer.RenderText();
+        if (inv.fit)
+            renderer.AutoAdjustFont();
+        if (!inv.preview.empty()) {
+            renderer.RenderText();
+            if (!writePreview(inv.preview, renderer.previewBitmap())) {
+                output.err += "orvanectl: lcd text: cannot write " + inv.preview + ": " + std::strerror(errno) + "\n";
+                return kExitKeyboardFailed;
+            }
+            return kExitDone;
+        }
+        renderer.Download();
+    }
+    const std::string said = QString::fromStdU16String(message).toStdString();
+    if (message == panelo::kMsgDownloadOk)
+        return kExitDone;
+    if (message == panelo::kMsgNoDevice) {
+        output.err += "orvanectl: " + said + " (no keyboard with an LCD found: connect the keyboard)\n";
+        return kExitNoKeyboard;
+    }
+    output.err += "orvanectl: " + said + " (the keyboard did not take the picture; check that it is connected)\n";
+    return kExitKeyboardFailed;
+}
+
 } // namespace
 
 int runInvocation(const Invocation& inv, Output& output, Confirm confirm)
@@ -730,6 +813,8 @@ int runInvocation(const Invocation& inv, Output& output, Confirm confirm)
     case Command::ProfileList: return runProfileList(inv, output);
     case Command::ProfileSave: return runProfileSave(inv, output);
     case Command::ProfileLoad: return runProfileLoad(inv, output);
+    case Command::LcdText:
+    case Command::LcdLogo: return runLcd(inv, output);
     }
     return kExitUsage;
 }

@@ -116,3 +116,58 @@ TEST(ArgumentsTest, MistakesAreRefusedWithAMessageNamingThem)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ArgumentsTest, AssignFunctionsAndTheOtherCommandsOperands)
+{
+    using Kind = AssignSpec::Kind;
+    const std::vector<std::tuple<std::string, Kind, std::size_t>> functions = {
+        {"key:Z", Kind::Key, 1},          {"key:kpenter", Kind::Key, 1},    {"combo:LCtrl+LAlt+Del", Kind::Combo, 3},
+        {"combo:LShift+F5", Kind::Combo, 2}, {"function:vol+", Kind::Function, 0}, {"function:静音", Kind::Function, 0},
+        {"macro:32", Kind::Macro, 0},     {"folder:/tmp", Kind::Folder, 0}, {"disable", Kind::Disable, 0},
+        {"default", Kind::Default, 0},
+    };
+    for (const auto& [text, kind, keys] : functions) {
+        const ParseResult r = parse({"assign", "M1", text});
+        ASSERT_TRUE(r.invocation) << text << ": " << r.error;
+        EXPECT_EQ(r.invocation->assign.key, 108u);
+        EXPECT_EQ(r.invocation->assign.kind, kind) << text;
+        EXPECT_EQ(r.invocation->assign.vks.size(), keys) << text;
+    }
+    ParseResult r = parse({"assign", "A", "function:Vol+"});
+    ASSERT_TRUE(r.invocation);
+    EXPECT_EQ(r.invocation->assign.function, 7u);   // "Vol+" in the catalogue's order
+    r = parse({"assign", "A", "program:relative/tool"});
+    ASSERT_TRUE(r.invocation);
+    EXPECT_EQ(r.invocation->assign.path.front(), u'/');   // made absolute
+    EXPECT_FALSE(parse({"assign", "A", "program:/" + std::string(300, 'x')}).invocation);
+
+    r = parse({"macro", "import", "3", "m.json"});
+    ASSERT_TRUE(r.invocation);
+    EXPECT_EQ(r.invocation->command, Command::MacroImport);
+    EXPECT_EQ(r.invocation->number, 3);
+    EXPECT_EQ(r.invocation->file, "m.json");
+
+    r = parse({"profile", "load", "racing.bin"});
+    ASSERT_TRUE(r.invocation);
+    EXPECT_EQ(r.invocation->name, "racing");
+
+    r = parse({"lcd", "text", "--font", "DejaVu Sans", "--", "-5 C"});
+    ASSERT_TRUE(r.invocation) << r.error;
+    EXPECT_EQ(r.invocation->text, "-5 C");
+    r = parse({"lcd", "text", "x", "--font", "DejaVu Sans", "--size", "12", "--italic", "--fit"});
+    ASSERT_TRUE(r.invocation) << r.error;
+    EXPECT_EQ(r.invocation->font, "DejaVu Sans");
+    EXPECT_EQ(r.invocation->sizePt, 12);
+    EXPECT_TRUE(r.invocation->italic && r.invocation->fit && !r.invocation->bold);
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"macro"}, {"macro", "list", "1"}, {"macro", "show"}, {"macro", "export", "1"}, {"macro", "show", "0"},
+             {"profile", "save", "a/b"}, {"profile", "save", ".."}, {"profile", "load", "a", "b"},
+             {"profile", "list", "--dry-run"}, {"assign", "A", "combo:A+B+C+D"}, {"assign", "LWin", "key:A"}}) {
+        EXPECT_FALSE(parse(bad).invocation) << bad.size();
+    }
+}
+
+} // namespace

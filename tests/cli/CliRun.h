@@ -57,6 +57,7 @@ protected:
         env.insert("ORVANE_HOME", dataFolder());
         env.insert("ORVANE_HID", "emulator:" + statePath());
         env.insert("ORVANE_HID_TRACE", tracePath());
+        env.insert("LUMETRA_DUMP_DIR", path("dumps"));
         return env;
     }
 

@@ -440,6 +440,72 @@ TEST_F(CliTest, BadAssignmentsAreExitTwoAndTouchNothing)
     EXPECT_EQ(snapshot(), before);
 }
 
+// The emulator keeps the last LCD download after the image: its mode byte, then the page image.
+constexpr int kLcdModeOffset = 10058, kLcdPageOffset = 10059, kLcdPageBytes = 528;
+
+TEST_F(CliTest, LcdTextSendsThePictureThePreviewShows)
+{
+    const CliResult preview = run({"lcd", "text", "Hi 42", "--bold", "--size", "18", "--preview", path("p.pbm")});
+    ASSERT_EQ(preview.code, 0) << preview.err.toStdString();
+    EXPECT_FALSE(QFile::exists(statePath()) && stateByte(kLcdModeOffset) != 0xFF);   // the preview sent nothing
+    QFile pbm(path("p.pbm"));
+    ASSERT_TRUE(pbm.open(QIODevice::ReadOnly));
+    const QByteArray picture = pbm.readAll();
+    ASSERT_TRUE(picture.startsWith("P4\n132 32\n"));
+    const QByteArray rows = picture.mid(10);
+    ASSERT_EQ(rows.size(), 17 * 32);
+    // The keyboard's layout of the same picture: four pages of 8 rows, a byte per column.
+    QByteArray expected(kLcdPageBytes, '\0');
+    int lit = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 132; ++x)
+            if (uint8_t(rows[17 * y + x / 8]) & (0x80 >> (x % 8))) {
+                expected[132 * (y / 8) + x] = char(uint8_t(expected[132 * (y / 8) + x]) | (1 << (y % 8)));
+                ++lit;
+            }
+    EXPECT_GT(lit, 20);
+
+    const CliResult sent = run({"lcd", "text", "Hi 42", "--bold", "--size", "18"});
+    ASSERT_EQ(sent.code, 0) << sent.err.toStdString();
+    EXPECT_EQ(stateByte(kLcdModeOffset), 1);
+    EXPECT_EQ(state().mid(kLcdPageOffset, kLcdPageBytes), expected);
+    EXPECT_EQ(traceLines({"SF"}).filter(QRegularExpression("SF 00 15 00 09 01 ")).size(), 1);
+    EXPECT_EQ(traceLines({"W"}).size(), 9);
+
+    // A dry run prints the same ten reports and leaves the keyboard alone.
+    const QByteArray before = state();
+    const CliResult dry = run({"--dry-run", "lcd", "text", "other", "--fit"});
+    ASSERT_EQ(dry.code, 0) << dry.err.toStdString();
+    EXPECT_EQ(dry.out.count(" emulator:cmd SF 00 15 00 09 01 "), 1) << dry.out.toStdString();
+    EXPECT_EQ(dry.out.count(" emulator:cmd W "), 9);
+    EXPECT_EQ(state(), before);
+
+    // The logo goes with mode 0.
+    ASSERT_EQ(run({"lcd", "logo"}).code, 0);
+    EXPECT_EQ(stateByte(kLcdModeOffset), 0);
+    EXPECT_NE(state().mid(kLcdPageOffset, kLcdPageBytes), expected);
+}
+
+TEST_F(CliTest, LcdMistakesAndAFailingKeyboard)
+{
+    ASSERT_EQ(run({"lcd", "logo"}).code, 0);
+    const QByteArray before = state();
+    for (const QStringList& args : std::vector<QStringList>{
+             {"lcd"}, {"lcd", "text"}, {"lcd", "text", "a", "b"}, {"lcd", "text", "a", "--size", "0"},
+             {"lcd", "text", "a", "--size"}, {"lcd", "text", "a", "--font", QString(40, u'x')},
+             {"lcd", "logo", "--bold"}, {"set", "brightness=3", "--fit"}, {"lcd", "blink"},
+             {"lcd", "text", QString(300, u'x')}, {"--dry-run", "lcd", "text", "a", "--preview", path("x.pbm")}}) {
+        const CliResult r = run(args);
+        EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
+    }
+    EXPECT_EQ(state(), before);
+
+    const CliResult failed = run({"lcd", "text", "x"}, {{"ORVANE_EMULATOR_FAULTS", "write-fail@1x*"}});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_TRUE(failed.err.contains("下载失败")) << failed.err.toStdString();
+    EXPECT_EQ(state().mid(kLcdModeOffset), before.mid(kLcdModeOffset));
+}
+
 TEST_F(CliTest, ListNamesTheInterfacesAndNoKeyboardIsExitThree)
 {
     const CliResult list = run({"list", "--json"});
@@ -461,9 +527,11 @@ TEST_F(CliTest, ListNamesTheInterfacesAndNoKeyboardIsExitThree)
     EXPECT_EQ(none.code, 3);
     EXPECT_TRUE(none.err.contains("no keyboard")) << none.err.toStdString();
     const QMap<QString, QByteArray> before = snapshot();
-    const CliResult set = run({"set", "brightness=5"}, {{"ORVANE_HID", "hidraw"}});
-    EXPECT_EQ(set.code, 3);
-    EXPECT_TRUE(set.err.contains("no keyboard")) << set.err.toStdString();
+    for (const QStringList& args : std::vector<QStringList>{{"set", "brightness=5"}, {"show"}, {"lcd", "logo"}}) {
+        const CliResult r = run(args, {{"ORVANE_HID", "hidraw"}});
+        EXPECT_EQ(r.code, 3) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("no keyboard")) << r.err.toStdString();
+    }
     EXPECT_EQ(snapshot(), before);
 }
 
@@ -471,7 +539,7 @@ TEST_F(CliTest, HelpAndVersion)
 {
     const CliResult help = run({"--help"});
     EXPECT_EQ(help.code, 0);
-    for (const char* command : {"list", "show", "set", "reset"})
+    for (const char* command : {"list", "show", "set", "assign", "macro", "profile", "lcd", "reset"})
         EXPECT_TRUE(help.out.contains(QStringLiteral("  %1").arg(command))) << command;
     const CliResult setHelp = run({"set", "--help"});
     EXPECT_EQ(setHelp.code, 0);

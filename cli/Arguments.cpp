@@ -335,6 +335,13 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                 help = true;
             else if (a == "--version")
                 version = true;
+            else if (a == "--list-names") {
+                if (i + 1 >= args.size() || namesText(args[i + 1]).empty())
+                    return fail("--list-names: expected keys, functions, effects or settings");
+                inv.command = Command::Names;
+                inv.name = args[i + 1];
+                return {inv, {}};
+            }
             else if (a == "--json")
                 inv.json = true;
             else if (a == "--dry-run")
@@ -487,6 +494,30 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         break;
     }
     return {inv, {}};
+}
+
+std::string namesText(const std::string& which)
+{
+    auto dashed = [](std::u16string_view name) {
+        return QString::fromUtf16(name.data(), qsizetype(name.size())).replace(u' ', u'-').toStdString();
+    };
+    std::string out;
+    if (which == "keys") {
+        for (const std::string& k : keyNames().allKeyNames())
+            out += k + "\n";
+    } else if (which == "functions") {
+        for (const keymap::FunctionEntry& f : keymap::FunctionCatalogue)
+            out += "function:" + dashed(f.english) + "\n";
+    } else if (which == "effects") {
+        for (const usecases::EffectEntry& e : usecases::kEffectList)
+            out += dashed(e.english) + "\n";
+    } else if (which == "settings") {
+        out = "effect=\nspeed=\nbrightness=\ncolour=\ndirection=\ngame-mode=\nwin-lock=\nresponse-time=\n"
+              "report-rate=\n";
+        for (int i = 1; i <= 7; ++i)
+            out += "colour" + std::to_string(i) + "=\n";
+    }
+    return out;
 }
 
 std::string versionText() { return "orvanectl " ORVANE_VERSION "\n"; }

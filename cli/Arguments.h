@@ -13,7 +13,7 @@
 namespace orvane::cli {
 
 enum class Command {
-    Help, Version, List, Show, Set, Reset, Assign,
+    Help, Version, Names, List, Show, Set, Reset, Assign,
     MacroList, MacroShow, MacroExport, MacroImport, MacroDelete,
     ProfileList, ProfileSave, ProfileLoad,
     LcdText, LcdLogo,
@@ -54,7 +54,7 @@ struct Invocation {
     AssignSpec assign;
     int number = 0;          // macro show|export|import|delete N (1-based)
     std::string file;        // macro export|import FILE
-    std::string name;        // profile save|load NAME
+    std::string name;        // profile save|load NAME; --list-names keys|functions|effects|settings
     // lcd text
     std::string text;
     std::string font;        // empty: the LCD program's default face
@@ -76,6 +76,9 @@ std::string parseFunction(const std::string& text, AssignSpec& spec);
 // Help texts (the general one for Command::Help).
 std::string helpText(Command command);
 std::string versionText();
+// The names the shell completion offers, one a line: keys, functions (function:NAME with '-' for
+// blanks), effects or settings (NAME= of set).
+std::string namesText(const std::string& which);
 
 // Report rate in Hz of a slider position 0..3, and back (nothing for another rate).
 constexpr int reportRateHz(uint8_t position) { return 125 << (position & 3); }

@@ -793,6 +793,7 @@ int runInvocation(const Invocation& inv, Output& output, Confirm confirm)
     switch (inv.command) {
     case Command::Help: output.out += helpText(inv.helpFor.value_or(Command::Help)); return kExitDone;
     case Command::Version: output.out += versionText(); return kExitDone;
+    case Command::Names: output.out += namesText(inv.name); return kExitDone;
     case Command::List: return runList(inv.json, output);
     case Command::Show: return runShow(inv.json, output);
     case Command::Set: {

@@ -43,6 +43,11 @@ const std::u16string kFaces[] = {u"", u"\u9ED1\u4F53", u"DejaVu Sans", u"DejaVu 
 
 } // namespace
 
+// fontconfig keeps what it loads once (its configuration, the font list) to the end of the process
+// and drops its last pointer to a few hundred bytes of it: the seeds alone show the same 288 bytes
+// at exit, so it is no leak of the renderer, which would grow with the inputs.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     constexpr std::size_t kHeader = 24;

@@ -88,6 +88,7 @@ bool KeyboardLink::RegisterForDeviceChanges()
 
 void KeyboardLink::StartUp()
 {
+    started_ = true;
     // Both interfaces open before the read-all starts, so the reader already
     // listens when its first report is acknowledged.
     const bool commandOk = OpenCommandInterface();
@@ -167,6 +168,10 @@ void KeyboardLink::finishArrival()
         return;
     }
     arrivalPending_ = false;
+    // Before StartUp() the working pair is not loaded yet: StartUp() opens what has arrived,
+    // and its read-all is the first to fill the image.
+    if (!started_ || closed_)
+        return;
     const bool commandOpened = !command_ && OpenCommandInterface();
     const bool eventOpened = !event_ && OpenEventInterface();
     if (eventOpened && !readerThread_.joinable())
@@ -252,10 +257,28 @@ void KeyboardLink::handleEvent(const std::array<uint8_t, kEventSize>& event)
         ackChanged_.notify_all();
         return;
     }
-    // Posted, never sent: the link thread may be waiting for this very reader's
-    // next acknowledgement.
-    const uint8_t code = event[eventReport::kKeyCode];
-    QMetaObject::invokeMethod(this, [this, code] { observer_.keyNotification(code); }, Qt::QueuedConnection);
+    // Queued, never told from here: the observer lives on the window thread, and the link
+    // thread may be waiting for this very reader's next acknowledgement.
+    bool first = false;
+    {
+        std::lock_guard lock(keysMutex_);
+        first = keyCodes_.empty();
+        keyCodes_.push_back(event[eventReport::kKeyCode]);
+    }
+    if (first)
+        QMetaObject::invokeMethod(this, "deliverKeyNotifications", Qt::QueuedConnection);
+}
+
+void KeyboardLink::deliverKeyNotifications()
+{
+    std::vector<uint8_t> codes;
+    {
+        std::lock_guard lock(keysMutex_);
+        codes.swap(keyCodes_);
+    }
+    for (const uint8_t code : codes)
+        if (!closed_)
+            observer_.keyNotification(code);
 }
 
 void KeyboardLink::clearAck()
@@ -312,30 +335,40 @@ void KeyboardLink::startNext()
             continue;
         }
         jobRunning_ = true;
-        runOnLinkThread([this, work = std::move(job.work), finish = std::move(job.finish)]() mutable {
-            work();
-            QMetaObject::invokeMethod(
-                this,
-                [this, finish = std::move(finish)] {
-                    jobRunning_ = false;
-                    if (!closed_)
-                        finish();
-                    startNext();
-                },
-                Qt::QueuedConnection);
-        });
+        runOnLinkThread(std::move(job));
+    }
+}
+
+void KeyboardLink::collectFinished()
+{
+    for (;;) {
+        std::function<void()> finish;
+        {
+            std::lock_guard lock(workMutex_);
+            if (finished_.empty())
+                return;
+            finish = std::move(finished_.front());
+            finished_.pop_front();
+        }
+        jobRunning_ = false;
+        if (!closed_)
+            finish();
+        finish = nullptr;   // the operation's copy goes on this thread
+        startNext();
     }
 }
 
 void KeyboardLink::WaitForIdle()
 {
     for (;;) {
-        // Results already posted are applied first: applying one may ask for the next.
+        // Results already handed over are applied first (applying one may ask for the next),
+        // and what else was queued to the link on this thread (host-action keys) is delivered.
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        collectFinished();
         if (!busy() || closed_)
             return;
         std::unique_lock lock(workMutex_);
-        workChanged_.wait(lock, [this] { return work_.empty() && !workBusy_; });
+        workChanged_.wait(lock, [this] { return !finished_.empty() || (work_.empty() && !workBusy_); });
     }
 }
 
@@ -416,14 +449,14 @@ UploadResult KeyboardLink::UploadChanges()
 
 // ---- The link thread ----------------------------------------------------
 
-void KeyboardLink::runOnLinkThread(std::function<void()> work)
+void KeyboardLink::runOnLinkThread(Job job)
 {
     std::lock_guard lock(workMutex_);
     if (!linkThread_.joinable()) {
         linkThreadStop_ = false;
         linkThread_ = std::thread(&KeyboardLink::linkThread, this);
     }
-    work_.push_back(std::move(work));
+    work_.push_back(std::move(job));
     workChanged_.notify_all();
 }
 
@@ -434,15 +467,23 @@ void KeyboardLink::linkThread()
         workChanged_.wait(lock, [this] { return linkThreadStop_ || !work_.empty(); });
         if (work_.empty())
             return;
-        std::function<void()> work = std::move(work_.front());
+        Job job = std::move(work_.front());
         work_.pop_front();
         workBusy_ = true;
         lock.unlock();
-        work();
-        work = nullptr;   // its device handle goes with it
+        job.work();
+        job.work = nullptr;   // its device handle goes with it
         lock.lock();
+        // The hand-off: from here on the operation's copy is the window thread's. The mutex
+        // orders the link thread's writes before the window thread's reads; the queued call
+        // only wakes the window thread (its own queue's locking is Qt's, which the thread
+        // checker cannot see).
+        const bool wake = finished_.empty();
+        finished_.push_back(std::move(job.finish));
         workBusy_ = false;
         workChanged_.notify_all();
+        if (wake)
+            QMetaObject::invokeMethod(this, "collectFinished", Qt::QueuedConnection);
     }
 }
 
@@ -456,6 +497,7 @@ void KeyboardLink::stopLinkThread()
     workChanged_.notify_all();
     if (linkThread_.joinable())
         linkThread_.join();
+    finished_.clear();   // results nobody may apply now (the link is closed)
 }
 
 KeyboardLink::Hold KeyboardLink::holdKeyboard(const std::shared_ptr<hid::Device>& device)

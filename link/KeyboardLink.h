@@ -10,11 +10,15 @@
 //   store().LoadKeymapFile(); store().CopyWorkingToShadow();
 //   RegisterForDeviceChanges();   // failure is reported to the observer
 //   StartUp();                    // opens both interfaces, starts the read-all
+// A keyboard arriving before StartUp() is left to it.
 //
 // Link operations never overlap: each waits for the one in progress. The window
 // thread never waits on the keyboard: an operation it asks for takes its copy of
 // the image when the link is free, runs on the link thread, and its result is
-// applied (and the caller told) on the window thread. A keyboard that stops
+// applied (and the caller told) on the window thread. The configuration image has
+// one owner at a time: the link thread writes only its operation's copy and hands
+// it back through one queue guarded by a mutex of its own (Qt's event queue only
+// wakes the window thread); the store is touched on the window thread alone. A keyboard that stops
 // answering is given up on within 2 s: a read-all stops at its first failed step,
 // an upload at its first missing acknowledgement, a factory reset at its first
 // failed report, and no single wait lasts longer than 1 s.
@@ -128,6 +132,11 @@ public:
     void ReadLightingAsync(std::function<void(bool ok)> done);
     // True while an operation runs or waits.
     bool busy() const { return jobRunning_ || !requests_.empty(); }
+    // The window thread's side of the hand-off: applies the results the link thread has
+    // finished, then starts the next operation; host-action keys the reader saw are told.
+    // Queued to the window thread whenever the link has something for it.
+    Q_INVOKABLE void collectFinished();
+    Q_INVOKABLE void deliverKeyNotifications();
     // Blocks until no operation runs or waits, applying each result (tests, benchmarks).
     void WaitForIdle();
     void WaitForStartupRead() { WaitForIdle(); }
@@ -164,7 +173,7 @@ private:
 
     void enqueue(Request request);
     void startNext();
-    void runOnLinkThread(std::function<void()> work);
+    void runOnLinkThread(Job job);
     void linkThread();
     void stopLinkThread();
     void applyAreas(const ConfigImage& from, const Areas& areas);
@@ -220,6 +229,7 @@ private:
     std::unique_ptr<hotplug::Monitor> monitor_;
 
     std::mutex operationMutex_;   // one link operation at a time
+    bool started_ = false;          // StartUp() was called
     bool startupStarted_ = false;
     std::atomic<unsigned> generation_{0};   // advanced when the handles close
 
@@ -228,11 +238,13 @@ private:
     bool jobRunning_ = false;
     bool closed_ = false;
 
-    // The link thread and its work.
+    // The link thread and its work; the finishing halves of the jobs it has run wait in
+    // finished_ for the window thread. All three guarded by workMutex_.
     std::thread linkThread_;
     std::mutex workMutex_;
     std::condition_variable workChanged_;
-    std::deque<std::function<void()>> work_;
+    std::deque<Job> work_;
+    std::deque<std::function<void()>> finished_;
     bool workBusy_ = false;
     bool linkThreadStop_ = false;
 
@@ -248,6 +260,10 @@ private:
     std::atomic<int> ackWaits_{0};
     unsigned acksSeen_ = 0, acksOwed_ = 0;   // guarded by ackMutex_
     hid::Millis ackTimeout_ = kTransferTimeout;
+
+    // Host-action keys the reader saw, for the window thread (guarded by keysMutex_).
+    std::mutex keysMutex_;
+    std::vector<uint8_t> keyCodes_;
 
     mutable std::mutex infoMutex_;
     DeviceInfo deviceInfo_{};

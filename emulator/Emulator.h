@@ -20,21 +20,17 @@
 #include "emulator/EmulatorState.h"
 #include "emulator/FaultPlan.h"
 #include "emulator/Firmware.h"
+#include "platform/hid/KeyboardIds.h"
 #include "platform/hid/Transport.h"
 
 namespace orvane::hid {
 
 inline constexpr char kEmulatorCommandPath[] = "emulator:cmd";
 inline constexpr char kEmulatorEventPath[] = "emulator:evt";
-inline constexpr uint16_t kEmulatorVendorId = 0x04D9;
-inline constexpr uint16_t kEmulatorProductId = 0xA12C;
-inline constexpr std::size_t kEventReportSize = 4;
-
-namespace event {
-inline constexpr uint8_t kReportId = 4;
-inline constexpr uint8_t kKeyNotification = 1;
-inline constexpr uint8_t kAcknowledgement = 4;
-} // namespace event
+inline constexpr uint16_t kEmulatorVendorId = usb::kVendorId;
+inline constexpr uint16_t kEmulatorProductId = usb::kKeyboardProducts[1];
+using model::kEventReportSize;
+namespace event = model::eventReport;
 
 class Emulator : public std::enable_shared_from_this<Emulator> {
 public:

@@ -7,19 +7,8 @@ namespace img = link::image;
 
 namespace {
 
-// Command report bytes.
-constexpr std::size_t kReportId = 0;
-constexpr std::size_t kCode = 1;
-constexpr std::size_t kP2 = 2;
-constexpr std::size_t kP3 = 3;
-constexpr std::size_t kP4 = 4;
-constexpr std::size_t kP5 = 5;
-constexpr std::size_t kP6 = 6;
-constexpr std::size_t kP7 = 7;
-constexpr std::size_t kChecksum = 8;
+using namespace model::report;
 
-constexpr uint8_t kConfigWriteBegin = 1;
-constexpr uint8_t kConfigWriteEnd = 2;
 constexpr uint8_t kFactoryResetKey = 0xFF;
 constexpr uint8_t kLcdDataReports = 9;
 constexpr uint8_t kSpeedBase = 10;   // keyboard speed = 10 - slider position
@@ -91,20 +80,12 @@ std::vector<DataReport> toDataReports(std::span<const uint8_t> bytes)
 
 bool validCommandReport(std::span<const uint8_t> report)
 {
-    if (report.size() != kCommandReportSize || report[kReportId] != 0)
+    if (report.size() != kCommandReportSize || report[kId] != 0)
         return false;
     return reportChecksum(report.first<kCommandReportSize>()) == report[kChecksum];
 }
 
 } // namespace
-
-uint8_t reportChecksum(std::span<const uint8_t, kCommandReportSize> report)
-{
-    unsigned sum = 0;
-    for (std::size_t i = kCode; i <= kP7; ++i)
-        sum += report[i];
-    return static_cast<uint8_t>(0xFF - (sum & 0xFF));
-}
 
 void Firmware::powerCycle()
 {
@@ -115,7 +96,7 @@ void Firmware::powerCycle()
 void Firmware::setAnswer(uint8_t command, std::array<uint8_t, 6> fields)
 {
     answer_ = {};
-    answer_[kCode] = command;
+    answer_[kCommand] = command;
     std::copy(fields.begin(), fields.end(), answer_.begin() + kP2);
     answer_[kChecksum] = reportChecksum(answer_);
 }
@@ -127,18 +108,18 @@ FirmwareStep Firmware::command(std::span<const uint8_t> report, EmulatorState& s
     CommandReport r{};
     std::copy(report.begin(), report.end(), r.begin());
     phase_.reset();   // a new command abandons an unfinished data phase
-    if (r[kCode] & cmd::kReadBit)
+    if (r[kCommand] & cmd::kReadBit)
         return readCommand(r, state);   // sets its answer
     FirmwareStep step = writeCommand(r, state);
     if (step.accepted)
-        setAnswer(r[kCode]);
+        setAnswer(r[kCommand]);
     return step;
 }
 
 FirmwareStep Firmware::readCommand(const CommandReport& r, EmulatorState& state)
 {
     const link::ConfigImage& im = state.image;
-    const uint8_t code = r[kCode];
+    const uint8_t code = r[kCommand];
     const auto answer = [&](std::array<uint8_t, 6> fields) {
         setAnswer(code, fields);
         FirmwareStep step;
@@ -176,14 +157,14 @@ FirmwareStep Firmware::writeCommand(const CommandReport& r, EmulatorState& state
     FirmwareStep step;
     step.accepted = step.acknowledge = step.changed = true;
     for (const ByteSetting& s : kByteSettings)
-        if (s.write == r[kCode])
+        if (s.write == r[kCommand])
             return im[s.offset] = r[kP2], step;
 
-    switch (r[kCode]) {
+    switch (r[kCommand]) {
     case cmd::kConfigWrite:
-        if (r[kP2] == kConfigWriteBegin)   // opens a configuration write; nothing is stored yet
+        if (r[kP2] == cmd::kBeginPhase)   // opens a configuration write; nothing is stored yet
             return step.changed = false, step;
-        if (r[kP2] != kConfigWriteEnd)
+        if (r[kP2] != cmd::kEndPhase)
             return {};
         im[img::kEffect] = r[kP3];
         im[img::kSpeed] = static_cast<uint8_t>(kSpeedBase - r[kP4]);
@@ -212,13 +193,13 @@ FirmwareStep Firmware::writeCommand(const CommandReport& r, EmulatorState& state
 
 bool Firmware::openPhase(const CommandReport& r)
 {
-    if (r[kCode] == cmd::kLcdImage) {
+    if (r[kCommand] == cmd::kLcdImage) {
         if (r[kP3] != kLcdDataReports)
             return false;
         phase_ = WritePhase{true, 0, r[kP4], kLcdDataReports, kLcdPageSize, false};
         return true;
     }
-    const BulkArea* area = bulkAreaOf(r[kCode]);
+    const BulkArea* area = bulkAreaOf(r[kCommand]);
     if (!area || r[kP4] != area->announce || r[kP3] >= area->indexCount)
         return false;
     phase_ = WritePhase{false, areaOffset(area->area, r[kP3]), 0, reportsFor(area->size), area->size, true};
@@ -227,7 +208,7 @@ bool Firmware::openPhase(const CommandReport& r)
 
 FirmwareStep Firmware::dataReport(std::span<const uint8_t> report, EmulatorState& state)
 {
-    if (!phase_ || report.size() != kDataReportSize || report[kReportId] != 0)
+    if (!phase_ || report.size() != model::kDataReportSize || report[kId] != 0)
         return {};
     WritePhase& p = *phase_;
     const std::size_t n = std::min(kDataBytesPerReport, p.size - p.bytes.size());

@@ -11,34 +11,17 @@
 #include <vector>
 
 #include "emulator/EmulatorState.h"
+#include "model/Commands.h"
 
 namespace orvane::hid {
 
-inline constexpr std::size_t kCommandReportSize = 9;
-inline constexpr std::size_t kDataReportSize = 65;
-inline constexpr std::size_t kDataBytesPerReport = 64;
-
-using CommandReport = std::array<uint8_t, kCommandReportSize>;
-using DataReport = std::array<uint8_t, kDataReportSize>;
-
-// Checksum of a command or answer report: 0xFF minus the sum of bytes 1..7.
-uint8_t reportChecksum(std::span<const uint8_t, kCommandReportSize> report);
-
-namespace cmd {
-inline constexpr uint8_t kSetReportRate = 0x01;
-inline constexpr uint8_t kSetResponseTime = 0x04;
-inline constexpr uint8_t kConfigWrite = 0x08;      // P2 = 1 begin, 2 end
-inline constexpr uint8_t kSetGameMode = 0x09;
-inline constexpr uint8_t kWriteKeyMap = 0x0D;
-inline constexpr uint8_t kWriteKeyEnable = 0x0E;
-inline constexpr uint8_t kWriteMacroBlock = 0x11;
-inline constexpr uint8_t kWriteLightMap = 0x12;
-inline constexpr uint8_t kFactoryReset = 0x13;
-inline constexpr uint8_t kWriteColour = 0x14;
-inline constexpr uint8_t kLcdImage = 0x15;
-inline constexpr uint8_t kGetDeviceInfo = 0x80;
-inline constexpr uint8_t kReadBit = 0x80;          // a read command is its write command | 0x80
-} // namespace cmd
+// The reports and command codes are the model's (model/Commands.h).
+using model::CommandReport;
+using model::DataReport;
+using model::kCommandReportSize;
+using model::kDataBytesPerReport;
+using model::reportChecksum;
+namespace cmd = model::command;
 
 struct FirmwareStep {
     bool accepted = false;     // the report was understood (otherwise ignored)

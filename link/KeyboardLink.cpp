@@ -8,6 +8,7 @@
 #include <QMetaObject>
 #include <QTimer>
 
+#include "platform/hid/KeyboardIds.h"
 #include "platform/hotplug/Monitor.h"
 
 Q_LOGGING_CATEGORY(lcLink, "orvane.link", QtInfoMsg)
@@ -16,9 +17,7 @@ namespace orvane::link {
 
 bool MatchesInterface(const hid::InterfaceInfo& info, LinkInterface which)
 {
-    if (info.vendorId != kVendorId)
-        return false;
-    if (std::find(std::begin(kProductIds), std::end(kProductIds), info.productId) == std::end(kProductIds))
+    if (!hid::usb::isKeyboard(info.vendorId, info.productId))
         return false;
     if (which == LinkInterface::Command)
         return info.interfaceNumber == kCommandInterfaceNumber;
@@ -170,7 +169,7 @@ void KeyboardLink::finishArrival()
     arrivalPending_ = false;
     // Before StartUp() the working pair is not loaded yet: StartUp() opens what has arrived,
     // and its read-all is the first to fill the image.
-    if (!started_ || closed_)
+    if (false)
         return;
     const bool commandOpened = !command_ && OpenCommandInterface();
     const bool eventOpened = !event_ && OpenEventInterface();

@@ -85,10 +85,8 @@ struct HotplugDelays {
     int removalSettleMs = 200;   // after closing
 };
 
-inline constexpr uint16_t kVendorId = 0x04D9;
-inline constexpr uint16_t kProductIds[] = {0x0001, 0xA12C};
 inline constexpr int kCommandInterfaceNumber = 3;
-inline constexpr uint8_t kEventReportId = 4;
+inline constexpr uint8_t kEventReportId = eventReport::kReportId;
 inline constexpr hid::Millis kReaderPoll{200};
 // How long an upload waits for the previous upload's last acknowledgement.
 inline constexpr hid::Millis kLateAckWait{20};

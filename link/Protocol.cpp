@@ -12,13 +12,13 @@ inline constexpr std::size_t kA2 = 2, kA3 = 3, kA4 = 4, kA5 = 5, kA6 = 6, kA7 = 
 }
 
 constexpr uint8_t kWinLockBit = 0x02;   // bit 1 of key-enable byte 0: the left Windows key
-constexpr std::size_t kKeyMapReports = image::kKeyCodeBlockSize / kBulkDataSize;        // 8
-constexpr std::size_t kMacroReports = image::kMacroBlockSize / kBulkDataSize;           // 3
-constexpr std::size_t kLightMapReports = image::kLightMapSize / kBulkDataSize;          // 8
+constexpr std::size_t kKeyMapReports = image::kKeyCodeBlockSize / kDataBytesPerReport;        // 8
+constexpr std::size_t kMacroReports = image::kMacroBlockSize / kDataBytesPerReport;           // 3
+constexpr std::size_t kLightMapReports = image::kLightMapSize / kDataBytesPerReport;          // 8
 constexpr uint8_t kKeyEnableLength = static_cast<uint8_t>(image::kKeyEnableSize);       // 0x12
-static_assert(kKeyMapReports * kBulkDataSize == image::kKeyCodeBlockSize);
-static_assert(kMacroReports * kBulkDataSize == image::kMacroBlockSize);
-static_assert(kLightMapReports * kBulkDataSize == image::kLightMapSize);
+static_assert(kKeyMapReports * kDataBytesPerReport == image::kKeyCodeBlockSize);
+static_assert(kMacroReports * kDataBytesPerReport == image::kMacroBlockSize);
+static_assert(kLightMapReports * kDataBytesPerReport == image::kLightMapSize);
 
 void pause(CommandPort port, int ms)
 {
@@ -48,7 +48,7 @@ bool writeBulk(CommandPort port, std::span<const uint8_t> data)
 {
     if (!port.device)
         return false;
-    BulkReport out{};
+    DataReport out{};
     std::copy(data.begin(), data.end(), out.begin() + 1);
     return port.device->writeReport(out);
 }
@@ -63,7 +63,7 @@ std::optional<std::vector<uint8_t>> readBulk(CommandPort port, std::size_t count
     std::vector<uint8_t> data;
     data.reserve(count * perReport);
     for (std::size_t i = 0; i < count; ++i) {
-        BulkReport in{};
+        DataReport in{};
         in[0] = 0;
         if (port.device->readReport(in, kBulkReadTimeout) <= 0)
             return std::nullopt;
@@ -116,19 +116,9 @@ CommandParams lightingParams(const ConfigImage& image, uint8_t phase, uint8_t br
 }
 } // namespace
 
-uint8_t Checksum(std::span<const uint8_t, kCommandSize> report)
-{
-    unsigned sum = 0;
-    for (std::size_t i = report::kCommand; i <= report::kP7; ++i)
-        sum += report[i];
-    return static_cast<uint8_t>(0xFF - (sum & 0xFF));
-}
-
 CommandReport BuildCommand(uint8_t code, CommandParams p)
 {
-    CommandReport r{0, code, p.p2, p.p3, p.p4, p.p5, p.p6, p.p7, 0};
-    r[report::kChecksum] = Checksum(r);
-    return r;
+    return model::commandReport(code, {p.p2, p.p3, p.p4, p.p5, p.p6, p.p7});
 }
 
 bool SendCommand(CommandPort port, uint8_t code, CommandParams params)
@@ -225,7 +215,7 @@ bool WriteKeyMap(CommandPort port, const ConfigImage& image)
     bool ok = SendCommand(port, command::kWriteKeyMap, {.p4 = static_cast<uint8_t>(kKeyMapReports)});
     pause(port, 50);
     for (std::size_t i = 0; ok && i < kKeyMapReports; ++i)
-        ok = writeBulk(port, area(image, image::kKeyCodeBlock + i * kBulkDataSize, kBulkDataSize));
+        ok = writeBulk(port, area(image, image::kKeyCodeBlock + i * kDataBytesPerReport, kDataBytesPerReport));
     pause(port, 60);
     return ok;
 }
@@ -235,7 +225,7 @@ bool ReadKeyMap(CommandPort port, ConfigImage& image)
     prepareRead(port);
     bool ok = SendCommand(port, command::kWriteKeyMap | command::kReadBit);
     getAnswer(port);   // the answer carries nothing the read needs
-    std::optional<std::vector<uint8_t>> data = readBulk(port, kKeyMapReports, kBulkDataSize);
+    std::optional<std::vector<uint8_t>> data = readBulk(port, kKeyMapReports, kDataBytesPerReport);
     if (!ok || !data)
         return false;
     storeArea(image, image::kKeyCodeBlock, *data);
@@ -270,7 +260,7 @@ bool WriteMacroBlock(CommandPort port, const ConfigImage& image, std::size_t blo
     for (std::size_t i = 0; ok && i < kMacroReports; ++i) {
         if (i > 0)
             yieldOnce(port);
-        ok = writeBulk(port, area(image, image::macroBlock(block) + i * kBulkDataSize, kBulkDataSize));
+        ok = writeBulk(port, area(image, image::macroBlock(block) + i * kDataBytesPerReport, kDataBytesPerReport));
     }
     return ok;
 }
@@ -280,7 +270,7 @@ bool ReadMacroBlock(CommandPort port, ConfigImage& image, std::size_t block)
     prepareRead(port);
     bool ok = SendCommand(port, command::kWriteMacroBlock | command::kReadBit, {.p3 = static_cast<uint8_t>(block)});
     getAnswer(port);
-    std::optional<std::vector<uint8_t>> data = readBulk(port, kMacroReports, kBulkDataSize);
+    std::optional<std::vector<uint8_t>> data = readBulk(port, kMacroReports, kDataBytesPerReport);
     if (!ok || !data)
         return false;
     storeArea(image, image::macroBlock(block), *data);
@@ -293,7 +283,7 @@ bool WriteLightMap(CommandPort port, const ConfigImage& image, std::size_t map)
                           {.p3 = static_cast<uint8_t>(map), .p4 = static_cast<uint8_t>(kLightMapReports)});
     pause(port, 5);
     for (std::size_t i = 0; ok && i < kLightMapReports; ++i) {
-        ok = writeBulk(port, area(image, image::lightMap(map) + i * kBulkDataSize, kBulkDataSize));
+        ok = writeBulk(port, area(image, image::lightMap(map) + i * kDataBytesPerReport, kDataBytesPerReport));
         pause(port, 5);
     }
     return ok;
@@ -307,7 +297,7 @@ bool ReadLightMap(CommandPort port, ConfigImage& image, std::size_t map)
     pause(port, 5);
     getAnswer(port);
     pause(port, 5);
-    std::optional<std::vector<uint8_t>> data = readBulk(port, kLightMapReports, kBulkDataSize, 5);
+    std::optional<std::vector<uint8_t>> data = readBulk(port, kLightMapReports, kDataBytesPerReport, 5);
     if (!ok || !data)
         return false;
     storeArea(image, image::lightMap(map), *data);

@@ -12,59 +12,21 @@
 #include <cstdint>
 #include <span>
 
+#include "model/Commands.h"
 #include "model/ConfigImage.h"
 #include "link/Sleeper.h"
 #include "platform/hid/Transport.h"
 
 namespace orvane::link {
 
-inline constexpr std::size_t kCommandSize = 9;
-inline constexpr std::size_t kBulkReportSize = 65;
-inline constexpr std::size_t kBulkDataSize = 64;
-inline constexpr std::size_t kEventSize = 4;
-
-using CommandReport = std::array<uint8_t, kCommandSize>;
-using BulkReport = std::array<uint8_t, kBulkReportSize>;
-
-namespace report {
-inline constexpr std::size_t kId = 0;         // always 0 on the command interface
-inline constexpr std::size_t kCommand = 1;
-inline constexpr std::size_t kP2 = 2;
-inline constexpr std::size_t kP3 = 3;         // block, area or entry index
-inline constexpr std::size_t kP4 = 4;
-inline constexpr std::size_t kP5 = 5;
-inline constexpr std::size_t kP6 = 6;
-inline constexpr std::size_t kP7 = 7;
-inline constexpr std::size_t kChecksum = 8;
-} // namespace report
-
-namespace eventReport {
-inline constexpr std::size_t kId = 0;         // 4
-inline constexpr std::size_t kKind = 1;       // 4 = acknowledgement, else key notification
-inline constexpr std::size_t kKeyCode = 2;    // key code of a host-action key
-inline constexpr uint8_t kReportId = 4;
-inline constexpr uint8_t kAcknowledgement = 4;
-} // namespace eventReport
-
-namespace command {
-inline constexpr uint8_t kSetReportRate = 0x01;
-inline constexpr uint8_t kSetResponseTime = 0x04;
-inline constexpr uint8_t kConfigWrite = 0x08;
-inline constexpr uint8_t kSetGameMode = 0x09;
-inline constexpr uint8_t kWriteKeyMap = 0x0D;
-inline constexpr uint8_t kWriteKeyEnable = 0x0E;
-inline constexpr uint8_t kWriteMacroBlock = 0x11;
-inline constexpr uint8_t kWriteLightMap = 0x12;
-inline constexpr uint8_t kFactoryReset = 0x13;
-inline constexpr uint8_t kWriteColour = 0x14;
-inline constexpr uint8_t kGetDeviceInfo = 0x80;
-inline constexpr uint8_t kReadBit = 0x80;     // a read command is its write command with bit 7 set
-inline constexpr uint8_t kBeginPhase = 1;     // P2 of 08
-inline constexpr uint8_t kEndPhase = 2;
-} // namespace command
-
-// 0xFF minus the sum of bytes 1..7, modulo 256.
-uint8_t Checksum(std::span<const uint8_t, kCommandSize> report);
+// The report layouts and command codes are the model's (model/Commands.h).
+using model::CommandReport;
+using model::DataReport;
+using model::kDataBytesPerReport;
+inline constexpr std::size_t kEventSize = model::kEventReportSize;
+namespace report = model::report;
+namespace command = model::command;
+namespace eventReport = model::eventReport;
 
 struct CommandParams {
     uint8_t p2 = 0, p3 = 0, p4 = 0, p5 = 0, p6 = 0, p7 = 0;

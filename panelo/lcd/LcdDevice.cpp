@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "panelo/lcd/Dumps.h"
+#include "platform/hid/KeyboardIds.h"
 #include "platform/core/ExchangeLock.h"
 
 namespace orvane::panelo {
@@ -12,16 +13,6 @@ namespace {
 
 constexpr const char* kMcuDumpName = "McuPixel.bin";
 
-template <std::size_t N>
-bool contains(const std::array<uint16_t, N>& ids, uint16_t id)
-{
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
-
-bool isLcdProduct(uint16_t productId)
-{
-    return contains(kLcdVendorOnlyProducts, productId) || contains(kLcdAnyVendorProducts, productId);
-}
 
 // Length in UTF-16 code units of a UTF-8 path (a four-byte sequence counts two).
 std::size_t utf16Units(const std::string& utf8)
@@ -40,15 +31,7 @@ std::size_t utf16Units(const std::string& utf8)
 
 CommandReport BuildLcdCommandReport(uint8_t mode)
 {
-    CommandReport r{};
-    r[kCmdOffsetCommand] = kCommandLcdImage;
-    r[kCmdOffsetReportCount] = uint8_t(kLcdDataReports);
-    r[kCmdOffsetMode] = mode;
-    unsigned sum = 0;
-    for (std::size_t i = kCmdOffsetCommand; i < kCmdOffsetChecksum; ++i)
-        sum += r[i];
-    r[kCmdOffsetChecksum] = uint8_t(0xFF - sum);
-    return r;
+    return model::commandReport(model::command::kLcdImage, {0, uint8_t(kLcdDataReports), mode, 0, 0, 0});
 }
 
 DataReport BuildLcdDataReport(const LcdPageImage& image, std::size_t k)
@@ -64,14 +47,14 @@ DataReport BuildLcdDataReport(const LcdPageImage& image, std::size_t k)
 
 bool PassesLcdPathFilter(uint16_t vendorId, uint16_t productId)
 {
-    if (contains(kLcdAnyVendorProducts, productId))
+    if (hid::usb::listed(hid::usb::kKeyboardProducts, productId))
         return true;
-    return vendorId == kLcdVendorId && contains(kLcdVendorOnlyProducts, productId);
+    return vendorId == hid::usb::kVendorId && hid::usb::listed(hid::usb::kLcdVariantProducts, productId);
 }
 
 bool IsLcdInterface(const hid::InterfaceInfo& info)
 {
-    if (info.vendorId != kLcdVendorId || !isLcdProduct(info.productId))
+    if (!hid::usb::isKeyboardFamily(info.vendorId, info.productId))
         return false;
     if (info.collections.size() != 1)
         return false;

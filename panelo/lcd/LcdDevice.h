@@ -12,27 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "model/Commands.h"
 #include "panelo/lcd/LcdBitmap.h"
 #include "platform/hid/Transport.h"
 
 namespace orvane::panelo {
 
-inline constexpr uint16_t kLcdVendorId = 0x04D9;
-inline constexpr std::array<uint16_t, 2> kLcdVendorOnlyProducts{0xA129, 0xA125};
-inline constexpr std::array<uint16_t, 2> kLcdAnyVendorProducts{0x0001, 0xA12C};
 inline constexpr uint16_t kLcdUsagePage = 0xFF01;
 inline constexpr uint16_t kLcdUsage = 0x0001;
 
-// Command report: 00 15 00 09 <mode> 00 00 00 <checksum>.
-inline constexpr std::size_t kCommandReportBytes = 9;
-inline constexpr uint8_t kCommandLcdImage = 0x15;
-inline constexpr std::size_t kCmdOffsetCommand = 1;
-inline constexpr std::size_t kCmdOffsetReportCount = 3;
-inline constexpr std::size_t kCmdOffsetMode = 4;
-inline constexpr std::size_t kCmdOffsetChecksum = 8;
-// Data report: report id 0, then 64 image bytes.
-inline constexpr std::size_t kDataReportBytes = 65;
-inline constexpr std::size_t kDataBytesPerReport = 64;
+// Command report: 00 15 00 09 <mode> 00 00 00 <checksum>; data reports of 64 image bytes.
+using model::CommandReport;
+using model::DataReport;
+using model::kDataBytesPerReport;
 inline constexpr std::size_t kLcdDataReports =
     (kPageImageBytes + kDataBytesPerReport - 1) / kDataBytesPerReport;
 static_assert(kLcdDataReports == 9);
@@ -42,15 +34,12 @@ inline constexpr hid::Millis kKeyboardHoldWait{2000};
 // The path buffer holds 260 UTF-16 units including the terminator.
 inline constexpr std::size_t kMaxPathUnits = 259;
 
-using CommandReport = std::array<uint8_t, kCommandReportBytes>;
-using DataReport = std::array<uint8_t, kDataReportBytes>;
-
 CommandReport BuildLcdCommandReport(uint8_t mode);
 // Data report k (0..8): image bytes 64k.. (the last one zero-filled after its 16 bytes).
 DataReport BuildLcdDataReport(const LcdPageImage& image, std::size_t k);
 
-// The pre-filter on the enumerated ids: vendor 0x04D9 with product 0xA129 or
-// 0xA125, or product 0x0001 or 0xA12C whatever the vendor.
+// The pre-filter on the enumerated ids: the keyboard's vendor with a product of the LCD
+// variants, or a product of the keyboard itself whatever the vendor (platform/hid/KeyboardIds.h).
 bool PassesLcdPathFilter(uint16_t vendorId, uint16_t productId);
 // The acceptance test on what the opened interface reports: the ids, and a
 // single top-level collection (collection number 0) on page 0xFF01, usage 1.

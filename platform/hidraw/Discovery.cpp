@@ -9,6 +9,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/hid/KeyboardIds.h"
 #include "platform/hidraw/ReportDescriptor.h"
 
 namespace orvane::hidraw {
@@ -20,9 +21,6 @@ constexpr std::string_view kHidIdKey = "HID_ID=";
 constexpr std::string_view kUsbInterfaceType = "DEVTYPE=usb_interface";
 // The kernel caps report descriptors at 4096 bytes (HID_MAX_DESCRIPTOR_SIZE).
 constexpr std::size_t kMaxDescriptorSize = 4096;
-
-constexpr uint16_t kKeyboardVendor = 0x04D9;
-constexpr std::array<uint16_t, 4> kKeyboardProducts{0x0001, 0xA12C, 0xA129, 0xA125};
 
 std::optional<std::string> readSmallFile(const fs::path& path, std::size_t limit)
 {
@@ -143,8 +141,7 @@ std::vector<hid::InterfaceInfo> discoverHidrawNodes(const std::string& sysfsRoot
 
 bool isKeyboardIds(uint16_t vendorId, uint16_t productId)
 {
-    return vendorId == kKeyboardVendor
-           && std::find(kKeyboardProducts.begin(), kKeyboardProducts.end(), productId) != kKeyboardProducts.end();
+    return hid::usb::isKeyboardFamily(vendorId, productId);
 }
 
 } // namespace orvane::hidraw

@@ -32,6 +32,8 @@
 
 #include "keymap/logic/KeyCodes.h"
 #include "link/KeyboardLink.h"
+#include "model/Commands.h"
+#include "platform/hid/KeyboardIds.h"
 #include "platform/hotplug/Monitor.h"
 #include "tests/fuzz/FuzzSupport.h"
 
@@ -177,7 +179,7 @@ public:
         s = {};   // a command that did not get through leaves nothing for its answer to store
         if (c & 0x80)
             return false;
-        check(report.size() == link::kCommandSize);
+        check(report.size() == model::kCommandReportSize);
         std::copy(report.begin(), report.end(), s.report.begin());
         s.code = report[link::report::kCommand];
         const uint8_t p2 = report[2], p3 = report[3], p4 = report[4], p5 = report[5], p6 = report[6], p7 = report[7];
@@ -233,7 +235,7 @@ public:
             for (std::size_t i = 0; i < count; ++i) {
                 // A length byte (0: a whole report), then the report's bytes.
                 const uint8_t len = k_.script.next();
-                std::vector<uint8_t> r(len == 0 ? link::kBulkReportSize : 1 + len % link::kBulkReportSize);
+                std::vector<uint8_t> r(len == 0 ? model::kDataReportSize : 1 + len % model::kDataReportSize);
                 k_.script.take(r.data(), r.size());
                 k_.bulk.push_back(std::move(r));
             }
@@ -247,7 +249,7 @@ public:
         const uint8_t c = k_.script.next();
         if (c & 0x80)
             return false;
-        check(report.size() == link::kCommandSize);
+        check(report.size() == model::kCommandReportSize);
         k_.script.take(report.data() + 1, report.size() - 1);
         const auto& s = k_.state;
         const uint8_t* a = report.data();   // A0..A8
@@ -275,7 +277,7 @@ public:
         const uint8_t c = k_.script.next();
         if (c & 0x80)
             return false;
-        check(report.size() == link::kBulkReportSize);
+        check(report.size() == model::kDataReportSize);
         auto& s = k_.state;
         if (s.writesWanted > 0) {
             s.writeData.insert(s.writeData.end(), report.begin() + 1, report.end());
@@ -300,8 +302,8 @@ public:
         auto& s = k_.state;
         if (s.bulkRead && s.readsDone < s.readsWanted) {
             // What the link keeps of it: the data bytes it holds, zeros where it is short.
-            std::vector<uint8_t> data(link::kBulkDataSize, 0);
-            for (std::size_t i = 1; i < n && i <= link::kBulkDataSize; ++i)
+            std::vector<uint8_t> data(model::kDataBytesPerReport, 0);
+            for (std::size_t i = 1; i < n && i <= model::kDataBytesPerReport; ++i)
                 data[i - 1] = r[i];
             s.readData.insert(s.readData.end(), data.begin(), data.end());
             if (++s.readsDone == s.readsWanted) {
@@ -395,8 +397,8 @@ hid::InterfaceInfo commandInfo()
 {
     hid::InterfaceInfo i;
     i.path = "fuzz:cmd";
-    i.vendorId = link::kVendorId;
-    i.productId = link::kProductIds[1];
+    i.vendorId = hid::usb::kVendorId;
+    i.productId = hid::usb::kKeyboardProducts[1];
     i.interfaceNumber = link::kCommandInterfaceNumber;
     i.collections.push_back({0xFF01, 1, {}, {}, {}});
     return i;
@@ -406,8 +408,8 @@ hid::InterfaceInfo eventInfo()
 {
     hid::InterfaceInfo i;
     i.path = "fuzz:evt";
-    i.vendorId = link::kVendorId;
-    i.productId = link::kProductIds[1];
+    i.vendorId = hid::usb::kVendorId;
+    i.productId = hid::usb::kKeyboardProducts[1];
     i.interfaceNumber = 1;
     i.collections.push_back({0xFF00, 1, {link::kEventReportId}, {}, {}});
     return i;

@@ -109,7 +109,7 @@ struct Fixture {
         for (int i = 0; i < answers; ++i)
             device.answers.push_back({0, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88});
         for (int i = 0; i < inputs; ++i) {
-            std::vector<uint8_t> r(kBulkReportSize);
+            std::vector<uint8_t> r(model::kDataReportSize);
             for (std::size_t b = 1; b < r.size(); ++b)
                 r[b] = static_cast<uint8_t>(i * 64 + b);
             device.input.push_back(r);

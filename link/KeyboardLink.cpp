@@ -169,7 +169,7 @@ void KeyboardLink::finishArrival()
     arrivalPending_ = false;
     // Before StartUp() the working pair is not loaded yet: StartUp() opens what has arrived,
     // and its read-all is the first to fill the image.
-    if (false)
+    if (!started_ || closed_)
         return;
     const bool commandOpened = !command_ && OpenCommandInterface();
     const bool eventOpened = !event_ && OpenEventInterface();

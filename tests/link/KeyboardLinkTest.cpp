@@ -435,6 +435,26 @@ TEST_F(LinkOnEmulator, OtherDevicesLeavingDoNotCloseTheKeyboard)
     EXPECT_TRUE(link_->commandOpen() && link_->eventOpen());
 }
 
+// The owner registers for hot-plug, loads keymap.bin, then calls StartUp(). A keyboard announced in
+// between is left to StartUp(): a refresh then would have read into the image before keymap.bin
+// was loaded, and the start-up read-all must be the first to land on top of it.
+TEST_F(LinkOnEmulator, ArrivalBeforeStartUpIsLeftToIt)
+{
+    ASSERT_TRUE(link_->RegisterForDeviceChanges());
+    link_->OnDeviceArrival();
+    ASSERT_TRUE(waitUntil([&] { return !link_->hotplugPending(); }));
+    link_->WaitForIdle();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(link_->commandOpen() || link_->eventOpen());
+    EXPECT_TRUE(trace(true).empty());
+    EXPECT_TRUE(observer_.calls.empty());
+
+    image()[image::kBrightness] = 7;   // keymap.bin's, loaded now
+    startUp();                         // one read-all, told once
+    EXPECT_EQ(image()[image::kBrightness], 50);
+    EXPECT_EQ(link_->store().shadowImage(), image());
+}
+
 TEST_F(LinkOnEmulator, EventReaderTellsAcknowledgementsFromKeys)
 {
     startUp();

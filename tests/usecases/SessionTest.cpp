@@ -74,7 +74,8 @@ protected:
     void make()
     {
         session = std::make_unique<Session>(usecases::SessionContext{.backend = *backend,
-                                                                     .sleeper = sleeper,
+                                                                     .sleeper = paced ? static_cast<link::Sleeper&>(realPace)
+                                                                                      : static_cast<link::Sleeper&>(sleeper),
                                                                      .dataFolder = dir.path().toStdString() + '/',
                                                                      .language = keymap::Language::English,
                                                                      .hotplugDelays = {0, 0, 0}});
@@ -149,6 +150,8 @@ protected:
     std::shared_ptr<hid::TraceSink> sink;
     std::unique_ptr<hid::Backend> backend;
     NoSleeper sleeper;
+    link::RealSleeper realPace;   // the protocol's own pauses: a read-all takes a few hundred ms
+    bool paced = false;           // make() gives the session realPace instead of sleeper
     std::unique_ptr<Session> session;
     std::vector<Levels> levels;
     std::vector<int> applied;
@@ -183,6 +186,39 @@ TEST_F(SessionTest, StartUpPutsKeymapBinInTheShadowThenTheKeyboardsReadOnTop)
     EXPECT_EQ(keymapFile(), pairBytes(false));
     session->setLevels(2, 30, 1);
     EXPECT_EQ(store().image()[img::kBrightness], 30);
+}
+
+// The window thread goes on while the start-up read runs on the link thread: clicks write the
+// working image (game mode, Win Lock, the colour rule of a paint), paints and the marks read it,
+// the sliders move. Then the read's areas hold what the keyboard holds, in the working image and
+// the shadow, and the slider moves made meanwhile are gone. Built with ORVANE_TSAN, this is where
+// a link thread touching the image the window edits shows.
+TEST_F(SessionTest, WindowThreadEditsDuringTheStartUpReadGiveWayToTheKeyboard)
+{
+    writeKeymapFile(earlierImage());
+    paced = true;
+    make();
+    session->prepare();
+    session->start();
+    usecases::MainPanel& panel = session->panel();
+    int edits = 0;
+    while (session->awaitingStartupRead()) {
+        panel.runStateCommand(edits % 2 ? usecases::cmd::kGameOn : usecases::cmd::kGameOff);
+        panel.runStateCommand(edits % 3 ? usecases::cmd::kWinLockOn : usecases::cmd::kWinLockOff);
+        panel.clampColour();
+        panel.RecomputeModifiedMarks();
+        (void)panel.speedSliderShown();
+        session->setLevels(uint8_t(edits % 10), uint8_t(edits % 51), 3);
+        ++edits;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    settle();
+    EXPECT_GT(edits, 1) << "the read must run while the window edits";
+    EXPECT_EQ(applied, std::vector<int>{0});
+    EXPECT_EQ(store().image(), emulator->image());
+    EXPECT_EQ(store().shadowImage(), emulator->image());
+    EXPECT_EQ(levels.back(), (Levels{50, 5, emulator->image()[img::kReportRate]}));
+    EXPECT_EQ(keymapFile(), pairBytes(false));
 }
 
 TEST_F(SessionTest, StartUpOnASilentKeyboardKeepsKeymapBinAndTheShadow)

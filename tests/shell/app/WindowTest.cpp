@@ -684,8 +684,11 @@ TEST_F(WindowTest, KeyboardPluggedInLaterIsReadAndTheTrayThenShowsTheWindow)
     emulator->replug();
     for (int i = 0; i < 200 && !window->keyboardLink().commandOpen(); ++i)
         QTest::qWait(5);
-    QTest::qWait(20);
     ASSERT_TRUE(window->keyboardLink().commandOpen());
+    // The arrival's read runs on the link thread (a fixed wait was too short under a sanitizer);
+    // its result, then the lighting read the configuration-loaded handling asks for.
+    window->keyboardLink().WaitForIdle();
+    QCoreApplication::processEvents();
     EXPECT_EQ(window->slider(controls::kSpeedSliderId).value(), 5);
     EXPECT_EQ(window->store().image()[img::kBrightness], 50);
     window->trayActivated(QSystemTrayIcon::DoubleClick);

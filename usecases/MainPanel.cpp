@@ -1,6 +1,7 @@
 #include "usecases/MainPanel.h"
 
 #include "model/KeyTables.h"
+#include "usecases/EditHistory.h"
 
 namespace orvane::usecases {
 
@@ -228,8 +229,25 @@ void MainPanel::setDirection(int command)
     }
 }
 
+namespace {
+
+// The undo step of a command that edits the image.
+StepName commandStep(int command)
+{
+    switch (command) {
+    case cmd::kGameOn:
+    case cmd::kGameOff: return step::kGameMode;
+    case cmd::kWinLockOn:
+    case cmd::kWinLockOff: return step::kWinLock;
+    default: return step::kDirection;
+    }
+}
+
+} // namespace
+
 void MainPanel::runStateCommand(int command)
 {
+    EditHistory::Recording recording(history_, commandStep(command));
     switch (command) {
     case cmd::kHelp: helpMenuOpen_ = !helpMenuOpen_; break;
     case cmd::kEffectBox:
@@ -260,12 +278,16 @@ ClickOutcome MainPanel::OnClick(int x, int y)
 {
     ClickOutcome out;
     if (effectListOpen_) {
-        if (inEffectList(x, y))
+        if (inEffectList(x, y)) {
+            EditHistory::Recording recording(history_, step::kEffect);
             chooseEffect(std::size_t((y - kEffectListTop) / kListRowHeight));
+        }
         effectListOpen_ = false;
     } else if (responseListOpen_) {
-        if (inResponseList(x, y))
+        if (inResponseList(x, y)) {
+            EditHistory::Recording recording(history_, step::kResponseTime);
             chooseResponse(std::size_t((y - responseListTop()) / kListRowHeight));
+        }
         responseListOpen_ = false;
     } else if (helpMenuOpen_) {
         if (kHelpMenuArea.contains(x, y)) {
@@ -312,6 +334,7 @@ void MainPanel::toggleKeyLight(std::size_t key)
     if (effect < kFirstCustomEffect || effect > kLastCustomEffect || key >= keymap::kKeyCount)
         return;
     const std::size_t at = img::lightMap(effect - kFirstCustomEffect) + keyLightOffset(key);
+    EditHistory::Recording recording(history_, step::kKeyLight);
     image_[at] = 0;
     image_[at + 1] = image_[at + 1] == 0xFF ? 0x00 : 0xFF;
     image_[at + 2] = 0;

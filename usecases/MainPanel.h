@@ -131,10 +131,14 @@ struct ClickOutcome {
     int helpRow = -1;           // 0 web page, 1 firmware updater, 2 LCD program
 };
 
+class EditHistory;
+
 class MainPanel {
 public:
     // The panel edits `image` (the working image) and reads `records` for the marks.
     MainPanel(link::ConfigImage& image, const link::KeyExtTable& records);
+    // Where each edit of the image becomes an undo step (none: edits are not recorded).
+    void setHistory(EditHistory* history) { history_ = history; }
 
     // ---- Layout, hit tests and clicks -------------------------------------------
     void LayoutSections();
@@ -216,6 +220,7 @@ private:
 
     link::ConfigImage& image_;
     const link::KeyExtTable& records_;
+    EditHistory* history_ = nullptr;
     std::array<ImageButton, kImageButtonCount> buttons_ = kInitialImageButtons;
     Rect winLockOn_, winLockOff_;
     bool lightCollapsed_ = true, gameCollapsed_ = true, responseCollapsed_ = true, reportCollapsed_ = true;

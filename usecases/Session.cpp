@@ -19,9 +19,16 @@ Session::Session(SessionContext ctx, QObject* parent)
     link_ = std::make_unique<link::KeyboardLink>(ctx_.backend, observer, ctx_.sleeper);
     link_->setHotplugDelays(ctx_.hotplugDelays);
     panel_ = std::make_unique<MainPanel>(store().image(), store().extTable());
+    history_ = std::make_unique<EditHistory>(store(), macros_);
+    history_->setOnApplied([this](const StepApplied& what) { followHistory(what); });
+    panel_->setHistory(history_.get());
 }
 
-Session::~Session() { link_->Close(); }
+Session::~Session()
+{
+    link_->Close();
+    resetStep_.reset();
+}
 
 // ---- Start-up ---------------------------------------------------------------
 
@@ -133,6 +140,11 @@ void Session::setLevels(uint8_t speed, uint8_t brightness, uint8_t reportRate)
     if (awaitingStartupRead_)
         return;
     link::ConfigImage& image = store().image();
+    // One level moves at a time; its drag is one step (merged by the level's offset).
+    const bool speedMoves = image[img::kSpeed] != speed, brightnessMoves = image[img::kBrightness] != brightness;
+    const StepName name = speedMoves ? step::kSpeed : brightnessMoves ? step::kBrightness : step::kReportRate;
+    const std::size_t level = speedMoves ? img::kSpeed : brightnessMoves ? img::kBrightness : img::kReportRate;
+    EditHistory::Recording recording(history_.get(), name, {.mergeId = int(level)});
     image[img::kSpeed] = speed;
     image[img::kBrightness] = brightness;
     image[img::kReportRate] = reportRate;
@@ -150,6 +162,8 @@ void Session::save()
 
 void Session::cancelEdits()
 {
+    // A step of its own: its undo gives the edits back.
+    EditHistory::Recording recording(history_.get(), step::kCancel, {.files = true});
     store().CopyShadowToWorking();
     panel_->RecomputeModifiedMarks();
     panel_->syncDiyFromEffect();
@@ -160,6 +174,11 @@ void Session::cancelEdits()
 
 void Session::factoryReset()
 {
+    // The step runs to the read-back; until then nothing can be undone and what is edited
+    // meanwhile belongs to it.
+    if (!resetStep_)
+        resetStep_ = std::make_unique<EditHistory::Recording>(history_.get(), step::kFactoryReset,
+                                                              EditHistory::Options{.files = true});
     panel_->resetSections();
     link::ConfigImage& image = store().image();
     std::fill_n(image.begin() + img::kKeyEnable, img::kKeyEnableSize, uint8_t(0xFF));
@@ -171,6 +190,7 @@ void Session::factoryReset()
         if (ok)
             store().CopyWorkingToShadow();
         store().SaveKeymapFile(link::KeymapSource::Working);
+        resetStep_.reset();
         emit factoryResetFinished(ok);
     });
 }
@@ -187,6 +207,7 @@ KeyMapRequest Session::beginKeyAssignment(uint8_t key)
 
 keymap::ApplyResult Session::commitKeyAssignment(const keymap::PendingAssignment& pending, uint8_t keyEnabled)
 {
+    EditHistory::Recording recording(history_.get(), step::kKeyAssignment, {.files = true});
     keyEnabled_ = keyEnabled;
     panel_->marks()[selectedKey_] = 0;
     keymap::AssignmentContext actx{store().image(), store().extTable(), panel_->marks(), selectedKey_,
@@ -201,6 +222,7 @@ keymap::ApplyResult Session::commitKeyAssignment(const keymap::PendingAssignment
 
 void Session::commitMacroEdit()
 {
+    EditHistory::Recording recording(history_.get(), step::kMacros, {.macros = true, .files = true});
     macros_.commit();
     macro::PackMacros(macros_.saved(), store().image());
     store().SaveKeymapFile(link::KeymapSource::Working);
@@ -210,10 +232,25 @@ void Session::commitMacroEdit()
 profile::ProfileFolder::LoadResult Session::loadProfile(profile::ProfileFolder& folder, int line,
                                                         const std::string& from)
 {
+    EditHistory::Recording recording(history_.get(), step::kProfileLoad, {.files = true});
     const auto result = folder.Load(line, from, store().image(), store().extTable());
     if (result == profile::ProfileFolder::LoadResult::Loaded)
         configurationLoaded(1);
     return result;
+}
+
+void Session::followHistory(const StepApplied& what)
+{
+    panel_->RecomputeModifiedMarks();
+    if (what.effect)
+        panel_->syncDiyFromEffect();
+    // The sliders write their positions into the image: they must show the restored values.
+    reportLevels();
+    if (what.files || what.records)
+        store().SaveKeymapFile(link::KeymapSource::Working);
+    if (what.macros)
+        macros_.save(macroPath_);
+    emit historyApplied();
 }
 
 void Session::exit(bool saveShadow)

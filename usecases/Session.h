@@ -15,6 +15,7 @@
 #include "link/KeyboardLink.h"
 #include "macro/MacroStore.h"
 #include "profile/ProfileFolder.h"
+#include "usecases/EditHistory.h"
 #include "usecases/MainPanel.h"
 
 #include <QObject>
@@ -55,6 +56,10 @@ public:
     MainPanel& panel() { return *panel_; }
     const MainPanel& panel() const { return *panel_; }
     const std::string& macroFilePath() const { return macroPath_; }
+    // The edits of the working pair and the macro store as undo steps (every command below that
+    // changes them is one step; Save clears nothing).
+    EditHistory& history() { return *history_; }
+    const EditHistory& history() const { return *history_; }
     keymap::Language language() const { return ctx_.language; }
 
     // ---- Start-up, in this order ---------------------------------------------------
@@ -71,7 +76,14 @@ public:
 
     // ---- Commands ---------------------------------------------------------------------
     // The sliders' positions into the working image (not while the start-up read is pending).
+    // Changes of one level merge into one undo step until the history is sealed (a drag).
     void setLevels(uint8_t speed, uint8_t brightness, uint8_t reportRate);
+    // The step below the top of the history undone, or the one above it redone: the working pair
+    // (and the macro store for a macro step) as before or after it, the marks recomputed,
+    // levelsChanged, keymap.bin (and MacroDefine.bin) written where the step's edit wrote them,
+    // then historyApplied. False when there is none, or while a factory reset is running.
+    bool undo() { return history_->undo(); }
+    bool redo() { return history_->redo(); }
     // Save: the areas that differ from the shadow go to the keyboard; keymap.bin follows.
     // saveFinished(result) once the link is done.
     void save();
@@ -122,6 +134,8 @@ signals:
     void hostAction(const QString& path, bool startup);
     void saveFinished(link::UploadResult result);
     void factoryResetFinished(bool ok);
+    // An undo or redo changed the working pair: everything painted follows it.
+    void historyApplied();
 
 private:
     // LinkObserver
@@ -134,6 +148,7 @@ private:
     void loadKeymapFile();
     void reportLevels();
     void finishConfigurationLoaded(int lParam);
+    void followHistory(const StepApplied& what);
 
     SessionContext ctx_;
     std::string macroPath_;
@@ -141,6 +156,9 @@ private:
     keymap::KeyNameTable names_;
     std::unique_ptr<link::KeyboardLink> link_;
     std::unique_ptr<MainPanel> panel_;
+    std::unique_ptr<EditHistory> history_;
+    // The factory reset's step, from its start to its read-back.
+    std::unique_ptr<EditHistory::Recording> resetStep_;
     bool awaitingStartupRead_ = false;
     uint8_t selectedKey_ = 0xFF;   // g_selectedKey
     uint8_t keyEnabled_ = 1;       // g_keyEnabled

@@ -6,7 +6,7 @@
 #include "profile/ProfileFolder.h"
 #include "usecases/MainPanel.h"
 
-#include <QFileInfo>
+#include <QDir>
 
 #include <QString>
 
@@ -81,6 +81,13 @@ const KeyNames& keyNames()
 {
     static const KeyNames names;
     return names;
+}
+
+// `path` from `folder` (the current folder when empty), without "." and ".." steps.
+std::string absolutePath(const std::string& path, const std::string& folder)
+{
+    const QDir base(folder.empty() ? QDir::currentPath() : QString::fromStdString(folder));
+    return QDir::cleanPath(base.absoluteFilePath(QString::fromStdString(path))).toStdString();
 }
 
 ParseResult fail(std::string message) { return {std::nullopt, std::move(message)}; }
@@ -226,7 +233,7 @@ std::optional<uint8_t> sendableKey(const std::string& name)
 
 } // namespace
 
-std::string parseFunction(const std::string& text, AssignSpec& spec)
+std::string parseFunction(const std::string& text, AssignSpec& spec, const std::string& folder)
 {
     using Kind = AssignSpec::Kind;
     if (text == "disable" || text == "enable" || text == "default") {
@@ -294,7 +301,7 @@ std::string parseFunction(const std::string& text, AssignSpec& spec)
     if (value.empty())
         return kind + ": needs a path";
     // The key opens what the path names when it is pressed, wherever the program then runs.
-    const std::u16string path = QFileInfo(QString::fromStdString(value)).absoluteFilePath().toStdU16String();
+    const std::u16string path = QString::fromStdString(absolutePath(value, folder)).toStdU16String();
     if (path.size() > keymap::extrec::kMaxPathUnits)
         return "the path is longer than " + std::to_string(keymap::extrec::kMaxPathUnits) + " characters";
     spec.kind = launch;
@@ -317,7 +324,7 @@ std::string colourText(const std::array<uint8_t, 3>& c)
     return text;
 }
 
-ParseResult parseArguments(const std::vector<std::string>& args)
+ParseResult parseArguments(const std::vector<std::string>& args, const std::string& folder)
 {
     Invocation inv;
     std::optional<Command> command;
@@ -371,7 +378,7 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                 } else {
                     if (value.empty())
                         return fail("--preview: the file name is empty");
-                    inv.preview = value;
+                    inv.preview = value;   // made absolute below, with the folder
                 }
             }
             else
@@ -423,6 +430,8 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         return fail("--json is for list, show, macro list|show and profile list, not " + name);
     if (inv.dryRun && !sends(*command))
         return fail("--dry-run is for commands that change the keyboard, not " + name);
+    if (!inv.preview.empty())
+        inv.preview = absolutePath(inv.preview, folder);
     if (lcdOption && *command != Command::LcdText)
         return fail("--font, --size, --bold, --italic, --fit and --preview are for lcd text, not " + name);
     if (inv.dryRun && !inv.preview.empty())
@@ -446,7 +455,7 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         if (*key == keymap::kKeyLeftWindows || *key == keymap::kKeyFn)
             return fail("assign: the " + keyNames().keyName(*key) + " key cannot be assigned");
         inv.assign.key = *key;
-        if (std::string error = parseFunction(operands[1], inv.assign); !error.empty())
+        if (std::string error = parseFunction(operands[1], inv.assign, folder); !error.empty())
             return fail("assign: " + error);
         break;
     }
@@ -465,7 +474,7 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         if (withFile) {
             if (operands[1].empty())
                 return fail(name + ": the file name is empty");
-            inv.file = operands[1];
+            inv.file = absolutePath(operands[1], folder);
         }
         break;
     }

@@ -68,10 +68,11 @@ struct ParseResult {
     std::string error;   // when there is no invocation: one line, without the program's name
 };
 
-ParseResult parseArguments(const std::vector<std::string>& args);
+// Relative paths (files, programs) are taken from `folder` (default: the current folder).
+ParseResult parseArguments(const std::vector<std::string>& args, const std::string& folder = {});
 
 // Parses FUNCTION of `assign` for `key`; an error message when it cannot be used.
-std::string parseFunction(const std::string& text, AssignSpec& spec);
+std::string parseFunction(const std::string& text, AssignSpec& spec, const std::string& folder = {});
 
 // Help texts (the general one for Command::Help).
 std::string helpText(Command command);

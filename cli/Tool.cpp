@@ -1,5 +1,6 @@
 #include "cli/Tool.h"
 
+#include "cli/Forwarding.h"
 #include "cli/KeyNames.h"
 #include "cli/MacroFile.h"
 #include "cli/Report.h"
@@ -27,6 +28,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QEventLoop>
 
 #include <atomic>
 #include <cerrno>
@@ -35,6 +38,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace orvane::cli {
@@ -234,11 +239,10 @@ std::optional<int> openEnvironment(Environment& env, bool dryRun, Output& output
 
 usecases::SessionContext sessionContext(Environment& env, link::Sleeper& sleeper)
 {
-    const platform::Language language = platform::Settings().language();
     return {.backend = *env.backend,
             .sleeper = sleeper,
             .dataFolder = env.dataFolder,
-            .language = language == platform::Language::Chinese ? keymap::Language::Chinese : keymap::Language::English,
+            .language = model::languageFor(platform::Settings().chinese()),
             .hotplugDelays = {}};
 }
 
@@ -267,6 +271,126 @@ std::optional<int> readKeyboard(usecases::CommandRunner& runner, Output& output)
     }
     return kExitKeyboardFailed;
 }
+
+// ---- Where a command runs --------------------------------------------------------
+
+using Check = std::function<std::optional<int>(const std::string& dataFolder, Output&)>;
+
+// The session a command runs on: one of its own that reads the keyboard first, or the main
+// program's, which has read it already.
+class Host {
+public:
+    virtual ~Host() = default;
+    // `check` (what can be checked against the data folder) first, then the keyboard; an exit
+    // code when the command cannot go on.
+    virtual std::optional<int> open(bool dryRun, const Check& check, Output& output) = 0;
+    virtual usecases::CommandRunner& runner() = 0;
+    usecases::Session& session() { return runner().session(); }
+    virtual std::string dataFolder() const = 0;
+    // A change reached the keyboard: whoever shows the configuration follows it.
+    virtual void changed() {}
+};
+
+class OwnSession final : public Host {
+public:
+    ~OwnSession() override
+    {
+        if (runner_)
+            runner_->finish();
+    }
+    std::optional<int> open(bool dryRun, const Check& check, Output& output) override
+    {
+        if (const std::optional<int> code = openEnvironment(env_, dryRun, output))
+            return code;
+        lockOutOtherCopies();
+        if (check)
+            if (const std::optional<int> code = check(env_.dataFolder, output))
+                return code;
+        if (const std::optional<int> code = requireKeyboard(env_, output))
+            return code;
+        session_ = std::make_unique<usecases::Session>(sessionContext(env_, sleeper_));
+        runner_ = std::make_unique<usecases::CommandRunner>(*session_);
+        return readKeyboard(*runner_, output);
+    }
+    usecases::CommandRunner& runner() override { return *runner_; }
+    std::string dataFolder() const override { return env_.dataFolder; }
+
+private:
+    // One orvanectl at a time from its read to its last step: another one's read in between
+    // would be out of date by the time it saves (the lighting goes whole with every upload).
+    void lockOutOtherCopies()
+    {
+        std::string error;
+        const std::optional<std::string> runtime = platform::runtimeFolder(error);
+        if (!runtime)
+            return;   // no private runtime folder: each operation still holds the keyboard alone
+        lock_ = ::open((*runtime + "orvanectl.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (lock_ >= 0)
+            while (::flock(lock_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+
+    struct Descriptor {
+        int fd = -1;
+        Descriptor& operator=(int f) { fd = f; return *this; }
+        bool operator>=(int v) const { return fd >= v; }
+        operator int() const { return fd; }
+        ~Descriptor()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    };
+    Descriptor lock_;   // closed (and so released) after the session has finished
+    Environment env_;
+    link::RealSleeper sleeper_;
+    std::unique_ptr<usecases::Session> session_;
+    std::unique_ptr<usecases::CommandRunner> runner_;
+};
+
+// How long a forwarded command waits for the main program's start-up read.
+constexpr int kStartupReadWaitMs = 5000;
+
+class SharedSession final : public Host {
+public:
+    SharedSession(usecases::Session& session, std::string dataFolder)
+        : runner_(session), dataFolder_(std::move(dataFolder))
+    {
+    }
+    std::optional<int> open(bool dryRun, const Check& check, Output& output) override
+    {
+        if (dryRun) {
+            // A dry run would edit the window's own pair and files; it needs a session of its own.
+            output.err += "orvanectl: --dry-run does not run while QX410-Orvane is running; close it first\n";
+            return kExitUsage;
+        }
+        if (check)
+            if (const std::optional<int> code = check(dataFolder_, output))
+                return code;
+        link::KeyboardLink& link = runner_.session().keyboardLink();
+        for (int waited = 0; runner_.session().awaitingStartupRead() && waited < kStartupReadWaitMs; waited += 50) {
+            QEventLoop loop;
+            QTimer::singleShot(50, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        if (!link.commandOpen() || !link.eventOpen()) {
+            output.err += std::string("orvanectl: ") + kNoKeyboard + "\n";
+            return kExitNoKeyboard;
+        }
+        if (runner_.session().awaitingStartupRead()) {
+            output.err += std::string("orvanectl: ") + kReadFailed + "\n";
+            return kExitKeyboardFailed;
+        }
+        return std::nullopt;
+    }
+    usecases::CommandRunner& runner() override { return runner_; }
+    std::string dataFolder() const override { return dataFolder_; }
+    void changed() override { runner_.session().configurationLoaded(1); }
+
+private:
+    usecases::CommandRunner runner_;
+    std::string dataFolder_;
+};
 
 // ---- Commands ----------------------------------------------------------------------
 
@@ -320,47 +444,33 @@ void applySettings(usecases::CommandRunner& runner, const SetValues& v)
 // opened or written, made in the session's working pair after the keyboard was read, then
 // uploaded (or, in a dry run, printed).
 struct Change {
-    std::function<std::optional<int>(const Environment&, Output&)> check;
+    Check check;
     std::function<std::optional<int>(usecases::CommandRunner&, Output&)> edit;
     // After a failed upload, beyond Cancel (which puts the pair and keymap.bin back).
     std::function<void(usecases::Session&)> revert;
 };
 
-int changeAndSave(const Invocation& inv, Output& output, const Change& change)
+int changeAndSave(Host& host, const Invocation& inv, Output& output, const Change& change)
 {
-    Environment env;
-    if (const std::optional<int> code = openEnvironment(env, inv.dryRun, output))
+    if (const std::optional<int> code = host.open(inv.dryRun, change.check, output))
         return *code;
-    if (change.check)
-        if (const std::optional<int> code = change.check(env, output))
-            return *code;
-    if (const std::optional<int> code = requireKeyboard(env, output))
+    usecases::CommandRunner& runner = host.runner();
+    runner.beginChange();
+    if (const std::optional<int> code = change.edit(runner, output))
         return *code;
-    link::RealSleeper sleeper;
-    usecases::Session session(sessionContext(env, sleeper));
-    usecases::CommandRunner runner(session);
-    if (const std::optional<int> code = readKeyboard(runner, output)) {
-        runner.finish();
-        return *code;
-    }
-    if (const std::optional<int> code = change.edit(runner, output)) {
-        runner.finish();
-        return *code;
-    }
     if (inv.dryRun) {
-        DryRun dry(session, output.out);
+        DryRun dry(host.session(), output.out);
         dry.link.UploadChanges();
-        runner.finish();
         return kExitDone;
     }
     const link::UploadResult result = runner.saveOrRevert();
-    if (!usecases::uploadSucceeded(result) && change.revert)
-        change.revert(session);
-    runner.finish();
     if (!usecases::uploadSucceeded(result)) {
+        if (change.revert)
+            change.revert(host.session());
         output.err += "orvanectl: " + uploadFailure(result) + "\n";
         return kExitKeyboardFailed;
     }
+    host.changed();
     return kExitDone;
 }
 
@@ -377,15 +487,15 @@ std::size_t macrosInUse(const macro::MacroStore::Records& records)
     return std::min(macro::MacroStore::countInUse(records), macro::kMaxMacrosInUse);
 }
 
-int runAssign(const Invocation& inv, Output& output)
+int runAssign(Host& host, const Invocation& inv, Output& output)
 {
     const AssignSpec& spec = inv.assign;
     Change change;
-    change.check = [&](const Environment& env, Output& out) -> std::optional<int> {
+    change.check = [&](const std::string& dataFolder, Output& out) -> std::optional<int> {
         if (spec.kind != AssignSpec::Kind::Macro)
             return std::nullopt;
         macro::MacroStore::Records records;
-        if (const std::string error = readMacroFile(env.dataFolder + "MacroDefine.bin", records); !error.empty()) {
+        if (const std::string error = readMacroFile(dataFolder + "MacroDefine.bin", records); !error.empty()) {
             out.err += "orvanectl: " + error + "\n";
             return kExitKeyboardFailed;
         }
@@ -428,7 +538,7 @@ int runAssign(const Invocation& inv, Output& output)
         }
         return std::nullopt;
     };
-    return changeAndSave(inv, output, change);
+    return changeAndSave(host, inv, output, change);
 }
 
 // ---- macro -------------------------------------------------------------------------------
@@ -498,15 +608,15 @@ int runMacroRead(const Invocation& inv, Output& output)
     return kExitDone;
 }
 
-int runMacroChange(const Invocation& inv, Output& output)
+int runMacroChange(Host& host, const Invocation& inv, Output& output)
 {
     const KeyNames names;
     macro::MacroRecord imported{};
     macro::MacroStore::Records before;
     std::string macroPath;
     Change change;
-    change.check = [&](const Environment& env, Output& out) -> std::optional<int> {
-        if (const std::optional<int> code = loadMacros(env.dataFolder, before, out))
+    change.check = [&](const std::string& dataFolder, Output& out) -> std::optional<int> {
+        if (const std::optional<int> code = loadMacros(dataFolder, before, out))
             return code;
         const std::size_t count = macrosInUse(before);
         const std::size_t n = std::size_t(inv.number);
@@ -557,7 +667,7 @@ int runMacroChange(const Invocation& inv, Output& output)
         session.macros().saved() = before;
         session.macros().save(macroPath);
     };
-    return changeAndSave(inv, output, change);
+    return changeAndSave(host, inv, output, change);
 }
 
 // ---- profile -----------------------------------------------------------------------------
@@ -583,31 +693,26 @@ int runProfileList(const Invocation& inv, Output& output)
     return kExitDone;
 }
 
-int runProfileSave(const Invocation& inv, Output& output)
+int runProfileSave(Host& host, const Invocation& inv, Output& output)
 {
-    Environment env;
-    if (const std::optional<int> code = openEnvironment(env, false, output))
-        return *code;
-    if (const std::optional<int> code = requireKeyboard(env, output))
-        return *code;
     link::RealSleeper sleeper;
-    profile::ProfileFolder folder(env.folders->configureFolder(), sleeper);
-    folder.Scan();
-    const std::optional<int> line = folder.lineOf(inv.name);
-    if (!line && folder.isFull())
-        return *usage(output, "profile save: there are six profiles already; save into one of them");
-    usecases::Session session(sessionContext(env, sleeper));
-    usecases::CommandRunner runner(session);
-    if (const std::optional<int> code = readKeyboard(runner, output)) {
-        runner.finish();
+    std::unique_ptr<profile::ProfileFolder> folder;
+    std::optional<int> line;
+    const Check check = [&](const std::string& dataFolder, Output& out) -> std::optional<int> {
+        folder = std::make_unique<profile::ProfileFolder>(dataFolder + "Configure", sleeper);
+        folder->Scan();
+        line = folder->lineOf(inv.name);
+        if (!line && folder->isFull())
+            return usage(out, "profile save: there are six profiles already; save into one of them");
+        return std::nullopt;
+    };
+    if (const std::optional<int> code = host.open(false, check, output))
         return *code;
-    }
-    const link::ConfigStore& store = session.store();
-    const std::string path = line ? folder.paths()[std::size_t(*line)]
-                                  : folder.folder() + "/" + profile::profileFileName(inv.name);
-    const bool ok = line ? folder.Save(*line, store.image(), store.extTable(), "")
+    const link::ConfigStore& store = host.session().store();
+    const std::string path = line ? folder->paths()[std::size_t(*line)]
+                                  : folder->folder() + "/" + profile::profileFileName(inv.name);
+    const bool ok = line ? folder->Save(*line, store.image(), store.extTable(), "")
                          : profile::writeProfile(path, store.image(), store.extTable());
-    runner.finish();
     if (!ok) {
         output.err += "orvanectl: profile save: cannot write " + path + "\n";
         return kExitKeyboardFailed;
@@ -615,14 +720,14 @@ int runProfileSave(const Invocation& inv, Output& output)
     return kExitDone;
 }
 
-int runProfileLoad(const Invocation& inv, Output& output)
+int runProfileLoad(Host& host, const Invocation& inv, Output& output)
 {
     link::RealSleeper sleeper;
     std::unique_ptr<profile::ProfileFolder> folder;
     int line = -1;
     Change change;
-    change.check = [&](const Environment& env, Output& out) -> std::optional<int> {
-        folder = std::make_unique<profile::ProfileFolder>(env.dataFolder + "Configure", sleeper);
+    change.check = [&](const std::string& dataFolder, Output& out) -> std::optional<int> {
+        folder = std::make_unique<profile::ProfileFolder>(dataFolder + "Configure", sleeper);
         folder->Scan();
         const std::optional<int> found = folder->lineOf(inv.name);
         if (!found)
@@ -640,69 +745,75 @@ int runProfileLoad(const Invocation& inv, Output& output)
         }
         return std::nullopt;
     };
-    return changeAndSave(inv, output, change);
+    return changeAndSave(host, inv, output, change);
 }
 
-int runShow(bool json, Output& output)
+int runShow(Host& host, bool json, Output& output)
 {
-    Environment env;
-    if (const std::optional<int> code = openEnvironment(env, false, output))
+    if (const std::optional<int> code = host.open(false, {}, output))
         return *code;
-    if (const std::optional<int> code = requireKeyboard(env, output))
-        return *code;
-    link::RealSleeper sleeper;
-    usecases::Session session(sessionContext(env, sleeper));
-    usecases::CommandRunner runner(session);
-    if (const std::optional<int> code = readKeyboard(runner, output)) {
-        runner.finish();
-        return *code;
-    }
     const KeyNames names;
-    const Configuration config = describeConfiguration(session, names);
-    runner.finish();
+    const Configuration config = describeConfiguration(host.session(), names);
     output.out += json ? configurationJson(config) : configurationText(config);
     return kExitDone;
 }
 
-int runReset(const Invocation& inv, Output& output, Confirm confirm)
+int runReset(Host& host, const Invocation& inv, Output& output)
 {
-    if (!inv.yes) {
-        bool answered = false;
-        const bool ok = confirm && confirm("Return the keyboard to its factory settings? [y/N] ", answered);
-        if (!answered) {
-            output.err += "orvanectl: reset: confirm with --yes (there is no terminal to ask)\n";
-            return kExitUsage;
-        }
-        if (!ok) {
-            output.err += "orvanectl: reset: not confirmed; nothing was changed\n";
-            return kExitDone;
-        }
-    }
-    Environment env;
-    if (const std::optional<int> code = openEnvironment(env, inv.dryRun, output))
+    if (const std::optional<int> code = host.open(inv.dryRun, {}, output))
         return *code;
-    if (const std::optional<int> code = requireKeyboard(env, output))
-        return *code;
-    link::RealSleeper sleeper;
-    usecases::Session session(sessionContext(env, sleeper));
-    usecases::CommandRunner runner(session);
-    if (const std::optional<int> code = readKeyboard(runner, output)) {
-        runner.finish();
-        return *code;
-    }
     if (inv.dryRun) {
-        DryRun dry(session, output.out);
+        DryRun dry(host.session(), output.out);
         dry.link.FactoryResetKeyboard();
-        runner.finish();
         return kExitDone;
     }
-    const bool ok = runner.factoryReset();
-    runner.finish();
-    if (!ok) {
+    if (!host.runner().factoryReset()) {
         output.err += std::string("orvanectl: ") + kResetFailed + "\n";
         return kExitKeyboardFailed;
     }
+    host.changed();
     return kExitDone;
+}
+
+// The confirmation of a reset without --yes; an exit code when it is not given.
+std::optional<int> confirmReset(const Invocation& inv, Output& output, Confirm confirm)
+{
+    if (inv.yes)
+        return std::nullopt;
+    bool answered = false;
+    const bool ok = confirm && confirm("Return the keyboard to its factory settings? [y/N] ", answered);
+    if (!answered) {
+        output.err += "orvanectl: reset: confirm with --yes (there is no terminal to ask)\n";
+        return kExitUsage;
+    }
+    if (!ok) {
+        output.err += "orvanectl: reset: not confirmed; nothing was changed\n";
+        return kExitDone;
+    }
+    return std::nullopt;
+}
+
+// The commands that work on the keyboard's configuration through a session.
+int runOnHost(Host& host, const Invocation& inv, Output& output)
+{
+    switch (inv.command) {
+    case Command::Show: return runShow(host, inv.json, output);
+    case Command::Set: {
+        Change change;
+        change.edit = [&](usecases::CommandRunner& runner, Output&) -> std::optional<int> {
+            applySettings(runner, inv.set);
+            return std::nullopt;
+        };
+        return changeAndSave(host, inv, output, change);
+    }
+    case Command::Reset: return runReset(host, inv, output);
+    case Command::Assign: return runAssign(host, inv, output);
+    case Command::MacroImport:
+    case Command::MacroDelete: return runMacroChange(host, inv, output);
+    case Command::ProfileSave: return runProfileSave(host, inv, output);
+    case Command::ProfileLoad: return runProfileLoad(host, inv, output);
+    default: return kExitUsage;
+    }
 }
 
 // ---- lcd ---------------------------------------------------------------------------------
@@ -788,36 +899,59 @@ int runLcd(const Invocation& inv, Output& output)
 
 } // namespace
 
-int runInvocation(const Invocation& inv, Output& output, Confirm confirm)
+bool usesSession(Command c)
 {
+    switch (c) {
+    case Command::Show:
+    case Command::Set:
+    case Command::Reset:
+    case Command::Assign:
+    case Command::MacroImport:
+    case Command::MacroDelete:
+    case Command::ProfileSave:
+    case Command::ProfileLoad: return true;
+    default: return false;
+    }
+}
+
+int runInvocation(const Invocation& inv, const std::vector<std::string>& args, Output& output, Confirm confirm)
+{
+    if (inv.command == Command::Reset)
+        if (const std::optional<int> code = confirmReset(inv, output, confirm))
+            return *code;
+    if (usesSession(inv.command)) {
+        // While the main program runs, it holds the keyboard and the configuration: it carries
+        // the command out (a reset confirmed here goes with --yes).
+        std::vector<std::string> sent = args;
+        if (inv.command == Command::Reset && !inv.yes)
+            sent.push_back("--yes");
+        if (const std::optional<int> code = forwardToMainProgram(sent, output))
+            return *code;
+        OwnSession host;
+        return runOnHost(host, inv, output);
+    }
     switch (inv.command) {
     case Command::Help: output.out += helpText(inv.helpFor.value_or(Command::Help)); return kExitDone;
     case Command::Version: output.out += versionText(); return kExitDone;
     case Command::Names: output.out += namesText(inv.name); return kExitDone;
     case Command::List: return runList(inv.json, output);
-    case Command::Show: return runShow(inv.json, output);
-    case Command::Set: {
-        Change change;
-        change.edit = [&](usecases::CommandRunner& runner, Output&) -> std::optional<int> {
-            applySettings(runner, inv.set);
-            return std::nullopt;
-        };
-        return changeAndSave(inv, output, change);
-    }
-    case Command::Reset: return runReset(inv, output, confirm);
-    case Command::Assign: return runAssign(inv, output);
     case Command::MacroList:
     case Command::MacroShow:
     case Command::MacroExport: return runMacroRead(inv, output);
-    case Command::MacroImport:
-    case Command::MacroDelete: return runMacroChange(inv, output);
     case Command::ProfileList: return runProfileList(inv, output);
-    case Command::ProfileSave: return runProfileSave(inv, output);
-    case Command::ProfileLoad: return runProfileLoad(inv, output);
     case Command::LcdText:
     case Command::LcdLogo: return runLcd(inv, output);
+    default: return kExitUsage;
     }
-    return kExitUsage;
+}
+
+int runOnMainProgramSession(const Invocation& inv, usecases::Session& session, const std::string& dataFolder,
+                            Output& output)
+{
+    if (!usesSession(inv.command))
+        return runInvocation(inv, {}, output, nullptr);
+    SharedSession host(session, dataFolder);
+    return runOnHost(host, inv, output);
 }
 
 } // namespace orvane::cli

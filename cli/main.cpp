@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvanectl"));
     Output output;
-    const int code = runInvocation(*parsed.invocation, output, &askOnTerminal);
+    const int code = runInvocation(*parsed.invocation, args, output, &askOnTerminal);
     std::fwrite(output.out.data(), 1, output.out.size(), stdout);
     std::fwrite(output.err.data(), 1, output.err.size(), stderr);
     return code;

@@ -55,6 +55,12 @@ ReadOutcome CommandRunner::startAndRead()
     return result;
 }
 
+void CommandRunner::beginChange()
+{
+    imageBefore_ = std::make_unique<link::ConfigImage>(session_.store().image());
+    recordsBefore_ = std::make_unique<link::KeyExtTable>(session_.store().extTable());
+}
+
 link::UploadResult CommandRunner::saveOrRevert()
 {
     QEventLoop loop;
@@ -66,8 +72,18 @@ link::UploadResult CommandRunner::saveOrRevert()
                                                        });
     const link::UploadResult result = waitFor<link::UploadResult>(outcome, loop, [&] { session_.save(); });
     QObject::disconnect(c);
-    if (!uploadSucceeded(result))
-        session_.cancelEdits();
+    if (!uploadSucceeded(result)) {
+        if (imageBefore_) {
+            session_.store().image() = *imageBefore_;
+            session_.store().extTable() = *recordsBefore_;
+            // As after a profile load: levels, marks and keymap.bin follow the restored pair.
+            session_.configurationLoaded(1);
+        } else {
+            session_.cancelEdits();
+        }
+    }
+    imageBefore_.reset();
+    recordsBefore_.reset();
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include "usecases/Session.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace orvane::usecases {
 
@@ -25,9 +26,11 @@ public:
     // configuration-loaded handling (keymap.bin saved with what the keyboard holds).
     ReadOutcome startAndRead();
 
+    // Before a command edits the working pair: what it holds now, for saveOrRevert.
+    void beginChange();
     // Save: the changed areas to the keyboard, keymap.bin after them. When the keyboard fails,
-    // the working pair and keymap.bin go back to what the keyboard held (Cancel), so a failed
-    // command leaves the data folder as the read left it.
+    // the working pair goes back to what it held at beginChange() (edits made in the main window
+    // before stay), keymap.bin with it, so a failed command leaves the data folder as it found it.
     link::UploadResult saveOrRevert();
 
     // Return: the keyboard's factory reset and read-back; keymap.bin follows. When the keyboard
@@ -43,6 +46,8 @@ public:
 
 private:
     Session& session_;
+    std::unique_ptr<link::ConfigImage> imageBefore_;
+    std::unique_ptr<link::KeyExtTable> recordsBefore_;
 };
 
 // Whether an upload result means the keyboard holds the working image.

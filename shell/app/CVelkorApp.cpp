@@ -117,7 +117,21 @@ void SingleInstance::onConnection()
 {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (socket->readAll().contains(kShowRequest.data()))
+            if (socket->property("taken").toBool())
+                return;   // a command of orvanectl's is being carried out for it
+            const QByteArray data = socket->property("pending").toByteArray() + socket->readAll();
+            const QByteArray prefix(cli::kForwardRequest.data(), cli::kForwardRequest.size());
+            if (data.startsWith(prefix) || prefix.startsWith(data)) {
+                const qsizetype end = data.indexOf('\n', prefix.size());
+                if (end < 0) {
+                    socket->setProperty("pending", data);   // the rest of the line is still coming
+                    return;
+                }
+                socket->setProperty("taken", true);
+                emit commandRequested(socket, data.mid(prefix.size(), end - prefix.size()));
+                return;
+            }
+            if (data.contains(kShowRequest.data()))
                 emit showRequested();
             socket->disconnectFromServer();
         });
@@ -198,6 +212,11 @@ int CVelkorApp::run(int argc, char** argv)
     usecases::Session session(sessionContext(ctx));
     CVelkorDlg window(ctx, session);
     QObject::connect(&instance, &SingleInstance::showRequested, &window, &CVelkorDlg::showFromOtherInstance);
+    // orvanectl's commands run on this session, as the window's Save would, one at a time; not
+    // while a panel or message box edits the same configuration.
+    cli::CommandServer commands(session, ctx.dataFolder.toStdString(),
+                                [] { return QApplication::activeModalWidget() != nullptr; });
+    QObject::connect(&instance, &SingleInstance::commandRequested, &commands, &cli::CommandServer::handle);
     QObject::connect(&window, &CVelkorDlg::exitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (window.initialise())
         window.show();

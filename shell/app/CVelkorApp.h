@@ -2,6 +2,8 @@
 // The application object: the backend from the environment, the folders, the language, the
 // single-instance rule, and the main window's run.
 
+#include "cli/Forwarding.h"
+
 #include <QLocalServer>
 #include <QLockFile>
 #include <QString>
@@ -13,7 +15,7 @@ namespace orvane::shell {
 class CVelkorDlg;
 
 // The name of the single-instance lock and server (it starts with a space).
-inline constexpr const char* kInstanceName = " {57D1171D-1a34-0804-8A3A-65ABA215001F}";
+inline constexpr const char* kInstanceName = cli::kMainProgramInstance;
 inline constexpr int kRaiseRetryMs = 2000;
 inline constexpr QByteArrayView kShowRequest = "show\n";
 
@@ -37,6 +39,8 @@ public:
 
 signals:
     void showRequested();
+    // orvanectl sent a command (the request's JSON line); the answer goes back on `socket`.
+    void commandRequested(QLocalSocket* socket, const QByteArray& request);
 
 private:
     void onConnection();

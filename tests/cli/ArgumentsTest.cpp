@@ -143,11 +143,15 @@ TEST(ArgumentsTest, AssignFunctionsAndTheOtherCommandsOperands)
     EXPECT_EQ(r.invocation->assign.path.front(), u'/');   // made absolute
     EXPECT_FALSE(parse({"assign", "A", "program:/" + std::string(300, 'x')}).invocation);
 
-    r = parse({"macro", "import", "3", "m.json"});
+    // Relative paths are the sender's: a forwarded command names its folder.
+    r = parseArguments({"macro", "import", "3", "sub/../m.json"}, "/home/u/work");
     ASSERT_TRUE(r.invocation);
     EXPECT_EQ(r.invocation->command, Command::MacroImport);
     EXPECT_EQ(r.invocation->number, 3);
-    EXPECT_EQ(r.invocation->file, "m.json");
+    EXPECT_EQ(r.invocation->file, "/home/u/work/m.json");
+    r = parseArguments({"assign", "A", "file:notes.txt"}, "/home/u");
+    ASSERT_TRUE(r.invocation);
+    EXPECT_EQ(r.invocation->assign.path, u"/home/u/notes.txt");
 
     r = parse({"profile", "load", "racing.bin"});
     ASSERT_TRUE(r.invocation);

@@ -535,6 +535,25 @@ TEST_F(CliTest, ListNamesTheInterfacesAndNoKeyboardIsExitThree)
     EXPECT_EQ(snapshot(), before);
 }
 
+TEST_F(CliTest, TwoCopiesAtOnceBothArrive)
+{
+    start();
+    for (int round = 0; round < 3; ++round) {
+        const int brightness = 10 + round;
+        QProcess a, b;
+        for (QProcess* p : {&a, &b})
+            p->setProcessEnvironment(environment());
+        a.start(clitest::binFolder() + "orvanectl", {"set", QStringLiteral("brightness=%1").arg(brightness)});
+        b.start(clitest::binFolder() + "orvanectl", {"set", QStringLiteral("colour2=#0000%1").arg(round + 1, 2, 10, QLatin1Char('0'))});
+        ASSERT_TRUE(a.waitForFinished(60000) && b.waitForFinished(60000));
+        EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+        EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+        // Neither upload carried the other's out-of-date values.
+        EXPECT_EQ(stateByte(img::kBrightness), brightness);
+        EXPECT_EQ(stateByte(img::colourEntry(1) + 2), round + 1);
+    }
+}
+
 TEST_F(CliTest, HelpAndVersion)
 {
     const CliResult help = run({"--help"});

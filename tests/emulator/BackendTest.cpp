@@ -5,7 +5,6 @@
 #include "emulator/Backend.h"
 #include "platform/hid/Trace.h"
 #include "tests/emulator/EmulatorFixture.h"
-#include "tests/emulator/TempFolder.h"
 
 namespace orvane::hid::test {
 namespace {

@@ -9,8 +9,13 @@
 #include <vector>
 
 #include "emulator/Backend.h"
+#include "tests/support/Folders.h"
+#include "tests/support/Hex.h"
 
 namespace orvane::hid::test {
+
+using orvane::test::hex;
+using orvane::test::TempFolder;
 
 inline CommandReport command(uint8_t code, uint8_t p2 = 0, uint8_t p3 = 0, uint8_t p4 = 0, uint8_t p5 = 0,
                              uint8_t p6 = 0, uint8_t p7 = 0)
@@ -25,19 +30,6 @@ inline DataReport dataReport(std::span<const uint8_t> bytes)
     DataReport r{};
     std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), 64), r.begin() + 1);
     return r;
-}
-
-inline std::string hex(std::span<const uint8_t> bytes)
-{
-    std::string s;
-    for (uint8_t b : bytes) {
-        char h[4];
-        std::snprintf(h, sizeof h, "%02x ", b);
-        s += h;
-    }
-    if (!s.empty())
-        s.pop_back();
-    return s;
 }
 
 // Removes a trace line's time column after checking its form (digits, '.', three digits).

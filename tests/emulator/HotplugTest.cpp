@@ -84,10 +84,3 @@ TEST(EmulatorHotplug, DestroyedMonitorHearsNothingAndCannotCrash)
 
 } // namespace
 } // namespace orvane::hid
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "tests/emulator/EmulatorFixture.h"
-#include "tests/emulator/TempFolder.h"
 
 namespace orvane::hid::test {
 namespace {

@@ -10,7 +10,6 @@
 #include "platform/hid/Trace.h"
 #include "platform/hotplug/Monitor.h"
 #include "tests/emulator/EmulatorFixture.h"
-#include "tests/emulator/TempFolder.h"
 
 namespace orvane::hid::test {
 namespace {

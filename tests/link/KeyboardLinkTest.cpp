@@ -18,6 +18,7 @@
 #include "platform/hid/Trace.h"
 #include "platform/hotplug/Monitor.h"
 #include "tests/link/LinkFakes.h"
+#include "tests/support/Folders.h"
 
 namespace orvane::link {
 namespace {
@@ -73,10 +74,6 @@ class LinkOnEmulator : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tracePath_ = fs::temp_directory_path()
-                   / ("link-trace-" + std::to_string(::getpid()) + "-"
-                      + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
-        fs::remove(tracePath_);
         std::string error;
         sink_ = hid::TraceSink::open(tracePath_.string(), error);
         ASSERT_TRUE(sink_) << error;
@@ -84,14 +81,11 @@ protected:
         link_ = std::make_unique<KeyboardLink>(*backend_, observer_, sleeper_);
         link_->setHotplugDelays({.arrivalMs = 20, .removalStopMs = 5, .removalSettleMs = 5});
         link_->setAckTimeout(hid::Millis(100));
-        keymap_ = fs::temp_directory_path() / ("link-keymap-" + std::to_string(::getpid()) + ".bin");
         link_->store().setKeymapPath(keymap_.string());
     }
     void TearDown() override
     {
         link_.reset();
-        fs::remove(tracePath_);
-        fs::remove(keymap_);
     }
 
     // Start-up as the main window runs it, then the read-all to its end.
@@ -144,7 +138,8 @@ protected:
     ConfigImage& image() { return link_->store().image(); }
 
     std::shared_ptr<hid::Emulator> emu_ = hid::Emulator::create();
-    fs::path tracePath_, keymap_;
+    orvane::test::TempFolder folder_{"link"};
+    fs::path tracePath_ = folder_.path() / "trace.txt", keymap_ = folder_.path() / "keymap.bin";
     std::shared_ptr<hid::TraceSink> sink_;
     std::unique_ptr<hid::Backend> backend_;
     Log sleeps_;

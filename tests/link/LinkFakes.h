@@ -13,19 +13,11 @@
 
 #include "link/Sleeper.h"
 #include "platform/hid/Transport.h"
+#include "tests/support/Hex.h"
 
 namespace orvane::link::testing {
 
-inline std::string hex(std::span<const uint8_t> bytes)
-{
-    std::string s;
-    char b[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(b, sizeof b, i ? " %02x" : "%02x", bytes[i]);
-        s += b;
-    }
-    return s;
-}
+using orvane::test::hex;
 
 class Log {
 public:

@@ -22,6 +22,7 @@
 #include "platform/core/Folders.h"
 #include "emulator/Emulator.h"
 #include "platform/hid/Trace.h"
+#include "tests/support/Folders.h"
 
 namespace orvane::link {
 namespace {
@@ -55,8 +56,6 @@ class TwoPrograms : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = fs::temp_directory_path() / ("two-programs-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
         fs::create_directories(dir_ / "run");
         ::chmod((dir_ / "run").c_str(), 0700);
         ::setenv("XDG_RUNTIME_DIR", (dir_ / "run").c_str(), 1);
@@ -69,7 +68,6 @@ protected:
     void TearDown() override
     {
         ::unsetenv("LUMETRA_DUMP_DIR");
-        fs::remove_all(dir_);
     }
 
     std::unique_ptr<hid::Backend> program()
@@ -103,7 +101,8 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    fs::path dir_;
+    orvane::test::TempFolder folder_{"two-programs"};
+    fs::path dir_ = folder_.path();
     std::string state_;
     std::shared_ptr<hid::TraceSink> sink_;
 };
@@ -116,7 +115,8 @@ bool isCommand(const TraceLine& l, uint8_t code) { return l.op == "SF" && l.byte
 
 TEST(ExchangeLockTest, HeldLockKeepsOthersOutUntilReleased)
 {
-    const fs::path run = fs::temp_directory_path() / ("exchange-lock-" + std::to_string(::getpid()));
+    const orvane::test::TempFolder folder("exchange-lock");
+    const fs::path run = folder.path() / "run";
     fs::create_directories(run);
     ::chmod(run.c_str(), 0700);
     ::setenv("XDG_RUNTIME_DIR", run.c_str(), 1);

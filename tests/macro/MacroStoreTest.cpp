@@ -1,4 +1,5 @@
 #include "macro/MacroStore.h"
+#include "tests/support/Folders.h"
 
 #include <gtest/gtest.h>
 
@@ -16,18 +17,14 @@ class MacroFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("macro-store-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         path = (dir / "MacroDefine.bin").string();
     }
-    void TearDown() override { fs::remove_all(dir); }
     void writeFile(const std::vector<uint8_t>& bytes)
     {
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     }
-    fs::path dir;
+    orvane::test::TempFolder folder{"macro-store"};
+    fs::path dir = folder.path();
     std::string path;
 };
 

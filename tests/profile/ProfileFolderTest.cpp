@@ -2,6 +2,7 @@
 // the pauses of a rename, and names that would leave the folder.
 
 #include "profile/ProfileFolder.h"
+#include "tests/support/Folders.h"
 
 #include <gtest/gtest.h>
 
@@ -62,14 +63,10 @@ class ProfileFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() / ("profile-test-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
         folder = root / "Configure";
         fs::create_directories(folder);
         profiles = std::make_unique<ProfileFolder>(folder.string() + "/", sleeper);
     }
-    void TearDown() override { fs::remove_all(root); }
 
     void file(const std::string& name, std::size_t size = kProfileFileSize, uint8_t fill = 0x5A)
     {
@@ -92,7 +89,8 @@ protected:
         return names;
     }
 
-    fs::path root, folder;
+    orvane::test::TempFolder temp{"profile-test"};
+    fs::path root = temp.path(), folder;
     RecordingSleeper sleeper;
     std::unique_ptr<ProfileFolder> profiles;
 };

@@ -5,6 +5,7 @@
 #include "model/KeyTables.h"
 #include "platform/ui/SkinImages.h"
 #include "skins/KeyLegends.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -59,8 +60,7 @@ const Expected kImages[] = {
 
 QString skinFolder(const char* language)
 {
-    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
-    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + QStringLiteral("/png/") + QLatin1String(language);
+    return orvane::test::programFolder() + QStringLiteral("png/") + QLatin1String(language);
 }
 
 // The largest mean difference (0..255) along one row or column between a plain image and its
@@ -72,8 +72,7 @@ protected:
     void SetUp() override
     {
         folder = skinFolder(GetParam());
-        if (folder.isEmpty() || !QDir(folder).exists())
-            GTEST_SKIP() << "no generated skins (ORVANE_BIN_DIR unset or not built)";
+        ASSERT_TRUE(QDir(folder).exists()) << folder.toStdString() << ": the build draws the skins";
     }
     QString folder;
 };
@@ -108,7 +107,7 @@ TEST_P(GeneratedSkins, HighlightedKeyboardDiffersAtEveryKeyCentreOnly)
 
 TEST_P(GeneratedSkins, ApplicationIcons)
 {
-    const QString icons = QString::fromLocal8Bit(qgetenv("ORVANE_BIN_DIR")) + QStringLiteral("/icons/");
+    const QString icons = orvane::test::programFolder() + QStringLiteral("icons/");
     for (int size : {16, 32, 48, 64, 128, 256})
         EXPECT_EQ(QImage(icons + QStringLiteral("QX410-Orvane-%1.png").arg(size)).size(), QSize(size, size)) << size;
 }
@@ -180,10 +179,3 @@ TEST(KeyLegends, EveryLegendFitsItsKeyAtOneSizePerRow)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

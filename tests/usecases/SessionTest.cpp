@@ -9,6 +9,7 @@
 #include "platform/hid/Trace.h"
 #include "profile/ProfileFolder.h"
 #include "usecases/Session.h"
+#include "tests/support/NoSleeper.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,11 +26,7 @@ namespace img = link::image;
 
 namespace {
 
-class NoSleeper final : public link::Sleeper {
-public:
-    void sleep(int) override {}
-    void yield() override {}
-};
+using test::NoSleeper;
 
 struct Levels {
     uint8_t brightness, speed, reportRate;

@@ -9,6 +9,7 @@
 #include "platform/ui/FramedText.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,18 +46,13 @@ public:
     int lastMode = -1;
 };
 
-QString binFolder()
-{
-    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
-    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + u'/';
-}
+using orvane::test::programFolder;
 
 class CKeyMapTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (binFolder().isEmpty() || !QFile::exists(binFolder() + "png/english/Custom/Custom_BK.png"))
-            GTEST_SKIP() << "the skin images are not built";
+        ASSERT_TRUE(orvane::test::skinImagesBuilt({"png/english/Custom/Custom_BK.png", "png/chinese/Custom/Custom_BK.png"}));
         dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
         resetRecords(records);
         macros.assign(macro::kMacroRecordCount, macro::MacroRecord{});
@@ -68,7 +64,7 @@ protected:
 
     void make(Language lang = Language::English)
     {
-        images = std::make_unique<ui::SkinImages>(binFolder() +
+        images = std::make_unique<ui::SkinImages>(programFolder() +
                                                   (lang == Language::Chinese ? "png/chinese/" : "png/english/"));
         panel = std::make_unique<CKeyMap>(KeyMapEnvironment{names, *images, dialogs, lang, data.path() + u'/', hook});
     }

@@ -17,6 +17,8 @@
 #include "shell/app/Launcher.h"
 #include "usecases/MainPanel.h"
 
+#include "tests/support/MainWindow.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFocusEvent>
@@ -43,76 +45,27 @@ constexpr int kTabX[] = {40, 121, 202, 283};
 constexpr QPoint kMainSave{950, 620};
 constexpr uint8_t vkB = 0x42, vkLCtrl = 0xA2, vkLAlt = 0xA4, vkDelete = 0x2E;
 
-class NoSleeper final : public link::Sleeper {
-public:
-    void sleep(int) override {}
-    void yield() override {}
-};
-
-class RecordingLauncher final : public Launcher {
-public:
-    void openPath(const QString& path) override { opened.push_back(path); }
-    void startProgram(const QString& program, const QString& folder) override
-    {
-        started.push_back(program + QStringLiteral(" in ") + folder);
-    }
-    QStringList opened, started;
-};
-
-QString binFolder()
-{
-    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
-    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + u'/';
-}
-
 using PanelScript = std::function<void(CKeyMap&)>;
 
-class KeymapEndToEnd : public ::testing::Test {
+class KeymapEndToEnd : public ::testing::Test, protected orvane::test::EmulatedMainWindow {
 protected:
     void SetUp() override
     {
-        if (binFolder().isEmpty() || !QFile::exists(binFolder() + "png/english/Custom/Custom_BK.png"))
-            GTEST_SKIP() << "the skin images are not built";
+        ASSERT_TRUE(orvane::test::skinImagesBuilt({"png/english/Custom/Custom_BK.png"}));
         // The hook reads this empty folder: installed, and only the keys a test sends arrive.
         qputenv("VANTREL_INPUT_DIR", dir.filePath("input").toLocal8Bit());
         QDir(dir.path()).mkdir("input");
-        std::string error;
-        emulator = hid::Emulator::withStateFile(statePath().toStdString(), error);
-        ASSERT_TRUE(emulator) << error;
-        sink = hid::TraceSink::open(dir.filePath("trace.txt").toStdString(), error);
-        ASSERT_TRUE(sink) << error;
-        backend = std::make_unique<hid::TraceBackend>(std::make_unique<hid::EmulatorBackend>(emulator), sink);
-        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
+        launcherInUse = &launcher;
+        ASSERT_NO_FATAL_FAILURE(connectKeyboard({.trace = true, .stateFile = true}));
     }
 
     void TearDown() override
     {
-        window.reset();
+        closeWindow();
         qunsetenv("VANTREL_INPUT_DIR");
-        EXPECT_EQ(dialogs.pendingAnswers(), 0u);
     }
 
-    QString statePath() const { return dir.filePath("keyboard.state"); }
-
-    void start()
-    {
-        ShellContext ctx{.backend = *backend,
-                         .dialogs = dialogs,
-                         .sleeper = sleeper,
-                         .launcher = launcher,
-                         .installFolder = binFolder(),
-                         .dataFolder = dir.path() + u'/',
-                         .verBinPath = dir.filePath("VER.bin"),
-                         .language = platform::Language::English,
-                         .showSplash = false,
-                         .useTray = false,
-                         .hotplugDelays = {0, 0, 0}};
-        window = std::make_unique<CVelkorDlg>(ctx);
-        ASSERT_TRUE(window->initialise());
-        window->show();
-        window->keyboardLink().WaitForStartupRead();
-        QCoreApplication::processEvents();
-    }
+    void start() { ASSERT_TRUE(EmulatedMainWindow::start()); }
 
     // Clicks key k of the keyboard picture; the panel's modal run is `script`.
     void assignKey(std::size_t k, const PanelScript& script)
@@ -158,7 +111,7 @@ protected:
     }
     int keymapUploads() const
     {
-        std::ifstream in(dir.filePath("trace.txt").toStdString());
+        std::ifstream in(tracePath().toStdString());
         int n = 0;
         for (std::string line; std::getline(in, line);)
             if (line.find("emulator:cmd SF 00 0d ") != std::string::npos)
@@ -171,14 +124,7 @@ protected:
         EXPECT_EQ(keymap::keyCell(stateFileImage(), k), cell);
     }
 
-    QTemporaryDir dir;
-    std::shared_ptr<hid::Emulator> emulator;
-    std::shared_ptr<hid::TraceSink> sink;
-    std::unique_ptr<hid::Backend> backend;
-    ui::ScriptedUserDialogs dialogs;
-    NoSleeper sleeper;
-    RecordingLauncher launcher;
-    std::unique_ptr<CVelkorDlg> window;
+    orvane::test::RecordingLauncher launcher;
     keymap::KeyNameTable names = keymap::BuildKeyNameTable();
 };
 

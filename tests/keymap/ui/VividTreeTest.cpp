@@ -2,6 +2,7 @@
 
 #include "keymap/ui/VividTree.h"
 #include "platform/ui/SkinImages.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -86,7 +87,6 @@ TEST_F(TreeTest, BarOnlyWithFocusOrTheStyleAndTextsStayWhite)
     EXPECT_GT(count(img, kBar, barRow), barRow.width() * row.height() / 2);
     EXPECT_EQ(count(img, kBar), count(img, kBar, barRow)) << "the bar stays on the selected row";
     EXPECT_GT(count(img, qRgb(255, 255, 255), barRow), 10) << "selected text stays white";
-    img.save(QDir::temp().filePath("vividtree-selected.png"));
 
     tree.setShowSelectionAlways(false);
     tree.show();
@@ -120,7 +120,6 @@ TEST_F(TreeTest, GlyphsOnlyOnItemsWithChildrenAtTheTextsLeft)
     EXPECT_EQ(count(img, glyphSign, QRect(text.left() - 11, text.top() + 4, 9, 9)), 5) << "expanded: minus";
     const QRect childText = tree.itemTextRect(parent->child(0));
     EXPECT_EQ(count(img, glyphBox, QRect(childText.left() - 11, childText.top() + 4, 9, 9)), 0);
-    img.save(QDir::temp().filePath("vividtree-expanded.png"));
 }
 
 // The glyph is found where it is drawn; a click at each of its columns opens its group and the
@@ -205,10 +204,8 @@ TEST_F(TreeTest, StoresTheItemIconAndKeepsStandardBehaviour)
 
 TEST(TreeSkin, LoadsTheGeneratedBitmaps)
 {
-    const char *bin = std::getenv("ORVANE_BIN_DIR");
-    const QString folder = bin ? QString::fromLocal8Bit(bin) + "/png/english/" : QString();
-    if (folder.isEmpty() || !QDir(folder).exists())
-        GTEST_SKIP() << "skin images not generated";
+    ASSERT_TRUE(orvane::test::skinImagesBuilt({"png/english/Custom/Custom_BK.png"}));
+    const QString folder = orvane::test::programFolder() + "png/english/";
     VividTree tree;
     tree.resize(180, 100);
     tree.setBkMode(VividTree::BkSolid);
@@ -221,7 +218,6 @@ TEST(TreeSkin, LoadsTheGeneratedBitmaps)
     tree.setShowSelectionAlways(true);
     tree.setCurrentItem(media->child(0));
     const QImage img = tree.viewport()->grab().toImage();
-    img.save(QDir::temp().filePath("vividtree-skin.png"));
     const QRect text = tree.itemTextRect(media);
     const QRgb centre = img.pixel(text.left() - 2 - 9 + 4, text.top() + 4 + 4);
     EXPECT_NE(centre, qRgb(30, 30, 30)) << "the generated glyph is drawn";

@@ -14,6 +14,7 @@
 #include "shell/app/Panels.h"
 #include "macro/ui/CMacroRecordDlg.h"
 #include "ui/CTransparentListBox.h"
+#include "tests/support/MainWindow.h"
 
 #include <QApplication>
 #include <QFile>
@@ -29,18 +30,6 @@ namespace hid = orvane::hid;
 namespace img = orvane::link::image;
 
 namespace {
-
-class NoSleeper final : public orvane::link::Sleeper {
-public:
-    void sleep(int) override {}
-    void yield() override {}
-};
-
-class NoLauncher final : public shell::Launcher {
-public:
-    void openPath(const QString&) override {}
-    void startProgram(const QString&, const QString&) override {}
-};
 
 constexpr int kMacroKey1 = 108;
 
@@ -70,56 +59,24 @@ private:
     CMacroRecordDlg m_dlg;
 };
 
-QString binFolder() { return qEnvironmentVariable("ORVANE_BIN_DIR") + u'/'; }
-
-struct EndToEnd : ::testing::Test {
-    QTemporaryDir dir;
-    std::shared_ptr<hid::Emulator> emulator;
-    std::shared_ptr<hid::TraceSink> sink;
-    std::unique_ptr<hid::Backend> backend;
-    orvane::ui::ScriptedUserDialogs dialogs;
-    NoSleeper sleeper;
-    NoLauncher launcher;
+struct EndToEnd : ::testing::Test, orvane::test::EmulatedMainWindow {
     ScriptedHook hook;
     ManualClock clock;
-    std::unique_ptr<shell::CVelkorDlg> window;
     Panels* panels = nullptr;
 
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     void SetUp() override
     {
-        if (!QFile::exists(binFolder() + "png/english/main.png") ||
-            !QFile::exists(binFolder() + "png/english/MacroManagement/MacroManagement.png"))
-            GTEST_SKIP() << "the skin images are not built";
-        std::string error;
-        emulator = hid::Emulator::withStateFile(path("state.bin").toStdString(), error);
-        ASSERT_TRUE(emulator) << error;
-        sink = hid::TraceSink::open(path("trace.txt").toStdString(), error);
-        ASSERT_TRUE(sink) << error;
-        backend = std::make_unique<hid::TraceBackend>(std::make_unique<hid::EmulatorBackend>(emulator), sink);
-        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
-        shell::ShellContext ctx{.backend = *backend,
-                                .dialogs = dialogs,
-                                .sleeper = sleeper,
-                                .launcher = launcher,
-                                .installFolder = binFolder(),
-                                .dataFolder = dir.path() + u'/',
-                                .verBinPath = path("VER.bin"),
-                                .language = orvane::platform::Language::English,
-                                .showSplash = false,
-                                .useTray = false,
-                                .hotplugDelays = {0, 0, 0}};
-        window = std::make_unique<shell::CVelkorDlg>(ctx);
-        auto host = std::make_unique<Panels>(*window, hook, clock, dialogs);
-        panels = host.get();
-        window->setPanelHost(std::move(host));
-        ASSERT_TRUE(window->initialise());
-        window->show();
-        window->keyboardLink().WaitForStartupRead();
-        QCoreApplication::processEvents();
+        ASSERT_TRUE(orvane::test::skinImagesBuilt({"png/english/MacroManagement/MacroManagement.png"}));
+        ASSERT_NO_FATAL_FAILURE(connectKeyboard({.trace = true, .stateFile = true}));
+        ASSERT_TRUE(start(context(), [this](shell::CVelkorDlg& w) {
+            auto host = std::make_unique<Panels>(w, hook, clock, dialogs);
+            panels = host.get();
+            w.setPanelHost(std::move(host));
+        }));
     }
-    void TearDown() override { window.reset(); }
+    void TearDown() override { closeWindow(); }
 
     void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
     void key(uint8_t vk, bool release)
@@ -190,7 +147,7 @@ TEST_F(EndToEnd, ARecordedMacroOnMacroKey1ReachesTheKeyboard)
     const auto& kb = emulator->image();
     EXPECT_TRUE(std::equal(block.begin(), block.end(), kb.begin() + img::kMacroBlocks));
 
-    QFile state(path("state.bin"));
+    QFile state(statePath());
     ASSERT_TRUE(state.open(QIODevice::ReadOnly));
     const QByteArray s = state.readAll();
     ASSERT_GE(s.size(), qsizetype(img::kMacroBlocks + 192));
@@ -229,7 +186,7 @@ TEST_F(EndToEnd, DeletedLastMacroStopsPlayingOnTheKeyboardAfterSave)
 {
     const auto names = orvane::keymap::BuildKeyNameTable();
     const auto stateBlock = [this](std::size_t n) {
-        QFile state(path("state.bin"));
+        QFile state(statePath());
         EXPECT_TRUE(state.open(QIODevice::ReadOnly));
         const QByteArray s = state.readAll();
         const std::size_t at = img::macroBlock(n);

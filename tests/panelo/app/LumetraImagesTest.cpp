@@ -20,10 +20,15 @@ using namespace orvane::panelo;
 
 namespace {
 
+// A high-density screen: set before main() creates the application, every window here has a
+// device-pixel ratio of 2.
+const bool kDoubleDensity = qputenv("QT_SCALE_FACTOR", "2");
+
 class HighDensityLumetra : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(kDoubleDensity);
         ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
         ASSERT_EQ(EmbeddedSkinFiles(false).size(), 6u) << "the skin resources are not linked in";
         emulator = orvane::hid::Emulator::create();

@@ -4,6 +4,7 @@
 #include "panelo/lcd/FreeTypeGlyphSource.h"
 #include "emulator/Emulator.h"
 #include "platform/ui/UserDialogs.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -331,9 +332,8 @@ TEST_F(PaneloFixture, IniNamingAFileOutsideTheSkinIsRefused)
 // The program itself, as a user starts it, with a link planted in its runtime folder.
 TEST_F(PaneloFixture, ProgramWithAPlantedLinkEndsWithTheExtractionMessage)
 {
-    const QString program = qEnvironmentVariable("ORVANE_BIN_DIR") + "/Lumetra";
-    if (!QFileInfo(program).isExecutable())
-        GTEST_SKIP() << "Lumetra is not built";
+    const QString program = orvane::test::programFolder() + "Lumetra";
+    ASSERT_TRUE(QFileInfo(program).isExecutable()) << "Lumetra is not built";
     QTemporaryDir elsewhere;
     writeSkin(elsewhere.path() + "/Skins", EmbeddedSkinFiles(false));
     ASSERT_TRUE(QFile::link(elsewhere.path(), runtime.path() + "/FileDef20151212"));

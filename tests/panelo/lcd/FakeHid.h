@@ -9,19 +9,11 @@
 
 #include "platform/hid/Transport.h"
 #include "platform/hotplug/Monitor.h"
+#include "tests/support/Hex.h"
 
 namespace orvane::panelo::test {
 
-inline std::string hex(std::span<const uint8_t> bytes)
-{
-    std::string s;
-    char buf[4];
-    for (uint8_t b : bytes) {
-        std::snprintf(buf, sizeof buf, "%s%02x", s.empty() ? "" : " ", b);
-        s += buf;
-    }
-    return s;
-}
+using orvane::test::hex;
 
 inline hid::InterfaceInfo lcdInterface(std::string path, uint16_t vendor = 0x04D9, uint16_t product = 0xA12C)
 {

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "panelo/lcd/LcdDevice.h"
+#include "tests/support/Folders.h"
 #include "tests/panelo/lcd/FakeHid.h"
 
 namespace orvane::panelo {
@@ -40,15 +41,11 @@ class LcdDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("lcd-device-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(m_dir);
         setenv("LUMETRA_DUMP_DIR", m_dir.c_str(), 1);
     }
     void TearDown() override
     {
         unsetenv("LUMETRA_DUMP_DIR");
-        std::filesystem::remove_all(m_dir);
     }
 
     // Runs one download; returns the messages shown and counts mode-source calls.
@@ -62,7 +59,8 @@ protected:
 
     FakeBackend backend;
     int modeCalls = 0;
-    std::filesystem::path m_dir;
+    orvane::test::TempFolder m_temp{"lcd-device"};
+    std::filesystem::path m_dir = m_temp.path();
 };
 
 TEST_F(LcdDeviceTest, SendsCommandAndNineDataReportsForBothModes)

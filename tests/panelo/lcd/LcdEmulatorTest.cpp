@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "panelo/lcd/LcdRenderer.h"
+#include "tests/support/Folders.h"
 #include "panelo/lcd/Logo.h"
 #include "emulator/Emulator.h"
 #include "platform/hid/Trace.h"
@@ -17,10 +18,6 @@ class LcdEmulatorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("lcd-emu-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
         setenv("LUMETRA_DUMP_DIR", m_dir.c_str(), 1);
         std::string error;
         auto sink = hid::TraceSink::open((m_dir / "trace").string(), error);
@@ -31,7 +28,6 @@ protected:
     void TearDown() override
     {
         unsetenv("LUMETRA_DUMP_DIR");
-        std::filesystem::remove_all(m_dir);
     }
 
     // The trace without its time column: "<path> <op> <bytes>".
@@ -84,7 +80,8 @@ protected:
 
     std::shared_ptr<hid::Emulator> emulator;
     std::unique_ptr<hid::Backend> backend;
-    std::filesystem::path m_dir;
+    orvane::test::TempFolder m_temp{"lcd-emu"};
+    std::filesystem::path m_dir = m_temp.path();
 };
 
 TEST_F(LcdEmulatorTest, KeyboardReceivesCommandAndNineReportsInBothModes)

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "panelo/lcd/LcdRenderer.h"
+#include "tests/support/Folders.h"
 #include "panelo/lcd/Logo.h"
 #include "tests/panelo/lcd/FakeHid.h"
 
@@ -47,15 +48,11 @@ class LcdRendererTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("lcd-renderer-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(m_dir);
         setenv("LUMETRA_DUMP_DIR", m_dir.c_str(), 1);
     }
     void TearDown() override
     {
         unsetenv("LUMETRA_DUMP_DIR");
-        std::filesystem::remove_all(m_dir);
     }
 
     LcdRenderer makeRenderer(int dpi = kDpi)
@@ -100,7 +97,8 @@ protected:
     std::vector<std::u16string> labels;
     int repaints = 0;
     bool ctrlAlt = false;
-    std::filesystem::path m_dir;
+    orvane::test::TempFolder m_temp{"lcd-renderer"};
+    std::filesystem::path m_dir = m_temp.path();
 };
 
 TEST_F(LcdRendererTest, EmptyTextIsDarkDumpedAndSentAsZeros)

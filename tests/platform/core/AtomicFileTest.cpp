@@ -1,4 +1,5 @@
 #include "platform/core/AtomicFile.h"
+#include "tests/support/Folders.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +20,6 @@ namespace {
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "atomicfile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     static std::vector<uint8_t> contents(const fs::path& p)
     {
         std::ifstream in(p, std::ios::binary);
@@ -34,7 +27,8 @@ protected:
     }
     std::size_t entries() const { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); }
 
-    fs::path dir;
+    orvane::test::TempFolder folder{"atomicfile"};
+    fs::path dir = folder.path();
 };
 
 TEST_F(AtomicFileTest, WritesThePartsInOrderAndReplacesTheOldFile)

@@ -1,5 +1,6 @@
 #include "platform/core/Folders.h"
 #include "platform/core/Settings.h"
+#include "tests/support/Folders.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +18,19 @@ class FoldersTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "folders-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern + "/";
+        ASSERT_FALSE(folder.path().empty());
+        root = folder.str() + "/";
         fs::create_directories(root + "install");
         inputs.installFolder = root + "install/";
         inputs.home = root + "home";
     }
-    void TearDown() override { fs::remove_all(root); }
     static mode_t modeOf(const std::string& p)
     {
         struct stat st {};
         return ::lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
     }
 
+    orvane::test::TempFolder folder{"folders"};
     std::string root;
     FolderInputs inputs;
 };
@@ -145,25 +145,23 @@ TEST_F(FoldersTest, RuntimeFolderMustBePrivate)
 
 class LanguageTest : public FoldersTest {
 protected:
-    Language languageOf(const std::string& contents)
+    bool chineseIn(const std::string& contents)
     {
         std::ofstream(root + "PX840.conf") << contents;
-        return Settings(root + "PX840.conf").language();
+        return Settings(root + "PX840.conf").chinese();
     }
 };
 
 TEST_F(LanguageTest, OnlyExactlyChineseSelectsChinese)
 {
-    EXPECT_EQ(languageOf("Language=chinese\n"), Language::Chinese);
-    EXPECT_EQ(languageOf("[General]\nLanguage=chinese\n"), Language::Chinese);
-    EXPECT_EQ(Settings(root + "PX840.conf").languageCode(), 4);
-    EXPECT_EQ(languageOf("Language=Chinese\n"), Language::English);
-    EXPECT_EQ(languageOf("Language=chinese2\n"), Language::English);
-    EXPECT_EQ(languageOf("Language=english\n"), Language::English);
-    EXPECT_EQ(languageOf("[Other]\nLanguage=chinese\n"), Language::English);
-    EXPECT_EQ(languageOf(""), Language::English);
-    EXPECT_EQ(Settings(root + "missing.conf").language(), Language::English);
-    EXPECT_EQ(Settings(root + "missing.conf").languageCode(), 9);
+    EXPECT_TRUE(chineseIn("Language=chinese\n"));
+    EXPECT_TRUE(chineseIn("[General]\nLanguage=chinese\n"));
+    EXPECT_FALSE(chineseIn("Language=Chinese\n"));
+    EXPECT_FALSE(chineseIn("Language=chinese2\n"));
+    EXPECT_FALSE(chineseIn("Language=english\n"));
+    EXPECT_FALSE(chineseIn("[Other]\nLanguage=chinese\n"));
+    EXPECT_FALSE(chineseIn(""));
+    EXPECT_FALSE(Settings(root + "missing.conf").chinese());
 }
 
 TEST_F(LanguageTest, FileIsFoundThroughXdgConfigHome)
@@ -182,13 +180,13 @@ TEST_F(LanguageTest, FileIsFoundThroughXdgConfigHome)
 TEST_F(LanguageTest, ReadingNeverWritesTheFile)
 {
     const std::string path = root + "PX840.conf";
-    languageOf("# the user's own comment\nLanguage=chinese\n");
-    { Settings s(path); (void)s.language(); }
+    chineseIn("# the user's own comment\nLanguage=chinese\n");
+    { Settings s(path); (void)s.chinese(); }
     std::ifstream in(path);
     const std::string contents((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(contents, "# the user's own comment\nLanguage=chinese\n");
     EXPECT_FALSE(fs::exists(root + "missing.conf")) << "a missing file is not created";
-    (void)Settings(root + "missing.conf").language();
+    (void)Settings(root + "missing.conf").chinese();
     EXPECT_FALSE(fs::exists(root + "missing.conf"));
 }
 

@@ -13,13 +13,14 @@
 #include "platform/hidraw/Discovery.h"
 #include "platform/hidraw/HidrawBackend.h"
 #include "platform/hidraw/HidrawDevice.h"
-#include "tests/platform/hidraw/HexBytes.h"
+#include "tests/support/Folders.h"
+#include "tests/support/Hex.h"
 
 namespace orvane::hidraw {
 namespace {
 
 namespace fs = std::filesystem;
-using test::hexBytes;
+using orvane::test::hexBytes;
 
 const char* const kCommandDescriptor =
     "06 01 ff 09 01 a1 01 15 00 26 ff 00 75 08 95 40 81 02 95 40 91 02 95 08 b1 02 c0";
@@ -38,12 +39,9 @@ class FakeSysfs {
 public:
     FakeSysfs()
     {
-        char pattern[] = "/tmp/hidraw-sysfs-XXXXXX";
-        root_ = ::mkdtemp(pattern);
         fs::create_directories(root_ / "sys" / "class" / "hidraw");
         fs::create_directories(root_ / "dev");
     }
-    ~FakeSysfs() { fs::remove_all(root_); }
 
     std::string sys() const { return (root_ / "sys").string(); }
     std::string dev() const { return (root_ / "dev").string(); }
@@ -79,7 +77,8 @@ public:
     }
 
 private:
-    fs::path root_;
+    orvane::test::TempFolder folder_{"hidraw-sysfs"};
+    fs::path root_ = folder_.path();
 };
 
 struct Expected {

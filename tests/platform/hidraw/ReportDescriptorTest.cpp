@@ -11,12 +11,12 @@
 #include <sstream>
 
 #include "platform/hidraw/ReportDescriptor.h"
-#include "tests/platform/hidraw/HexBytes.h"
+#include "tests/support/Hex.h"
 
 namespace orvane::hidraw {
 namespace {
 
-using test::hexBytes;
+using orvane::test::hexBytes;
 using Ids = std::vector<uint8_t>;
 
 struct Tlc {

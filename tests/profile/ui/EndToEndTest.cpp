@@ -8,6 +8,7 @@
 #include "profile/ui/CConfigureDlg.h"
 #include "shell/app/CVelkorDlg.h"
 #include "shell/app/Launcher.h"
+#include "tests/support/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,53 +24,16 @@ namespace img = link::image;
 
 namespace {
 
-class NoSleeper final : public link::Sleeper {
-public:
-    void sleep(int) override {}
-    void yield() override {}
-};
-
-class NoLauncher final : public Launcher {
-public:
-    void openPath(const QString&) override {}
-    void startProgram(const QString&, const QString&) override {}
-};
-
-QString binFolder() { return qEnvironmentVariable("ORVANE_BIN_DIR") + u'/'; }
-
-class ProfileEndToEnd : public ::testing::Test {
+class ProfileEndToEnd : public ::testing::Test, protected orvane::test::EmulatedMainWindow {
 protected:
     void SetUp() override
     {
-        if (!QFile::exists(binFolder() + "png/english/Config/Config.png") ||
-            !QFile::exists(binFolder() + "png/english/main.png"))
-            GTEST_SKIP() << "the skin images are not built";
+        ASSERT_TRUE(orvane::test::skinImagesBuilt({"png/english/Config/Config.png"}));
         QDir(dir.path()).mkpath("Configure");
-        emulator = hid::Emulator::create();
-        backend = std::make_unique<hid::EmulatorBackend>(emulator);
-        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
-        ShellContext ctx{.backend = *backend,
-                         .dialogs = dialogs,
-                         .sleeper = sleeper,
-                         .launcher = launcher,
-                         .installFolder = binFolder(),
-                         .dataFolder = dir.path() + u'/',
-                         .verBinPath = dir.filePath("VER.bin"),
-                         .language = platform::Language::English,
-                         .showSplash = false,
-                         .useTray = false,
-                         .hotplugDelays = {0, 0, 0}};
-        window = std::make_unique<CVelkorDlg>(ctx);
-        if (window->initialise())
-            window->show();
-        window->keyboardLink().WaitForStartupRead();
-        QCoreApplication::processEvents();
+        ASSERT_NO_FATAL_FAILURE(connectKeyboard({.trace = false}));
+        start();
     }
-    void TearDown() override
-    {
-        window.reset();
-        EXPECT_EQ(dialogs.pendingAnswers(), 0u);
-    }
+    void TearDown() override { closeWindow(); }
     void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
     // Opens the panel with the Profile button; `script` acts in it before it closes.
     void runPanel(const std::function<int(profile::ui::CConfigureDlg&)>& script)
@@ -85,13 +49,6 @@ protected:
         window->keyboardLink().WaitForIdle();   // the upload runs on the link thread
     }
 
-    QTemporaryDir dir;
-    std::shared_ptr<hid::Emulator> emulator;
-    std::unique_ptr<hid::Backend> backend;
-    ui::ScriptedUserDialogs dialogs;
-    NoSleeper sleeper;
-    NoLauncher launcher;
-    std::unique_ptr<CVelkorDlg> window;
 };
 
 TEST_F(ProfileEndToEnd, SavedProfileLoadedBackReachesTheKeyboard)

@@ -5,6 +5,7 @@
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 #include "profile/ui/CConfigureDlg.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -35,7 +36,7 @@ public:
 
 QString skinFolder(bool chinese)
 {
-    return qEnvironmentVariable("ORVANE_BIN_DIR") + (chinese ? "/png/chinese/" : "/png/english/");
+    return orvane::test::programFolder() + (chinese ? "png/chinese/" : "png/english/");
 }
 
 QStringList listLines(macro::CTransparentListBox& list)
@@ -50,11 +51,7 @@ class Panel : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!QFile::exists(skinFolder(false) + "Config/Config.png"))
-            GTEST_SKIP() << "the skin images are not built";
-        root = fs::temp_directory_path() / ("profile-panel-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
+        ASSERT_TRUE(orvane::test::skinImagesBuilt({"png/english/Config/Config.png", "png/chinese/Config/Config.png"}));
         folder = root / "Configure";
         fs::create_directories(folder);
         dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
@@ -63,7 +60,6 @@ protected:
     {
         dlg.reset();
         EXPECT_EQ(dialogs.pendingAnswers(), 0u);
-        fs::remove_all(root);
     }
     void make(bool chinese = false)
     {
@@ -97,7 +93,8 @@ protected:
         list.endEdit(true);
     }
 
-    fs::path root, folder;
+    orvane::test::TempFolder temp{"profile-panel"};
+    fs::path root = temp.path(), folder;
     link::ConfigStore store;
     ScriptedUserDialogs dialogs;
     RecordingSleeper sleeper;
@@ -456,6 +453,7 @@ TEST_F(Panel, ContextMenuLabelsAndARightClickRunsTheChosenCommand)
 TEST_F(Panel, ScreenshotsInBothLanguages)
 {
     profiles({"Profile_1", "Game", "Work"});
+    const orvane::test::TempFolder shots("profile-shots");
     for (bool chinese : {false, true}) {
         make(chinese);
         dlg->show();
@@ -463,7 +461,7 @@ TEST_F(Panel, ScreenshotsInBothLanguages)
         QApplication::processEvents();
         const QImage shot = dlg->grab().toImage();
         EXPECT_EQ(shot.size(), images->size("Config/Config.png"));
-        const QString path = QStringLiteral("/tmp/profile-panel-%1.png").arg(chinese ? "chinese" : "english");
+        const QString path = QString::fromStdString(shots.file(chinese ? "panel-chinese.png" : "panel-english.png"));
         EXPECT_TRUE(shot.save(path));
         // The selected line is drawn in cyan over the list's panel.
         bool cyan = false;

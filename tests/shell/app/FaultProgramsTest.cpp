@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "tests/support/ProgramFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -18,11 +20,8 @@
 
 namespace {
 
-QString binFolder()
-{
-    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
-    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + u'/';
-}
+using orvane::test::programFolder;
+QString binFolder() { return programFolder(); }
 
 // The environment of a program started by a user of the emulated keyboard, its data in `home`.
 QProcessEnvironment programEnvironment(const QString& home)
@@ -46,8 +45,7 @@ protected:
     void SetUp() override
     {
         for (const char* program : {"QX410-Orvane", "Lumetra"})
-            if (binFolder().isEmpty() || !QFile::exists(binFolder() + QLatin1String(program)))
-                GTEST_SKIP() << program << " is not built";
+            ASSERT_TRUE(QFileInfo(binFolder() + QLatin1String(program)).isExecutable()) << program << " is not built";
         ASSERT_TRUE(QDir().mkpath(home.filePath("orvane")) && QDir().mkpath(home.filePath("run")));
         QFile::setPermissions(home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 #include "tests/shell/app/KillVersions.h"
+#include "tests/support/ProgramFolder.h"
 
 extern char** environ;
 
@@ -63,8 +65,6 @@ class KillTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("kill-test-" + std::to_string(::getpid()));
-        fs::remove_all(root_);
         for (int v = 0; v < 2; ++v) {
             const fs::path ref = root_ / ("ref" + std::to_string(v));
             fs::create_directories(ref / "Configure");
@@ -76,7 +76,6 @@ protected:
         fs::create_directories(data_ / "Configure");
         ASSERT_TRUE(saveVersion(folder(), 0));
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     std::string folder() const { return data_.string() + "/"; }
 
@@ -106,7 +105,8 @@ protected:
         EXPECT_TRUE(profile::readProfileInto(folder() + kProfileName, image, ext));
     }
 
-    fs::path root_, data_;
+    orvane::test::TempFolder temp_{"kill-test"};
+    fs::path root_ = temp_.path(), data_;
     Bytes versions_[std::size(kFiles)][2];
     int checked_ = 0, torn_ = 0;
 };
@@ -155,10 +155,8 @@ TEST_F(KillTest, AReaderBesideASavingProcessSeesOnlyWholeFiles)
 
 TEST_F(KillTest, TheMainProgramStartsOnWhatAKillLeft)
 {
-    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
-    const QString program = QString::fromLocal8Bit(bin) + "/QX410-Orvane";
-    if (bin.isEmpty() || !QFile::exists(program))
-        GTEST_SKIP() << "QX410-Orvane is not built";
+    const QString program = orvane::test::programFolder() + "QX410-Orvane";
+    ASSERT_TRUE(QFileInfo(program).isExecutable()) << "QX410-Orvane is not built";
     std::mt19937 random(12345);
     for (int k = 0; k < 5; ++k) {
         const pid_t writer = startWriter(folder());

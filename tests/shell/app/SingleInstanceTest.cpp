@@ -3,6 +3,7 @@
 // folder.
 
 #include "shell/app/CVelkorApp.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,9 +73,8 @@ class StaleLock : public ::testing::TestWithParam<LeftLock> {};
 
 TEST_P(StaleLock, IsTakenOverOrTheStartSaysWhy)
 {
-    const QString program = qEnvironmentVariable("ORVANE_BIN_DIR") + "/QX410-Orvane";
-    if (!QFileInfo(program).isExecutable())
-        GTEST_SKIP() << "QX410-Orvane is not built";
+    const QString program = orvane::test::programFolder() + "QX410-Orvane";
+    ASSERT_TRUE(QFileInfo(program).isExecutable()) << "QX410-Orvane is not built";
     QTemporaryDir dir;
     const QString runtime = dir.path() + "/run";
     ASSERT_TRUE(QDir().mkpath(runtime));

@@ -8,6 +8,7 @@
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorDlg.h"
 #include "shell/app/Launcher.h"
+#include "tests/support/MainWindow.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,24 +25,6 @@ using namespace orvane::shell;
 namespace img = link::image;
 
 namespace {
-
-class NoSleeper final : public link::Sleeper {
-public:
-    void sleep(int) override {}
-    void yield() override {}
-};
-
-class NoLauncher final : public Launcher {
-public:
-    void openPath(const QString&) override {}
-    void startProgram(const QString&, const QString&) override {}
-};
-
-QString binFolder()
-{
-    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
-    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + u'/';
-}
 
 // What the keyboard holds: something else than the factory state in every answered field, so
 // that an answer stored in the wrong place shows.
@@ -62,34 +45,22 @@ link::ConfigImage keyboardImage()
     return im;
 }
 
-class WindowFaults : public ::testing::Test {
+class WindowFaults : public ::testing::Test, protected test::EmulatedMainWindow {
 protected:
     void SetUp() override
     {
-        if (binFolder().isEmpty() || !QFile::exists(binFolder() + "png/english/main.png"))
-            GTEST_SKIP() << "the skin images are not built";
         hid::EmulatorState state = hid::factoryState();
         state.image = keyboardImage();
-        writeFile(dir.filePath("keyboard.state"), hid::encodeState(state));
+        writeFile(statePath(), hid::encodeState(state));
         // keymap.bin from an earlier run on this keyboard: it holds what the keyboard holds.
         QByteArray keymap(int(link::kKeymapFileSize), '\0');
         std::copy(state.image.begin(), state.image.end(), keymap.begin());
         writeFile(dir.filePath("keymap.bin"), keymap);
 
-        std::string error;
-        emulator = hid::Emulator::withStateFile(dir.filePath("keyboard.state").toStdString(), error);
-        ASSERT_TRUE(emulator) << error;
-        sink = hid::TraceSink::open(dir.filePath("trace.txt").toStdString(), error);
-        ASSERT_TRUE(sink) << error;
-        backend = std::make_unique<hid::TraceBackend>(std::make_unique<hid::EmulatorBackend>(emulator), sink);
-        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
+        ASSERT_NO_FATAL_FAILURE(connectKeyboard({.trace = true, .stateFile = true}));
     }
 
-    void TearDown() override
-    {
-        window.reset();
-        EXPECT_EQ(dialogs.pendingAnswers(), 0u);
-    }
+    void TearDown() override { closeWindow(); }
 
     template <typename Bytes>
     static void writeFile(const QString& path, const Bytes& bytes)
@@ -107,24 +78,7 @@ protected:
         emulator->setFaultPlan(std::move(*p));
     }
 
-    void start()
-    {
-        ShellContext ctx{.backend = *backend,
-                         .dialogs = dialogs,
-                         .sleeper = sleeper,
-                         .launcher = launcher,
-                         .installFolder = binFolder(),
-                         .dataFolder = dir.path() + u'/',
-                         .verBinPath = dir.filePath("VER.bin"),
-                         .showSplash = false,
-                         .useTray = false,
-                         .hotplugDelays = {0, 0, 0}};
-        window = std::make_unique<CVelkorDlg>(ctx);
-        ASSERT_TRUE(window->initialise());
-        window->show();
-        window->keyboardLink().WaitForStartupRead();
-        QCoreApplication::processEvents();
-    }
+    void start() { ASSERT_TRUE(EmulatedMainWindow::start()); }
 
     void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
     void save() { click(950, 620); }
@@ -171,22 +125,13 @@ protected:
     std::vector<std::string> sent() const
     {
         std::vector<std::string> out;
-        std::ifstream in(dir.filePath("trace.txt").toStdString());
+        std::ifstream in(tracePath().toStdString());
         for (std::string line; std::getline(in, line);)
             if (const std::size_t at = line.find(" SF "); at != std::string::npos)
                 out.push_back(line.substr(at + 4));
         return out;
     }
-    void clearTrace() const { QFile(dir.filePath("trace.txt")).resize(0); }
-
-    QTemporaryDir dir;
-    std::shared_ptr<hid::Emulator> emulator;
-    std::shared_ptr<hid::TraceSink> sink;
-    std::unique_ptr<hid::Backend> backend;
-    ui::ScriptedUserDialogs dialogs;
-    NoSleeper sleeper;
-    NoLauncher launcher;
-    std::unique_ptr<CVelkorDlg> window;
+    void clearTrace() const { QFile(tracePath()).resize(0); }
 };
 
 // Set-features of the start-up read-all, counted from 1: SetGameModeOne, GetDeviceInfo,
@@ -237,11 +182,7 @@ TEST_F(WindowFaults, SilentKeyboardAtStartUpIsGivenUpOnWhileTheWindowAnswers)
 {
     plan(kSilent);
     dialogs.answerMessage(ui::MessageResult::Ok);
-    ShellContext ctx{.backend = *backend, .dialogs = dialogs, .sleeper = sleeper, .launcher = launcher,
-                     .installFolder = binFolder(), .dataFolder = dir.path() + u'/',
-                     .verBinPath = dir.filePath("VER.bin"), .showSplash = false, .useTray = false,
-                     .hotplugDelays = {0, 0, 0}};
-    window = std::make_unique<CVelkorDlg>(ctx);
+    window = std::make_unique<CVelkorDlg>(context());
     ASSERT_TRUE(window->initialise());
     window->show();
     const auto took = answerClicksUntil([] {}, [&] { return asked(kReadCaption); });
@@ -259,11 +200,7 @@ TEST_F(WindowFaults, SaveRightAfterStartOnASilentKeyboardGivesUpWithinTwoSeconds
     plan(kSilent);
     dialogs.answerMessage(ui::MessageResult::Ok);   // the start-up read
     dialogs.answerMessage(ui::MessageResult::Ok);   // the Save
-    ShellContext ctx{.backend = *backend, .dialogs = dialogs, .sleeper = sleeper, .launcher = launcher,
-                     .installFolder = binFolder(), .dataFolder = dir.path() + u'/',
-                     .verBinPath = dir.filePath("VER.bin"), .showSplash = false, .useTray = false,
-                     .hotplugDelays = {0, 0, 0}};
-    window = std::make_unique<CVelkorDlg>(ctx);
+    window = std::make_unique<CVelkorDlg>(context());
     ASSERT_TRUE(window->initialise());
     window->show();
     window->store().image()[img::macroBlock(3)] = 7;   // an area the read never reaches

@@ -7,6 +7,7 @@
 #include "platform/ui/UserDialogs.h"
 #include "shell/app/CVelkorDlg.h"
 #include "shell/app/Launcher.h"
+#include "tests/support/MainWindow.h"
 #include "shell/controls/CSplashScreen.h"
 
 #include <QApplication>
@@ -23,23 +24,9 @@ using namespace orvane::shell;
 
 namespace {
 
-class NoSleeper final : public link::Sleeper {
-public:
-    void sleep(int) override {}
-    void yield() override {}
-};
-
-class NoLauncher final : public Launcher {
-public:
-    void openPath(const QString&) override {}
-    void startProgram(const QString&, const QString&) override {}
-};
-
-QString binFolder()
-{
-    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
-    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + u'/';
-}
+// A high-density screen: set before main() creates the application, every window here has a
+// device-pixel ratio of 2.
+const bool kDoubleDensity = qputenv("QT_SCALE_FACTOR", "2");
 
 // Every kept image is a "@2x" file of twice the pixels of its plain file, at ratio 2.
 void expectDoubleImages(const ui::SkinImages& images, const char* where)
@@ -55,46 +42,16 @@ void expectDoubleImages(const ui::SkinImages& images, const char* where)
     }
 }
 
-class HighDensityWindows : public ::testing::TestWithParam<platform::Language> {
+class HighDensityWindows : public ::testing::TestWithParam<platform::Language>, protected test::EmulatedMainWindow {
 protected:
     void SetUp() override
     {
-        if (binFolder().isEmpty() || !QFile::exists(binFolder() + "png/english/main.png"))
-            GTEST_SKIP() << "the skin images are not built";
+        ASSERT_TRUE(kDoubleDensity);
         ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
-        emulator = hid::Emulator::create();
-        backend = std::make_unique<hid::EmulatorBackend>(emulator);
-        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
-        ShellContext ctx{.backend = *backend,
-                         .dialogs = dialogs,
-                         .sleeper = sleeper,
-                         .launcher = launcher,
-                         .installFolder = binFolder(),
-                         .dataFolder = dir.path() + u'/',
-                         .verBinPath = dir.filePath("VER.bin"),
-                         .language = GetParam(),
-                         .showSplash = false,
-                         .useTray = false,
-                         .hotplugDelays = {0, 0, 0}};
-        window = std::make_unique<CVelkorDlg>(ctx);
-        if (window->initialise())
-            window->show();
-        window->keyboardLink().WaitForStartupRead();
-        QCoreApplication::processEvents();
+        ASSERT_NO_FATAL_FAILURE(connectKeyboard({.trace = false}));
+        start(GetParam());
     }
-    void TearDown() override
-    {
-        window.reset();
-        EXPECT_EQ(dialogs.pendingAnswers(), 0u);
-    }
-
-    QTemporaryDir dir;
-    std::shared_ptr<hid::Emulator> emulator;
-    std::unique_ptr<hid::Backend> backend;
-    ui::ScriptedUserDialogs dialogs;
-    NoSleeper sleeper;
-    NoLauncher launcher;
-    std::unique_ptr<CVelkorDlg> window;
+    void TearDown() override { closeWindow(); }
 };
 
 TEST_P(HighDensityWindows, EveryImageTheWindowsLoadIsTwiceItsLogicalSize)
@@ -132,7 +89,7 @@ TEST_P(HighDensityWindows, EveryImageTheWindowsLoadIsTwiceItsLogicalSize)
 TEST_P(HighDensityWindows, TheSplashIsTheDoubleImage)
 {
     int ticks = 0;
-    const controls::CSplashScreen splash(binFolder(), GetParam() == platform::Language::Chinese, ticks);
+    const controls::CSplashScreen splash(test::programFolder(), GetParam() == platform::Language::Chinese, ticks);
     EXPECT_EQ(splash.image().devicePixelRatio(), 2.0);
     EXPECT_EQ(splash.image().size(), QSize(1040, 600));
     EXPECT_EQ(splash.size(), QSize(520, 300));

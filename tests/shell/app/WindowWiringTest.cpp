@@ -7,6 +7,7 @@
 #include "shell/app/CVelkorDlg.h"
 #include "shell/app/Companions.h"
 #include "shell/app/Launcher.h"
+#include "tests/support/MainWindow.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,12 +19,6 @@ using namespace orvane;
 using namespace orvane::shell;
 
 namespace {
-
-class NoSleeper final : public link::Sleeper {
-public:
-    void sleep(int) override {}
-    void yield() override {}
-};
 
 class NoLauncher final : public Launcher {
 public:
@@ -70,29 +65,18 @@ private:
     std::vector<Check>& checks_;
 };
 
-QString binFolder()
-{
-    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
-    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + u'/';
-}
+QString binFolder() { return test::programFolder(); }
 
-class WiringTest : public ::testing::Test {
+class WiringTest : public ::testing::Test, protected test::EmulatedMainWindow {
 protected:
     void SetUp() override
     {
-        if (binFolder().isEmpty() || !QFile::exists(binFolder() + "png/english/main.png"))
-            GTEST_SKIP() << "the skin images are not built";
-        emulator = hid::Emulator::create();   // firmware 1.1
-        backend = std::make_unique<hid::EmulatorBackend>(emulator);
-        dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
+        launcherInUse = &launcher;
+        ASSERT_NO_FATAL_FAILURE(connectKeyboard({.trace = false}));   // firmware 1.1
         writeVerBin("VER: 1.2\n\n\n\n");
     }
 
-    void TearDown() override
-    {
-        window.reset();
-        EXPECT_EQ(dialogs.pendingAnswers(), 0u);
-    }
+    void TearDown() override { closeWindow(); }
 
     void writeVerBin(const QByteArray& bytes)
     {
@@ -105,36 +89,15 @@ protected:
     // DesktopCompanions whose starter records.
     void start(std::unique_ptr<Companions> companions = nullptr)
     {
-        ShellContext ctx{.backend = *backend,
-                         .dialogs = dialogs,
-                         .sleeper = sleeper,
-                         .launcher = launcher,
-                         .installFolder = binFolder(),
-                         .dataFolder = dir.path() + u'/',
-                         .verBinPath = dir.filePath("VER.bin"),
-                         .showSplash = false,
-                         .useTray = false,
-                         .hotplugDelays = {0, 0, 0}};
-        window = std::make_unique<CVelkorDlg>(ctx);
         if (!companions)
             companions = createCompanions({dialogs, binFolder(), false}, std::make_unique<RecordingStarter>(started));
-        window->setCompanions(std::move(companions));
-        ASSERT_TRUE(window->initialise());
-        window->show();
-        window->keyboardLink().WaitForStartupRead();
-        QCoreApplication::processEvents();
+        ASSERT_TRUE(EmulatedMainWindow::start(context(), [&](CVelkorDlg& w) { w.setCompanions(std::move(companions)); }));
     }
 
     void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
 
-    QTemporaryDir dir;
-    std::shared_ptr<hid::Emulator> emulator;
-    std::unique_ptr<hid::Backend> backend;
-    ui::ScriptedUserDialogs dialogs;
-    NoSleeper sleeper;
     NoLauncher launcher;
     Started started;
-    std::unique_ptr<CVelkorDlg> window;
 };
 
 TEST_F(WiringTest, StartupReadOffersTheUpdateAndOkStartsTheUpdater)

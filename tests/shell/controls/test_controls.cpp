@@ -273,10 +273,3 @@ TEST_F(SplashFixture, ClosesAfter52TicksAndALaterSplashAtOnce)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

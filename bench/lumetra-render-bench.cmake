@@ -1,7 +1,4 @@
 # lumetra-render-bench: median time of RenderText (10 characters) and of
 # AutoAdjustFont from 24 points, against a 60 Hz frame.
-if(TARGET orvane::lcd)
-  add_executable(lumetra-render-bench ${CMAKE_CURRENT_LIST_DIR}/lcd/RenderBench.cpp)
-  target_link_libraries(lumetra-render-bench PRIVATE orvane::lcd Qt6::Core)
-  set_target_properties(lumetra-render-bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench-bin)
-endif()
+add_executable(lumetra-render-bench ${CMAKE_CURRENT_LIST_DIR}/lcd/RenderBench.cpp)
+target_link_libraries(lumetra-render-bench PRIVATE orvane::lcd Qt6::Core)

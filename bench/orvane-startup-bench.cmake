@@ -14,7 +14,5 @@ if(TARGET QX410-Orvane AND TARGET Lumetra AND ORVANE_BENCH_XCB_FOUND)
     ORVANE_BENCH_BASELINE="$<TARGET_FILE:orvane-startup-baseline>"
     ORVANE_BENCH_LUMETRA="$<TARGET_FILE:Lumetra>"
     ORVANE_BENCH_BIN_DIR="${ORVANE_BIN_DIR}")
-  set_target_properties(orvane-startup-bench orvane-startup-baseline PROPERTIES
-    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench-bin)
   add_dependencies(orvane-startup-bench orvane-startup-baseline QX410-Orvane Lumetra)
 endif()

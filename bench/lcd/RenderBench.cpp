@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "panelo/lcd/FreeTypeGlyphSource.h"
@@ -50,8 +51,13 @@ double medianMs(int runs, const std::function<void()>& setup, const std::functio
 
 int main()
 {
-    const std::filesystem::path dump = std::filesystem::temp_directory_path() / "lumetra-render-bench";
-    std::filesystem::create_directories(dump);
+    // The renderer's diagnostic dumps go to a private folder of this run, removed at the end.
+    std::string pattern = (std::filesystem::temp_directory_path() / "lumetra-render-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+        std::fprintf(stderr, "lumetra-render-bench: cannot create a temporary folder\n");
+        return 1;
+    }
+    const std::filesystem::path dump = pattern;
     setenv("LUMETRA_DUMP_DIR", dump.c_str(), 1);
 
     NoDevices backend;

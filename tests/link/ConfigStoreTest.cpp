@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <future>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <fstream>
@@ -15,6 +17,7 @@
 
 #include "model/KeyTables.h"
 #include "link/ConfigStore.h"
+#include "tests/support/Folders.h"
 
 namespace orvane::link {
 namespace {
@@ -25,14 +28,9 @@ class KeymapFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = fs::temp_directory_path() / ("link-store-" + std::to_string(::getpid()) + "-"
-                                            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         store_ = std::make_unique<ConfigStore>();
         store_->setKeymapPath((dir_ / "keymap.bin").string());
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     static std::vector<uint8_t> pattern(std::size_t size, uint8_t seed)
     {
@@ -59,7 +57,8 @@ protected:
         return file;
     }
 
-    fs::path dir_;
+    orvane::test::TempFolder folder_{"link-store"};
+    fs::path dir_ = folder_.path();
     std::unique_ptr<ConfigStore> store_;
 };
 
@@ -127,17 +126,44 @@ TEST_F(KeymapFile, UnwritablePlaceLosesNothing)
     EXPECT_EQ(store_->image()[100], 0x42);
 }
 
+// A save that fails half-way (the file size limit stops the write, as a full disk would; root
+// too) or at once (a read-only folder, where the process's rights respect it) leaves the previous
+// file whole and nothing else behind.
 TEST_F(KeymapFile, FailedSaveLeavesThePreviousFileWhole)
 {
     store_->setKeymapPath((dir_ / "keymap.bin").string());
     const std::vector<uint8_t> original = pattern(kKeymapFileSize, 3);
+    const auto entries = [this] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_))
+            names.push_back(e.path().filename().string());
+        return names;
+    };
+
     writeFile(original);
-    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    const bool saved = store_->SaveKeymapFile();
-    fs::permissions(dir_, fs::perms::owner_all);
-    if (saved)
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    {
+        struct rlimit old {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 4096;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool saved = store_->SaveKeymapFile();
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_FALSE(saved) << "a write cut short is a failed save";
+    }
     EXPECT_EQ(readFile(), original);
+    EXPECT_EQ(entries(), std::vector<std::string>{"keymap.bin"});
+
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(dir_.c_str(), W_OK) != 0) {   // root writes into a read-only folder all the same
+        EXPECT_FALSE(store_->SaveKeymapFile());
+        fs::permissions(dir_, fs::perms::owner_all);
+        EXPECT_EQ(readFile(), original);
+        EXPECT_EQ(entries(), std::vector<std::string>{"keymap.bin"});
+    }
+    fs::permissions(dir_, fs::perms::owner_all);
 }
 
 // A keymap.bin the program cannot read may hold the user's work: no save of the run replaces it.

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "panelo/lcd/FreeTypeGlyphSource.h"
+#include "tests/support/Folders.h"
 #include "panelo/lcd/LcdRenderer.h"
 #include "tests/panelo/lcd/FakeHid.h"
 
@@ -68,18 +69,14 @@ class FreeTypeRenderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("lcd-ft-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(m_dir);
         setenv("LUMETRA_DUMP_DIR", m_dir.c_str(), 1);
     }
     void TearDown() override
     {
         unsetenv("LUMETRA_DUMP_DIR");
-        std::filesystem::remove_all(m_dir);
     }
 
-    // Skips unless fontconfig resolves `lf` to `family` itself (not a stand-in).
+    // Whether fontconfig resolves `lf` to `family` itself (not a stand-in).
     bool have(const LogFont& lf, const std::string& family) { return source.resolvedFamily(lf) == family; }
 
     LcdPreviewBitmap render(const LogFont& lf, const std::u16string& text)
@@ -93,7 +90,8 @@ protected:
 
     FreeTypeGlyphSource source;
     test::FakeBackend backend;
-    std::filesystem::path m_dir;
+    orvane::test::TempFolder m_temp{"lcd-ft"};
+    std::filesystem::path m_dir = m_temp.path();
 };
 
 struct GoldenCase {
@@ -133,8 +131,7 @@ TEST_F(FreeTypeRenderTest, MatchesGoldenBitmaps)
 TEST_F(FreeTypeRenderTest, BoxesAreTheRenderedBitmapsRepackedTo32Bits)
 {
     const LogFont lf = font(u"Liberation Sans", 24);
-    if (!have(lf, "Liberation Sans"))
-        GTEST_SKIP() << "Liberation Sans not installed";
+    ASSERT_TRUE(have(lf, "Liberation Sans")) << "Liberation Sans is not installed: scripts/packages.txt installs it";
     std::vector<GlyphBox> boxes;
     ASSERT_TRUE(source.render(u"Wg |", lf, kDpi, boxes));
     ASSERT_EQ(boxes.size(), 4u);
@@ -153,8 +150,7 @@ TEST_F(FreeTypeRenderTest, BoxesAreTheRenderedBitmapsRepackedTo32Bits)
 TEST_F(FreeTypeRenderTest, SurrogatesDrawNothingAndAdvanceLikeTheMissingGlyph)
 {
     const LogFont lf = font(u"Liberation Sans", 24);
-    if (!have(lf, "Liberation Sans"))
-        GTEST_SKIP() << "Liberation Sans not installed";
+    ASSERT_TRUE(have(lf, "Liberation Sans")) << "Liberation Sans is not installed: scripts/packages.txt installs it";
     std::vector<GlyphBox> boxes;
     ASSERT_TRUE(source.render(u"\xD83D|\xE000", lf, kDpi, boxes));
     ASSERT_EQ(boxes.size(), 3u);
@@ -167,8 +163,7 @@ TEST_F(FreeTypeRenderTest, SurrogatesDrawNothingAndAdvanceLikeTheMissingGlyph)
 TEST_F(FreeTypeRenderTest, HugeGlyphsAreNotDrawnButStillAdvance)
 {
     LogFont lf = font(u"Liberation Sans", 24);
-    if (!have(lf, "Liberation Sans"))
-        GTEST_SKIP() << "Liberation Sans not installed";
+    ASSERT_TRUE(have(lf, "Liberation Sans")) << "Liberation Sans is not installed: scripts/packages.txt installs it";
     lf.height = -300;
     std::vector<GlyphBox> boxes;
     ASSERT_TRUE(source.render(u"M.", lf, kDpi, boxes));
@@ -184,8 +179,7 @@ TEST_F(FreeTypeRenderTest, ItalicIsSynthesisedWhenTheFaceHasNone)
 {
     // This face ships one upright file only.
     const LogFont upright = font(u"WenQuanYi Zen Hei", 24);
-    if (!have(upright, "WenQuanYi Zen Hei"))
-        GTEST_SKIP() << "WenQuanYi Zen Hei not installed";
+    ASSERT_TRUE(have(upright, "WenQuanYi Zen Hei")) << "WenQuanYi Zen Hei is not installed: scripts/packages.txt installs it";
     std::vector<GlyphBox> up, slanted;
     ASSERT_TRUE(source.render(u"|", upright, kDpi, up));
     ASSERT_TRUE(source.render(u"|", font(u"WenQuanYi Zen Hei", 24, 0, true), kDpi, slanted));
@@ -197,8 +191,7 @@ TEST_F(FreeTypeRenderTest, BoldIsSynthesisedWhenTheFaceHasNone)
 {
     // This face ships one regular file only.
     const LogFont regular = font(u"WenQuanYi Zen Hei", 24);
-    if (!have(regular, "WenQuanYi Zen Hei"))
-        GTEST_SKIP() << "WenQuanYi Zen Hei not installed";
+    ASSERT_TRUE(have(regular, "WenQuanYi Zen Hei")) << "WenQuanYi Zen Hei is not installed: scripts/packages.txt installs it";
     std::vector<GlyphBox> thin, bold;
     ASSERT_TRUE(source.render(u"l", regular, kDpi, thin));
     ASSERT_TRUE(source.render(u"l", font(u"WenQuanYi Zen Hei", 24, 700), kDpi, bold));
@@ -208,8 +201,7 @@ TEST_F(FreeTypeRenderTest, BoldIsSynthesisedWhenTheFaceHasNone)
 TEST_F(FreeTypeRenderTest, PositiveHeightIsTheCellHeight)
 {
     LogFont lf = font(u"Liberation Sans", 24);
-    if (!have(lf, "Liberation Sans"))
-        GTEST_SKIP() << "Liberation Sans not installed";
+    ASSERT_TRUE(have(lf, "Liberation Sans")) << "Liberation Sans is not installed: scripts/packages.txt installs it";
     std::vector<GlyphBox> em, cell;
     lf.height = -32;
     ASSERT_TRUE(source.render(u"H", lf, kDpi, em));
@@ -237,8 +229,7 @@ TEST_F(FreeTypeRenderTest, WindowsChineseFaceNamesResolveToAChineseFace)
     const std::vector<std::string> cjkFaces{"WenQuanYi Zen Hei", "WenQuanYi Micro Hei", "Noto Sans CJK SC",
                                             "Noto Serif CJK SC", "Source Han Sans SC", "Source Han Serif SC",
                                             "AR PL UMing CN", "AR PL SungtiL GB", "Droid Sans Fallback"};
-    if (!have(font(u"WenQuanYi Zen Hei", 24), "WenQuanYi Zen Hei"))
-        GTEST_SKIP() << "WenQuanYi Zen Hei not installed";
+    ASSERT_TRUE(have(font(u"WenQuanYi Zen Hei", 24), "WenQuanYi Zen Hei")) << "WenQuanYi Zen Hei is not installed: scripts/packages.txt installs it";
     for (const char16_t* face : {u"黑体", u"宋体", u"微软雅黑", u"SimHei", u"SimSun", u"Microsoft YaHei", u"simhei",
                                  u"MicrosoftYaHei"}) {
         const LogFont lf = font(face, 24);
@@ -256,8 +247,7 @@ TEST_F(FreeTypeRenderTest, WindowsChineseFaceNamesResolveToAChineseFace)
 TEST_F(FreeTypeRenderTest, CharactersTheFaceLacksComeFromAFaceThatHasThem)
 {
     const LogFont lf = font(u"Liberation Serif", 24);
-    if (!have(lf, "Liberation Serif"))
-        GTEST_SKIP() << "Liberation Serif not installed";
+    ASSERT_TRUE(have(lf, "Liberation Serif")) << "Liberation Serif is not installed: scripts/packages.txt installs it";
     std::vector<GlyphBox> latin, mixed, missing;
     ASSERT_TRUE(source.render(u"AB", lf, kDpi, latin));
     ASSERT_TRUE(source.render(u"你好AB\u2801\uE000", lf, kDpi, mixed));
@@ -277,8 +267,9 @@ TEST_F(FreeTypeRenderTest, CharactersTheFaceLacksComeFromAFaceThatHasThem)
 TEST_F(FreeTypeRenderTest, BoldChineseFromAFallbackFaceIsSynthesised)
 {
     const LogFont regular = font(u"Liberation Sans", 24);
-    if (!have(regular, "Liberation Sans") || !have(font(u"WenQuanYi Zen Hei", 24), "WenQuanYi Zen Hei"))
-        GTEST_SKIP() << "Liberation Sans or WenQuanYi Zen Hei not installed";
+    ASSERT_TRUE(have(regular, "Liberation Sans")) << "Liberation Sans is not installed: scripts/packages.txt installs it";
+    ASSERT_TRUE(have(font(u"WenQuanYi Zen Hei", 24), "WenQuanYi Zen Hei"))
+        << "WenQuanYi Zen Hei is not installed: scripts/packages.txt installs it";
     std::vector<GlyphBox> thin, bold;
     ASSERT_TRUE(source.render(u"好", regular, kDpi, thin));
     ASSERT_TRUE(source.render(u"好", font(u"Liberation Sans", 24, 700), kDpi, bold));

@@ -57,6 +57,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     return 0;
 }
 
+// The fonts of the controls come through fontconfig, which keeps what it loads once to the end of
+// the process and drops its last pointer to 288 bytes of it: no leak of the skin reader.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     if (size < 1)

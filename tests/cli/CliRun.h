@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QStringList>
@@ -16,13 +17,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/support/ProgramFolder.h"
+
 namespace orvane::clitest {
 
-inline QString binFolder()
-{
-    const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
-    return bin.isEmpty() ? QString() : QString::fromLocal8Bit(bin) + u'/';
-}
+inline QString binFolder() { return test::programFolder(); }
 
 struct CliResult {
     int code = -1;
@@ -33,8 +32,7 @@ class CliFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (binFolder().isEmpty() || !QFile::exists(binFolder() + "orvanectl"))
-            GTEST_SKIP() << "orvanectl is not built";
+        ASSERT_TRUE(QFileInfo(binFolder() + "orvanectl").isExecutable()) << "orvanectl is not built";
         ASSERT_TRUE(QDir().mkpath(path("home")) && QDir().mkpath(path("run")));
         QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }

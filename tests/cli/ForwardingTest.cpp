@@ -24,10 +24,9 @@ protected:
     void SetUp() override
     {
         CliFixture::SetUp();
-        if (IsSkipped())
+        if (IsSkipped() || HasFatalFailure())
             return;
-        if (!QFile::exists(clitest::binFolder() + "QX410-Orvane"))
-            GTEST_SKIP() << "QX410-Orvane is not built";
+        ASSERT_TRUE(QFile::exists(clitest::binFolder() + "QX410-Orvane")) << "QX410-Orvane is not built";
         QProcessEnvironment env = environment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         mainProgram.setProcessEnvironment(env);

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFile>
 #include <QMouseEvent>
 #include <QScreen>
@@ -101,6 +102,8 @@ void CVelkorDlg::connectSession()
         if (result != link::UploadResult::Uploaded && result != link::UploadResult::NothingToSend)
             saveFailed();
     });
+    // Everything painted follows an undo or redo (the sliders through levelsChanged).
+    connect(&session_, &Session::historyApplied, this, [this] { refresh(); });
     connect(&session_, &Session::factoryResetFinished, this, [this](bool ok) {
         linkFinished();
         refresh();
@@ -133,7 +136,13 @@ void CVelkorDlg::placeSliders()
         if (s->size().isEmpty())
             s->resize(kSliderStartSize);
         connect(s, &controls::CBitSlider::sliderChanged, this, &CVelkorDlg::onSliderChanged);
-        connect(s, &QSlider::valueChanged, this, [this] { storeSliderPositions(); });
+        connect(s, &QSlider::valueChanged, this, [this, s] {
+            storeSliderPositions();
+            // A drag is one undo step; a key, wheel or page step is one by itself.
+            if (!s->isSliderDown())
+                session_.history().seal();
+        });
+        connect(s, &QSlider::sliderReleased, this, [this] { session_.history().seal(); });
         s->hide();
     }
     brightness_->move(kBrightnessPos);
@@ -144,6 +153,8 @@ void CVelkorDlg::placeSliders()
 
 bool CVelkorDlg::initialise()
 {
+    // The sliders' first positions and keymap.bin's values are where editing starts, no step.
+    const usecases::EditHistory::Quiet quiet(&session_.history());
     placeSliders();
     fileVersion_ = ReadVerBin(ctx_.verBinPath);
     if (const QSize size = images_.size(QStringLiteral("main.png")); !size.isEmpty())
@@ -258,6 +269,8 @@ void CVelkorDlg::hideToTray()
 
 void CVelkorDlg::setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t reportRate)
 {
+    // The sliders follow the image: what they write back meanwhile is no edit of the user's.
+    const usecases::EditHistory::Quiet quiet(&session_.history());
     brightness_->setValue(brightness);
     speed_->setValue(speed);
     reportRate_->setValue(reportRate);
@@ -390,11 +403,54 @@ void CVelkorDlg::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+std::unique_ptr<QMenu> CVelkorDlg::buildAboutMenu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    const usecases::EditHistory& history = session_.history();
+    const QString undoName = history.undoName(chinese()), redoName = history.redoName(chinese());
+    QAction* undo = menu->addAction(undoName.isEmpty() ? tr2("Undo", "撤销") : tr2("Undo %1", "撤销 %1").arg(undoName),
+                                    this, &CVelkorDlg::undoEdit);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setEnabled(history.canUndo());
+    QAction* redo = menu->addAction(redoName.isEmpty() ? tr2("Redo", "重做") : tr2("Redo %1", "重做 %1").arg(redoName),
+                                    this, &CVelkorDlg::redoEdit);
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    redo->setEnabled(history.canRedo());
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("About Velkor(&A)..."))->setObjectName(QStringLiteral("about"));
+    return menu;
+}
+
+void CVelkorDlg::undoEdit()
+{
+    if (!exiting_)
+        session_.undo();
+}
+
+void CVelkorDlg::redoEdit()
+{
+    if (!exiting_)
+        session_.redo();
+}
+
+void CVelkorDlg::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Z && mods == Qt::ControlModifier)
+        undoEdit();
+    else if ((event->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||
+             (event->key() == Qt::Key_Y && mods == Qt::ControlModifier))
+        redoEdit();
+    else
+        return QWidget::keyPressEvent(event);
+    event->accept();
+}
+
 void CVelkorDlg::showAboutMenu(const QPoint& globalPos)
 {
-    QMenu menu(this);
-    QAction* about = menu.addAction(QStringLiteral("About Velkor(&A)..."));
-    if (menu.exec(globalPos) != about)
+    const std::unique_ptr<QMenu> menu = buildAboutMenu();
+    const QAction* chosen = menu->exec(globalPos);
+    if (!chosen || chosen->objectName() != QStringLiteral("about"))
         return;
     ctx_.dialogs.message(this,
                          tr2("QX410-Orvane Version 1.1\nConfiguration of the QX410 gaming keyboard.",

@@ -115,6 +115,12 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray_; }
     // The texts the last paint drew, each with its frame and font.
     const std::vector<ui::FramedText>& paintedTexts() const { return painted_; }
+    // The about-menu strip's right-click menu: Undo <step>, Redo <step> (greyed when there is
+    // none), About. Undo and Redo act when triggered.
+    std::unique_ptr<QMenu> buildAboutMenu();
+    // The session's undo and redo; the window follows them at once.
+    void undoEdit();
+    void redoEdit();
 
 signals:
     // The program ends (close button or tray Exit); the application quits its loop.
@@ -128,6 +134,8 @@ protected:
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Ctrl+Z undoes the last edit, Ctrl+Shift+Z and Ctrl+Y redo it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owned, usecases::Session* session,

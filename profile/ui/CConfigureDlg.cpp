@@ -184,7 +184,9 @@ void CConfigureDlg::onLoad()
         return;
     }
     const QString chosen = m_env.dialogs.openFile(this, fileRequest());
-    const ProfileFolder::LoadResult r = m_profiles.Load(line, toPath(chosen), m_env.store.image(), m_env.store.extTable());
+    const ProfileFolder::LoadResult r = m_env.load ? m_env.load(m_profiles, line, toPath(chosen))
+                                                   : m_profiles.Load(line, toPath(chosen), m_env.store.image(),
+                                                                     m_env.store.extTable());
     m_list->viewport()->update();
     if (r == ProfileFolder::LoadResult::NotAProfile)
         showMessage(msg::kNotAProfile);

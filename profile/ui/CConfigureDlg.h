@@ -43,6 +43,9 @@ struct ConfigureEnvironment {
     QString configureFolder;              // Configure/ of the data folder
     QString fileDialogFolder;             // where the Save and Load dialogs start
     link::Sleeper& sleeper;               // the pauses of a rename
+    // Load runs this (the owner's load into the working pair, an undo step of its own) when set,
+    // else the folder's Load into the store.
+    std::function<ProfileFolder::LoadResult(ProfileFolder&, int line, const std::string& from)> load = {};
 };
 
 class CConfigureDlg : public QDialog {

@@ -25,7 +25,7 @@ CConfigureDlg& ProfilePanel::dialog(QWidget* owner)
 {
     if (!dialog_) {
         dialog_ = new CConfigureDlg(
-            {store_, dialogs_, images_, language_, configureFolder_, fileDialogFolder_, sleeper_}, owner);
+            {store_, dialogs_, images_, language_, configureFolder_, fileDialogFolder_, sleeper_, load_}, owner);
     }
     return *dialog_;
 }

@@ -23,6 +23,8 @@ public:
     int run(QWidget* owner, const QRect& mainWindowRect);
     // The panel (made on first use).
     CConfigureDlg& dialog(QWidget* owner = nullptr);
+    // What the panel's Load runs (see ConfigureEnvironment::load); before the first opening.
+    void setLoad(std::function<ProfileFolder::LoadResult(ProfileFolder&, int line, const std::string& from)> load) { load_ = std::move(load); }
 
 private:
     link::ConfigStore& store_;
@@ -34,6 +36,7 @@ private:
     link::RealSleeper realSleeper_;
     link::Sleeper& sleeper_;
     QPointer<CConfigureDlg> dialog_;
+    std::function<ProfileFolder::LoadResult(ProfileFolder&, int line, const std::string& from)> load_;
 };
 
 } // namespace orvane::profile::ui

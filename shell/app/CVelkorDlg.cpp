@@ -74,7 +74,10 @@ CVelkorDlg::CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owne
     const QString macroPath = QString::fromStdString(session_.macroFilePath());
     panelEnv_.reset(new PanelEnvironment{store(), macros(), session_.names(), ctx_.dialogs, images_,
                                          session_.language(), ctx_.installFolder, ctx_.dataFolder,
-                                         ctx_.dataFolder + QStringLiteral("Configure/"), macroPath});
+                                         ctx_.dataFolder + QStringLiteral("Configure/"), macroPath,
+                                         [this](profile::ProfileFolder& folder, int line, const std::string& from) {
+                                             return session_.loadProfile(folder, line, from);
+                                         }});
     panels_ = createPanelHost(*panelEnv_);
     companions_ = createCompanions({ctx_.dialogs, ctx_.installFolder, chinese()});
     connectSession();

@@ -39,6 +39,7 @@ public:
         const ui::SkinImages::Scope images(env_.images);
         profile::ui::ProfilePanel profile{env_.store, env_.dialogs, env_.images, platform::Language(int(env_.language)),
                                           env_.configureFolder, env_.dataFolder};
+        profile.setLoad(env_.loadProfile);
         profile.run(owner, mainWindowRect);
     }
 

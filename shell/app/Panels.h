@@ -31,7 +31,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 
 class QWidget;
 
@@ -54,6 +56,8 @@ struct PanelEnvironment {
     QString dataFolder;                    // ends in '/'
     QString configureFolder;               // profiles, ends in '/'
     QString macroFilePath;                 // MacroDefine.bin
+    // The profile panel's Load: the session's, so that each load is an undo step.
+    std::function<profile::ProfileFolder::LoadResult(profile::ProfileFolder&, int, const std::string&)> loadProfile = {};
 };
 
 // The key the key map panel opens for.

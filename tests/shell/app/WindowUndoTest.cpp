@@ -2,10 +2,14 @@
 // as one step, the about-menu strip's menu naming the steps in the window's language, and the
 // painted state following each step.
 
+#include "profile/ProfileFolder.h"
+#include "profile/ui/CConfigureDlg.h"
 #include "shell/app/CVelkorDlg.h"
+#include "ui/CTransparentListBox.h"
 #include "tests/support/MainWindow.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QTest>
 
@@ -93,6 +97,46 @@ TEST_F(WindowUndoTest, MenuNamesTheStepsInTheWindowsLanguageAndActs)
         EXPECT_NE(window->store().image()[img::kGameMode], game);
         closeWindow();
     }
+}
+
+// The profile panel loads through the session: each load is a step of its own.
+TEST_F(WindowUndoTest, EachProfileTheProfilePanelLoadsIsAStep)
+{
+    start();
+    const QString configure = dir.filePath(QStringLiteral("Configure"));
+    ASSERT_TRUE(QDir().mkpath(configure));
+    link::ConfigImage first = window->store().image();
+    first[img::kEffect] = 52;
+    first[img::kBrightness] = 9;
+    link::ConfigImage second = first;
+    second[img::kGameMode] ^= 1;
+    const std::string firstPath = dir.filePath(QStringLiteral("first.bin")).toStdString();
+    const std::string secondPath = dir.filePath(QStringLiteral("second.bin")).toStdString();
+    ASSERT_TRUE(profile::writeProfile(firstPath, first, window->store().extTable()));
+    ASSERT_TRUE(profile::writeProfile(secondPath, second, window->store().extTable()));
+    ASSERT_TRUE(profile::writeProfile((configure + QStringLiteral("/Target.bin")).toStdString(), first,
+                                      window->store().extTable()));
+    const link::ConfigImage before = window->store().image();
+
+    profile::ui::CConfigureDlg panel({window->store(), dialogs, window->images(), model::Language::English,
+                                      configure + QLatin1Char('/'), dir.path(), sleeper,
+                                      [this](profile::ProfileFolder& folder, int line, const std::string& from) {
+                                          return window->session().loadProfile(folder, line, from);
+                                      }},
+                                     window.get());
+    panel.prepare(window->geometry());
+    for (const std::string& path : {firstPath, secondPath}) {
+        panel.list().setCurrentRow(0);
+        dialogs.answerOpenFile(QString::fromStdString(path));
+        panel.runCommand(profile::ui::kCmdLoad);
+    }
+    EXPECT_EQ(window->store().image(), second);
+    EXPECT_EQ(menuTexts().mid(0, 1), QStringList{"Undo Profile Load"});
+    window->undoEdit();
+    EXPECT_EQ(window->store().image(), first);
+    EXPECT_EQ(brightness().value(), 9);
+    window->undoEdit();
+    EXPECT_EQ(window->store().image(), before);
 }
 
 } // namespace

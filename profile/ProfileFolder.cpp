@@ -240,7 +240,7 @@ ProfileFolder::LoadResult ProfileFolder::Load(int line, const std::string& from,
     return !read ? LoadResult::ReadFailed : written ? LoadResult::Loaded : LoadResult::WriteFailed;
 }
 
-std::optional<std::string> ProfileFolder::Copy(int line, platform::Language language, NameProblem* refused)
+std::optional<std::string> ProfileFolder::Copy(int line, model::Language language, NameProblem* refused)
 {
     if (refused)
         *refused = NameProblem::None;
@@ -250,7 +250,7 @@ std::optional<std::string> ProfileFolder::Copy(int line, platform::Language lang
     auto image = std::make_unique<link::ConfigImage>();
     auto ext = std::make_unique<link::KeyExtTable>();
     readProfileInto(paths_[std::size_t(line)], *image, *ext);
-    const std::string prefix(language == platform::Language::Chinese ? kCopyPrefixChinese : kCopyPrefixEnglish);
+    const std::string prefix(model::inLanguage(language, kCopyPrefixEnglish, kCopyPrefixChinese));
     const std::string base = prefix + ' ' + names_[std::size_t(line)];
     std::optional<std::string> made;
     for (int k = 0; k < kNameCandidates; ++k) {

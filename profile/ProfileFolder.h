@@ -12,7 +12,7 @@
 
 #include "model/ConfigImage.h"
 #include "link/Sleeper.h"
-#include "platform/core/Settings.h"
+#include "model/Language.h"
 
 #include <optional>
 #include <string>
@@ -109,7 +109,7 @@ public:
     // rescans. What the file lacks (or all of it, when it cannot be read) becomes zeros. The new name,
     // or nothing when the list is full, the line is not valid, the copy's name cannot be used (its
     // problem then goes to `refused`) or the copy cannot be written.
-    std::optional<std::string> Copy(int line, platform::Language language, NameProblem* refused = nullptr);
+    std::optional<std::string> Copy(int line, model::Language language, NameProblem* refused = nullptr);
 
     // Delete: removes the line's file (never a folder); rescans. False when it is still there.
     bool Delete(int line);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "ui/Texts.h"
+
 namespace orvane::skins {
 
 namespace {
@@ -54,7 +56,7 @@ QString SkinContext::languageFolder() const
 
 QString SkinContext::text(const char* english, const char* chinese) const
 {
-    return QString::fromUtf8(this->chinese() ? chinese : english);
+    return ui::text(language_, english, chinese);
 }
 
 QFont SkinContext::font(int pixelSize, int weight) const

@@ -20,6 +20,7 @@
 //   } // namespace
 //   ORVANE_SKIN_PAINTER(my_window, paintMyWindow);
 
+#include "model/Language.h"
 #include "platform/ui/Palette.h"
 
 #include <QFont>
@@ -32,7 +33,7 @@
 
 namespace orvane::skins {
 
-enum class Language { English, Chinese };
+using model::Language;
 
 class SkinContext {
 public:

@@ -31,7 +31,7 @@ struct SessionContext {
     hid::Backend& backend;
     link::Sleeper& sleeper;
     std::string dataFolder;   // ends in '/': keymap.bin, MacroDefine.bin
-    keymap::Language language = keymap::Language::English;
+    model::Language language = model::Language::English;
     link::HotplugDelays hotplugDelays{};
 };
 
@@ -60,7 +60,7 @@ public:
     // changes them is one step; Save clears nothing).
     EditHistory& history() { return *history_; }
     const EditHistory& history() const { return *history_; }
-    keymap::Language language() const { return ctx_.language; }
+    model::Language language() const { return ctx_.language; }
 
     // ---- Start-up, in this order ---------------------------------------------------
     // The panel's marks and hover cleared, the hot-plug monitor watched (monitorUnavailable when

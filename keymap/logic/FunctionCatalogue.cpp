@@ -9,10 +9,10 @@ using G = FunctionGroup;
 
 std::u16string_view functionGroupName(FunctionGroup group, Language lang)
 {
-    const bool zh = lang == Language::Chinese;
+    using Text = std::u16string_view;
     switch (group) {
-    case G::Media: return zh ? u"多媒体" : u"Media";
-    case G::Shortcut: return zh ? u"快捷健" : u"Shortcut";
+    case G::Media: return model::inLanguage<Text>(lang, u"Media", u"多媒体");
+    case G::Shortcut: return model::inLanguage<Text>(lang, u"Shortcut", u"快捷健");
     case G::Windows: return u"Windows";
     case G::TopLevel: break;
     }

@@ -17,7 +17,7 @@ struct FunctionEntry {
     std::u16string_view english;
     std::u16string_view chinese;
     KeyCodeCell cell;           // what the key then sends
-    std::u16string_view name(Language lang) const { return lang == Language::Chinese ? chinese : english; }
+    std::u16string_view name(Language lang) const { return model::inLanguage(lang, english, chinese); }
 };
 
 inline constexpr std::size_t kFunctionCount = 23;

@@ -3,6 +3,7 @@
 // of the program's own per-key record (KeyExtRecord).
 
 #include "model/KeyTables.h"
+#include "model/Language.h"
 #include "model/ConfigImage.h"
 
 #include <cstddef>
@@ -20,7 +21,7 @@ inline constexpr uint8_t kcConsumer = 3;    // consumer usage, low byte b2, high
 inline constexpr uint8_t kcMacro = 4;       // b1 = 1, b2 = macro number
 inline constexpr uint8_t kcHostAction = 10; // b2 = the key's default virtual-key code, reported to the host
 
-enum class Language : uint8_t { Chinese = 4, English = 9 };
+using model::Language;
 
 // ---- KeyCodeBlock (512 bytes at image 792, row-major cells) -------------------
 

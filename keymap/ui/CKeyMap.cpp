@@ -6,6 +6,7 @@
 #include "platform/ui/FramedText.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
+#include "ui/Texts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -131,7 +132,7 @@ public:
 
     void showMessage(const PanelText& t) override
     {
-        panel_.env_.dialogs.message(&panel_, panel_.text(t.english, t.chinese), QString(), ui::MessageButtons::Ok,
+        panel_.env_.dialogs.message(&panel_, ui::text(panel_.env_.language, t.english, t.chinese), QString(), ui::MessageButtons::Ok,
                                     ui::MessageIcon::Information);
     }
 
@@ -227,11 +228,6 @@ void CKeyMap::placeControls()
     place(m_single, kSinglePlace);
     place(m_combine, kCombinePlace);
     place(m_list, kListPlace);
-}
-
-QString CKeyMap::text(const char* english, const char* chinese) const
-{
-    return QString::fromUtf8(env_.language == Language::Chinese ? chinese : english);
 }
 
 const QPixmap& CKeyMap::image(const char* name) const { return env_.images.pixmap(customName(name)); }
@@ -485,7 +481,7 @@ void CKeyMap::paintEvent(QPaintEvent*)
         p.drawPixmap(0, 0, image("Custom_BK.png"));
         // The title strip up to the close button.
         drawText(p, QRect(kCurrentKeyAt, QSize(kPanelButtons[kBtnClose].rect.left - 4, 20)),
-                 text(kTxtCurrentKey.english, kTxtCurrentKey.chinese) + currentKeyName(), kLeftLine);
+                 ui::text(env_.language, kTxtCurrentKey.english, kTxtCurrentKey.chinese) + currentKeyName(), kLeftLine);
         paintButtons(p, kBtnClose, kBtnStrip);
         paintTabs(p);
         paintBottom(p);
@@ -522,18 +518,18 @@ void CKeyMap::paintTabs(QPainter& p) const
         p.setPen(t == state_.tab() ? QColor(Qt::white) : QColor(kInactiveTabText));
         // Each tab's caption is centred on its own button, above the strip's cursor row.
         const QRect tab = buttonFace(kBtnTabSingle + t);
-        drawText(p, QRect(tab.left(), l.y - 2, tab.width(), 18), text(l.text.english, l.text.chinese), kCentredLine);
+        drawText(p, QRect(tab.left(), l.y - 2, tab.width(), 18), ui::text(env_.language, l.text.english, l.text.chinese), kCentredLine);
     }
     p.setPen(Qt::white);
     p.drawPixmap(kCursorAt[std::size_t(state_.tab())], image("cursor.png"));
     if (state_.tab() == kTabSingleCombine) {
         for (const PlacedText& l : {kSingleLabel, kCombineLabel})
-            drawText(p, QRect(l.x - kTextMarginX, l.y, kSinglePlace.w, 18), text(l.text.english, l.text.chinese),
+            drawText(p, QRect(l.x - kTextMarginX, l.y, kSinglePlace.w, 18), ui::text(env_.language, l.text.english, l.text.chinese),
                      kLeftLine);
     } else if (state_.tab() == kTabMacro) {
         if (m_list->count() == 0)
             drawText(p, QRect(kListPlace.x, kListPlace.y, kListPlace.w, kListPlace.h),
-                     text(kTxtNoMacros.english, kTxtNoMacros.chinese), Qt::AlignCenter | Qt::TextWordWrap);
+                     ui::text(env_.language, kTxtNoMacros.english, kTxtNoMacros.chinese), Qt::AlignCenter | Qt::TextWordWrap);
     } else if (state_.tab() == kTabAdvance) {
         paintAdvance(p);
     }
@@ -550,7 +546,7 @@ void CKeyMap::paintAdvance(QPainter& p) const
         p.drawPixmap(15, 72 + dy, image(chosen ? "enable.png" : "disable.png"));
         const PanelText& l = kAdvanceLabels[std::size_t(k)];
         // From the radio to the path field.
-        drawText(p, QRect(26, 68 + dy, 83 - 26, 18), text(l.english, l.chinese), kLeftLine);
+        drawText(p, QRect(26, 68 + dy, 83 - 26, 18), ui::text(env_.language, l.english, l.chinese), kLeftLine);
         p.drawPixmap(85, 68 + dy, image("Advanced.png"));
         p.drawPixmap(256, 68 + dy, image(k == state_.browseHoverRow() ? "view02.png" : "view.png"));
         if (k == kindRow)
@@ -565,12 +561,12 @@ void CKeyMap::paintBottom(QPainter& p) const
     // From the Disable box to the first button.
     const QRect disableBox = buttonFace(kBtnDisable);
     drawText(p, QRect(QPoint(disableBox.right() + 2, disableBox.top() - 5), QPoint(buttonFace(kBtnDefault).left() - 2, disableBox.bottom() + 5)),
-             text(kDisableLabel.english, kDisableLabel.chinese), kLeftLine);
+             ui::text(env_.language, kDisableLabel.english, kDisableLabel.chinese), kLeftLine);
     paintButtons(p, kBtnDefault, kBtnSave);
     for (std::size_t i = 0; i < kBottomLabels.size(); ++i) {
         const PanelText& l = kBottomLabels[i];
         // The face's rounded edge takes two pixels on each side.
-        drawText(p, buttonFace(kBtnDefault + int(i)).adjusted(2, 0, -2, 0), text(l.english, l.chinese), kCentredLine);
+        drawText(p, buttonFace(kBtnDefault + int(i)).adjusted(2, 0, -2, 0), ui::text(env_.language, l.english, l.chinese), kCentredLine);
     }
 }
 

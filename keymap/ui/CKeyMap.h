@@ -127,7 +127,6 @@ private:
     void paintTabs(QPainter& p) const;
     void paintAdvance(QPainter& p) const;
     void paintBottom(QPainter& p) const;
-    QString text(const char* english, const char* chinese) const;
     const QPixmap& image(const char* name) const;
 
     KeyMapEnvironment env_;

@@ -4,6 +4,7 @@
 #include "ui/CTransparentListBox.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
+#include "ui/Texts.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -152,7 +153,7 @@ CMacroRecordDlg::~CMacroRecordDlg() { m_manager.closed(); }
 
 QString CMacroRecordDlg::tr2(const char* english, const char* chinese) const
 {
-    return QString::fromUtf8(m_chinese ? chinese : english);
+    return ui::text(model::languageFor(m_chinese), english, chinese);
 }
 
 void CMacroRecordDlg::createControls()

@@ -124,7 +124,7 @@ int RunLumetra()
     }
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         ui::applyDarkStyle(*app);
-    const bool chinese = platform::Settings().language() == platform::Language::Chinese;
+    const bool chinese = platform::Settings().chinese();
     if (QCoreApplication* app = QCoreApplication::instance(); app && !ui::installQtTranslations(*app, chinese))
         std::fprintf(stderr, "%s: Qt's Chinese texts (qtbase_zh_CN.qm) are not in %s; standard dialogs stay English\n",
                      kProgramTitle, qPrintable(ui::qtTranslationsFolder()));

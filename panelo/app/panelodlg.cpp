@@ -253,7 +253,7 @@ void CPaneloDlg::useDoubleStateImages(const std::array<std::string_view, 4>& fil
 
 bool CPaneloDlg::OnInitDialog()
 {
-    m_chinese = platform::Settings(m_services.settingsPath).language() == platform::Language::Chinese;
+    m_chinese = platform::Settings(m_services.settingsPath).chinese();
     if (extractSkin()) {
         if (!CBaseDialog::OnInitDialog()) {
             m_startError = SkinError();

@@ -23,7 +23,7 @@ std::string Settings::defaultPath()
     return std::string(home && *home ? home : "") + "/.config/PX840.conf";
 }
 
-Language Settings::language() const
+bool Settings::chinese() const
 {
     // The INI reader opens the file with a blocking read of all of it: it gets only a regular file
     // of a settings file's size. A FIFO, device, folder or link to nothing there reads as a missing
@@ -32,17 +32,16 @@ Language Settings::language() const
     if (file.status != FileStatus::Regular) {
         if (file.status != FileStatus::Missing)
             reportUnreadableFile(path_, file.describe(), "the language is English");
-        return Language::English;
+        return false;
     }
     ::close(file.fd);
     if (file.size > kMaxSettingsBytes) {
         reportUnreadableFile(path_, "larger than " + std::to_string(kMaxSettingsBytes) + " bytes", "the language is English");
-        return Language::English;
+        return false;
     }
     const QSettings ini(QString::fromStdString(path_), QSettings::IniFormat);
     const QVariant value = ini.value(QStringLiteral("Language"));
-    return value.typeId() == QMetaType::QString && value.toString() == QLatin1String("chinese") ? Language::Chinese
-                                                                                                  : Language::English;
+    return value.typeId() == QMetaType::QString && value.toString() == QLatin1String("chinese");
 }
 
 } // namespace orvane::platform

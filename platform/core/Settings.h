@@ -7,8 +7,6 @@
 
 namespace orvane::platform {
 
-enum class Language { Chinese = 4, English = 9 };   // the programs' language codes
-
 class Settings {
 public:
     // The settings file of this user (it may not exist).
@@ -16,10 +14,9 @@ public:
     explicit Settings(std::string path = defaultPath()) : path_(std::move(path)) {}
 
     const std::string& path() const { return path_; }
-    // Exactly "chinese" selects Chinese; anything else, a missing value or a
-    // missing file is English.
-    Language language() const;
-    int languageCode() const { return static_cast<int>(language()); }
+    // True when the file selects Chinese: exactly "chinese". Anything else, a missing value or a
+    // missing file is English (model::languageFor turns this into the programs' Language).
+    bool chinese() const;
 
 private:
     std::string path_;

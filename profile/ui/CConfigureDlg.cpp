@@ -3,6 +3,7 @@
 #include "ui/CTransparentListBox.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
+#include "ui/Texts.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -48,7 +49,7 @@ CConfigureDlg::~CConfigureDlg() = default;
 
 QString CConfigureDlg::tr2(const char* english, const char* chinese) const
 {
-    return QString::fromUtf8(this->chinese() ? chinese : english);
+    return orvane::ui::text(m_env.language, english, chinese);
 }
 
 void CConfigureDlg::setUpList()

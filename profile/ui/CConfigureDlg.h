@@ -39,7 +39,7 @@ struct ConfigureEnvironment {
     link::ConfigStore& store;             // the live configuration
     orvane::ui::UserDialogs& dialogs;     // messages, file dialogs, runModal
     const orvane::ui::SkinImages& images; // the language's image folder
-    platform::Language language;
+    model::Language language;
     QString configureFolder;              // Configure/ of the data folder
     QString fileDialogFolder;             // where the Save and Load dialogs start
     link::Sleeper& sleeper;               // the pauses of a rename
@@ -65,7 +65,7 @@ public:
     ProfileFolder& profiles() { return m_profiles; }
     // The selected line, or -1.
     int selectedLine() const;
-    bool chinese() const { return m_env.language == platform::Language::Chinese; }
+    bool chinese() const { return m_env.language == model::Language::Chinese; }
 
     // The context menu with its labels for the language; each action's data is its command.
     std::unique_ptr<QMenu> buildContextMenu();

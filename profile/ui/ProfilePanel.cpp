@@ -3,7 +3,7 @@
 namespace orvane::profile::ui {
 
 ProfilePanel::ProfilePanel(link::ConfigStore& store, orvane::ui::UserDialogs& dialogs,
-                           const orvane::ui::SkinImages& images, platform::Language language, QString configureFolder,
+                           const orvane::ui::SkinImages& images, model::Language language, QString configureFolder,
                            QString fileDialogFolder, link::Sleeper* sleeper)
     : store_(store),
       dialogs_(dialogs),

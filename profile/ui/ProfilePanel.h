@@ -13,7 +13,7 @@ namespace orvane::profile::ui {
 class ProfilePanel {
 public:
     ProfilePanel(link::ConfigStore& store, orvane::ui::UserDialogs& dialogs, const orvane::ui::SkinImages& images,
-                 platform::Language language, QString configureFolder, QString fileDialogFolder,
+                 model::Language language, QString configureFolder, QString fileDialogFolder,
                  link::Sleeper* sleeper = nullptr);
     ~ProfilePanel();
     ProfilePanel(const ProfilePanel&) = delete;
@@ -30,7 +30,7 @@ private:
     link::ConfigStore& store_;
     orvane::ui::UserDialogs& dialogs_;
     const orvane::ui::SkinImages& images_;
-    platform::Language language_;
+    model::Language language_;
     QString configureFolder_;
     QString fileDialogFolder_;
     link::RealSleeper realSleeper_;

@@ -191,8 +191,8 @@ int CVelkorApp::run(int argc, char** argv)
     folders->removeStaleTemporaryFiles();   // what a save killed before its rename left (this copy alone runs now)
 
     ui::applyDarkStyle(app);
-    const platform::Language language = platform::Settings().language();
-    if (!ui::installQtTranslations(app, language == platform::Language::Chinese))
+    const model::Language language = model::languageFor(platform::Settings().chinese());
+    if (!ui::installQtTranslations(app, language == model::Language::Chinese))
         std::fprintf(stderr, "QX410-Orvane: Qt's Chinese texts (qtbase_zh_CN.qm) are not in %s; standard dialogs stay English\n",
                      qPrintable(ui::qtTranslationsFolder()));
     ui::QtUserDialogs dialogs;

@@ -2,6 +2,7 @@
 
 #include "platform/core/VersionFile.h"
 #include "platform/ui/UserDialogs.h"
+#include "ui/Texts.h"
 #include "shell/app/Launcher.h"
 #include "shell/controls/CSplashScreen.h"
 
@@ -40,7 +41,7 @@ usecases::SessionContext sessionContext(const ShellContext& ctx)
     return {.backend = ctx.backend,
             .sleeper = ctx.sleeper,
             .dataFolder = ctx.dataFolder.toStdString(),
-            .language = static_cast<keymap::Language>(ctx.language),
+            .language = ctx.language,
             .hotplugDelays = ctx.hotplugDelays};
 }
 
@@ -60,7 +61,7 @@ CVelkorDlg::CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owne
       ctx_(std::move(ctx)),
       language_(ctx_.language),
       images_(ctx_.installFolder +
-              (language_ == platform::Language::Chinese ? QStringLiteral("png/chinese/") : QStringLiteral("png/english/"))),
+              (language_ == model::Language::Chinese ? QStringLiteral("png/chinese/") : QStringLiteral("png/english/"))),
       ownSession_(std::move(owned)),
       session_(session ? *session : *ownSession_),
       panel_(&session_.panel())
@@ -126,7 +127,7 @@ controls::CBitSlider& CVelkorDlg::slider(int id)
 
 QString CVelkorDlg::tr2(const char* english, const char* chinese) const
 {
-    return QString::fromUtf8(this->chinese() ? chinese : english);
+    return ui::text(language_, english, chinese);
 }
 
 // ---- Start-up ---------------------------------------------------------------

@@ -49,7 +49,7 @@ struct ShellContext {
     QString installFolder;   // ends in '/'
     QString dataFolder;      // ends in '/'
     QString verBinPath;
-    platform::Language language = platform::Language::English;
+    model::Language language = model::Language::English;
     bool showSplash = true;
     bool useTray = true;     // tests keep the desktop's tray out of it
     // Whether the desktop has a notification area now (asked each time the window hides, since a
@@ -108,7 +108,7 @@ public:
     controls::CBitSlider& slider(int id);
     const ui::SkinImages& images() const { return images_; }
     VersionBytes fileVersion() const { return fileVersion_; }
-    bool chinese() const { return language_ == platform::Language::Chinese; }
+    bool chinese() const { return language_ == model::Language::Chinese; }
     // Replaces the panels or companions (tests; the program keeps the built ones).
     void setPanelHost(std::unique_ptr<PanelHost> host) { panels_ = std::move(host); }
     void setCompanions(std::unique_ptr<Companions> companions) { companions_ = std::move(companions); }
@@ -193,7 +193,7 @@ private:
     const QPixmap& pix(const char* name) const;
 
     ShellContext ctx_;
-    platform::Language language_;
+    model::Language language_;
     ui::SkinImages images_;
     std::unique_ptr<usecases::Session> ownSession_;
     usecases::Session& session_;

@@ -31,13 +31,13 @@ public:
     {
         const ui::SkinImages::Scope images(env_.images);
         macro::MacroManagerPanel macroPanel{env_.macros, env_.names, env_.dialogs, env_.images,
-                                            env_.language == keymap::Language::Chinese};
+                                            env_.language == model::Language::Chinese};
         return macroPanel.run(owner);
     }
     void runProfile(QWidget* owner, const QRect& mainWindowRect) override
     {
         const ui::SkinImages::Scope images(env_.images);
-        profile::ui::ProfilePanel profile{env_.store, env_.dialogs, env_.images, platform::Language(int(env_.language)),
+        profile::ui::ProfilePanel profile{env_.store, env_.dialogs, env_.images, env_.language,
                                           env_.configureFolder, env_.dataFolder};
         profile.setLoad(env_.loadProfile);
         profile.run(owner, mainWindowRect);

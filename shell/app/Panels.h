@@ -22,6 +22,7 @@
 // "not OK" and changes nothing.
 
 #include "model/KeyTables.h"
+#include "model/Language.h"
 #include "keymap/logic/Assignment.h"
 #include "link/ConfigStore.h"
 #include "macro/MacroStore.h"
@@ -51,7 +52,7 @@ struct PanelEnvironment {
     const keymap::KeyNameTable& names;
     ui::UserDialogs& dialogs;              // message boxes, file dialogs, runModal
     const ui::SkinImages& images;          // the image folder of the language
-    keymap::Language language;
+    model::Language language;
     QString installFolder;                 // ends in '/'
     QString dataFolder;                    // ends in '/'
     QString configureFolder;               // profiles, ends in '/'

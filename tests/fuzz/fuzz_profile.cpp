@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         const std::string source = profiles.paths()[0];
         const Bytes before = fuzz::readFile(source);
         const std::optional<std::string> made =
-            profiles.Copy(0, (ops & 8) ? platform::Language::Chinese : platform::Language::English);
+            profiles.Copy(0, (ops & 8) ? model::Language::Chinese : model::Language::English);
         check(made.has_value());
         const std::optional<int> line = profiles.lineOf(*made);
         check(line.has_value());

@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     static unsigned run = 0;
     const std::string conf = fuzz::scratchFolder() + "/PX840-" + std::to_string(++run) + ".conf";
     fuzz::writeFile(conf, data, size);
-    const platform::Language language = platform::Settings(conf).language();
-    check(language == platform::Language::Chinese || language == platform::Language::English);
+    (void)platform::Settings(conf).chinese();
     ::unlink(conf.c_str());
     return 0;
 }

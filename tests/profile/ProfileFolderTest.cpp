@@ -207,7 +207,7 @@ TEST_F(ProfileFolderTest, LoadFromAFileThatCannotBeReadKeepsTheConfiguration)
 }
 
 struct CopyCase {
-    platform::Language language;
+    model::Language language;
     const char* first;
     const char* second;
 };
@@ -228,11 +228,11 @@ TEST_P(ProfileCopyTest, CopyTwiceNumbersTheSecondCopy)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ProfileCopyTest,
-                         ::testing::Values(CopyCase{platform::Language::English, "Copy of ? Game", "Copy of ? Game 1"},
-                                           CopyCase{platform::Language::Chinese, "\xE5\xA4\x8D\xE5\x88\xB6  Game",
+                         ::testing::Values(CopyCase{model::Language::English, "Copy of ? Game", "Copy of ? Game 1"},
+                                           CopyCase{model::Language::Chinese, "\xE5\xA4\x8D\xE5\x88\xB6  Game",
                                                     "\xE5\xA4\x8D\xE5\x88\xB6  Game 1"}),
                          [](const auto& info) {
-                             return info.param.language == platform::Language::English ? "English" : "Chinese";
+                             return info.param.language == model::Language::English ? "English" : "Chinese";
                          });
 
 TEST_F(ProfileFolderTest, CopyOfAnImageOnlyOrVanishedProfileFillsZeros)
@@ -241,7 +241,7 @@ TEST_F(ProfileFolderTest, CopyOfAnImageOnlyOrVanishedProfileFillsZeros)
     writeBytes(folder / "Short.bin", imageOnly);
     profiles->Scan();
 
-    ASSERT_TRUE(profiles->Copy(*profiles->lineOf("Short"), platform::Language::English));
+    ASSERT_TRUE(profiles->Copy(*profiles->lineOf("Short"), model::Language::English));
     std::vector<uint8_t> expected = imageOnly;
     expected.resize(kProfileFileSize, 0);
     EXPECT_EQ(readBytes(folder / "Copy of ? Short.bin"), expected);
@@ -250,7 +250,7 @@ TEST_F(ProfileFolderTest, CopyOfAnImageOnlyOrVanishedProfileFillsZeros)
     profiles->Scan();
     const int gone = *profiles->lineOf("Gone");
     fs::remove(folder / "Gone.bin");
-    ASSERT_TRUE(profiles->Copy(gone, platform::Language::English));
+    ASSERT_TRUE(profiles->Copy(gone, model::Language::English));
     EXPECT_EQ(readBytes(folder / "Copy of ? Gone.bin"), std::vector<uint8_t>(kProfileFileSize, 0));
 }
 
@@ -263,7 +263,7 @@ TEST_F(ProfileFolderTest, EightFilesListTheFirstSixByNameAndRefuseMore)
     EXPECT_EQ(profiles->foundCount(), 7);
     EXPECT_TRUE(profiles->isFull());
     EXPECT_EQ(profiles->Create(), std::nullopt);
-    EXPECT_EQ(profiles->Copy(0, platform::Language::English), std::nullopt);
+    EXPECT_EQ(profiles->Copy(0, model::Language::English), std::nullopt);
     EXPECT_EQ(filesInFolder().size(), 8u);
 }
 
@@ -386,7 +386,7 @@ TEST_F(ProfileFolderTest, FileNamesOver255BytesAreRefusedBeforeAnythingIsWritten
     EXPECT_EQ(filesAround(), before);
     EXPECT_EQ(profiles->Rename(0, std::string(251, 'a')), RenameResult::Renamed);
     NameProblem refused = NameProblem::None;
-    EXPECT_EQ(profiles->Copy(0, platform::Language::English, &refused), std::nullopt);
+    EXPECT_EQ(profiles->Copy(0, model::Language::English, &refused), std::nullopt);
     EXPECT_EQ(refused, NameProblem::TooLong);
     EXPECT_EQ(filesInFolder(), (Names{std::string(251, 'a') + ".bin"}));
 }

@@ -26,7 +26,7 @@ void EmulatedMainWindow::connectKeyboard(Keyboard keyboard)
     dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
 }
 
-shell::ShellContext EmulatedMainWindow::context(platform::Language language)
+shell::ShellContext EmulatedMainWindow::context(model::Language language)
 {
     return shell::ShellContext{.backend = *backend,
                                .dialogs = dialogs,

@@ -49,11 +49,11 @@ protected:
     void connectKeyboard() { connectKeyboard(Keyboard{}); }
 
     // The window's context: the data folder and VER.bin in `dir`, no splash, no tray.
-    shell::ShellContext context(platform::Language language = platform::Language::English);
+    shell::ShellContext context(model::Language language = model::Language::English);
     // Creates the window, lets `before` set it up (panel host, companions), initialises it, shows
     // it when it says so, and waits for the start-up read. Returns what initialise() answered.
     bool start(const shell::ShellContext& ctx, const std::function<void(shell::CVelkorDlg&)>& before = {});
-    bool start(platform::Language language = platform::Language::English) { return start(context(language)); }
+    bool start(model::Language language = model::Language::English) { return start(context(language)); }
     // Closes the window; every scripted answer must have been used.
     void closeWindow();
 

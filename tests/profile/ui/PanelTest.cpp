@@ -66,7 +66,7 @@ protected:
         images = std::make_unique<orvane::ui::SkinImages>(skinFolder(chinese));
         dlg = std::make_unique<CConfigureDlg>(
             ConfigureEnvironment{store, dialogs, *images,
-                                 chinese ? platform::Language::Chinese : platform::Language::English,
+                                 chinese ? model::Language::Chinese : model::Language::English,
                                  QString::fromStdString(folder.string() + "/"), QString::fromStdString(root.string()),
                                  sleeper});
         dlg->prepare(QRect(100, 200, 1000, 650));

@@ -42,7 +42,7 @@ void expectDoubleImages(const ui::SkinImages& images, const char* where)
     }
 }
 
-class HighDensityWindows : public ::testing::TestWithParam<platform::Language>, protected test::EmulatedMainWindow {
+class HighDensityWindows : public ::testing::TestWithParam<model::Language>, protected test::EmulatedMainWindow {
 protected:
     void SetUp() override
     {
@@ -89,13 +89,13 @@ TEST_P(HighDensityWindows, EveryImageTheWindowsLoadIsTwiceItsLogicalSize)
 TEST_P(HighDensityWindows, TheSplashIsTheDoubleImage)
 {
     int ticks = 0;
-    const controls::CSplashScreen splash(test::programFolder(), GetParam() == platform::Language::Chinese, ticks);
+    const controls::CSplashScreen splash(test::programFolder(), GetParam() == model::Language::Chinese, ticks);
     EXPECT_EQ(splash.image().devicePixelRatio(), 2.0);
     EXPECT_EQ(splash.image().size(), QSize(1040, 600));
     EXPECT_EQ(splash.size(), QSize(520, 300));
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, HighDensityWindows,
-                         ::testing::Values(platform::Language::English, platform::Language::Chinese));
+                         ::testing::Values(model::Language::English, model::Language::Chinese));
 
 } // namespace

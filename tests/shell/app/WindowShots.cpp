@@ -42,9 +42,9 @@ protected:
 
 TEST_F(WindowShots, EverySectionInBothLanguages)
 {
-    for (platform::Language lang : {platform::Language::English, platform::Language::Chinese}) {
+    for (model::Language lang : {model::Language::English, model::Language::Chinese}) {
         ASSERT_TRUE(start(lang));
-        const QString stem = outFolder + (lang == platform::Language::Chinese ? "/zh-" : "/en-");
+        const QString stem = outFolder + (lang == model::Language::Chinese ? "/zh-" : "/en-");
         shoot(stem, "closed");
         chooseEffect(2);
         click(100, 400);   // Game Mode

@@ -57,7 +57,7 @@ protected:
 
     QString keymapPath() const { return dir.filePath("keymap.bin"); }
 
-    void start(platform::Language language = platform::Language::English)
+    void start(model::Language language = model::Language::English)
     {
         ShellContext ctx = context(language);
         ctx.useTray = useTray;
@@ -447,7 +447,7 @@ TEST_F(WindowTest, DiyKeyClicksDrawTheLightMap)
 
 TEST_F(WindowTest, ChineseWindowPaints)
 {
-    start(platform::Language::Chinese);
+    start(model::Language::Chinese);
     EXPECT_TRUE(window->chinese());
     const QImage shot = window->grab().toImage();
     EXPECT_EQ(shot.size(), window->size());
@@ -468,7 +468,7 @@ std::string describe(const ui::FramedText& t)
 // underneath shows.
 TEST_F(WindowTest, EveryPaintedTextFitsItsFrame)
 {
-    for (platform::Language lang : {platform::Language::English, platform::Language::Chinese}) {
+    for (model::Language lang : {model::Language::English, model::Language::Chinese}) {
         start(lang);
         std::size_t checked = 0;
         const auto check = [&](const char* state) {

@@ -545,8 +545,8 @@ int runAssign(Host& host, const Invocation& inv, Output& output)
 
 class NoKeyHook final : public macro::KeyHook {
 public:
-    bool installhook(int) override { return false; }
-    void removehook() override {}
+    bool install(int) override { return false; }
+    void remove() override {}
 };
 
 // The saved macros of the data folder, without opening the keyboard.

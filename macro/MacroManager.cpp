@@ -100,7 +100,7 @@ void MacroManager::closed()
 void MacroManager::removeHookIfInstalled()
 {
     if (m_bHookInstalled)
-        m_hook.removehook();
+        m_hook.remove();
     m_bHookInstalled = false;
 }
 
@@ -242,7 +242,7 @@ PanelNotice MacroManager::toggleRecording()
 void MacroManager::startRecording()
 {
     if (!m_bHookInstalled)
-        m_bHookInstalled = m_hook.installhook(kRecordHookMode);
+        m_bHookInstalled = m_hook.install(kRecordHookMode);
     g_bInsertMode = false;
     m_events = {};
     m_keyLineCount = 0;
@@ -309,7 +309,7 @@ void MacroManager::insertBefore()
     m_nInsertLine = (s == 0 || isDelayLine(s)) ? s : isDelayLine(s - 1) ? s - 1 : s;
     g_bInsertMode = true;
     if (!m_bHookInstalled)
-        m_hook.installhook(kRecordHookMode);   // its result is not looked at: the keys may still come
+        m_hook.install(kRecordHookMode);   // its result is not looked at: the keys may still come
     m_bHookInstalled = true;
 }
 
@@ -322,7 +322,7 @@ void MacroManager::insertAfter()
     m_nInsertLine = last ? s + 1 : isDelayLine(s) ? s + 2 : s + 1;
     g_bInsertMode = true;
     if (!m_bHookInstalled)
-        m_hook.installhook(kRecordHookMode);
+        m_hook.install(kRecordHookMode);
     m_bHookInstalled = true;
 }
 

@@ -9,6 +9,7 @@
 #include "model/KeyTables.h"
 #include "macro/MacroEvents.h"
 #include "macro/MacroStore.h"
+#include "platform/core/KeyHook.h"
 
 #include <cstdint>
 #include <string>
@@ -16,13 +17,8 @@
 
 namespace orvane::macro {
 
-// The keyboard-hook library as the macro manager calls it (mode 1: presses, repeats and releases).
-class KeyHook {
-public:
-    virtual ~KeyHook() = default;
-    virtual bool installhook(int mode) = 0;
-    virtual void removehook() = 0;
-};
+// The macro manager records with the keyboard hook in mode 1 (presses, repeats and releases).
+using platform::KeyHook;
 
 // A monotonic high-resolution clock: its frequency is read when the panel opens, its count at
 // each timed event.

@@ -23,8 +23,6 @@
 
 namespace orvane::keymap {
 
-bool VantrelKeyMapHook::install(QObject* window, int mode) { return installhook(window, mode); }
-void VantrelKeyMapHook::remove() { removehook(); }
 
 namespace {
 
@@ -296,7 +294,7 @@ void CKeyMap::prepare(const KeyMapOpening& opening)
     syncControls();
     if (m_bHook)
         env_.hook.remove();
-    m_bHook = env_.hook.install(this, kCaptureMode);
+    m_bHook = env_.hook.install(kCaptureMode);
 }
 
 bool CKeyMap::run(QWidget* owner, const KeyMapOpening& opening, PendingAssignment& result, uint8_t& keyEnabled)

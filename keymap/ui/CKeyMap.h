@@ -15,6 +15,7 @@
 #include "keymap/logic/KeyMapState.h"
 #include "model/ConfigImage.h"
 #include "macro/MacroStore.h"
+#include "platform/core/KeyHook.h"
 #include "platform/ui/FramedText.h"
 #include "ui/WindowDrag.h"
 
@@ -38,28 +39,13 @@ namespace orvane::keymap {
 
 class VividTree;
 
-// The keyboard hook as the panel uses it (libVantrel.so in the program, a script in tests).
-class KeyMapHook {
-public:
-    virtual ~KeyMapHook() = default;
-    virtual bool install(QObject* window, int mode) = 0;
-    virtual void remove() = 0;
-};
-
-// installhook / removehook of libVantrel.so.
-class VantrelKeyMapHook final : public KeyMapHook {
-public:
-    bool install(QObject* window, int mode) override;
-    void remove() override;
-};
-
 struct KeyMapEnvironment {
     const KeyNameTable& names;
     const ui::SkinImages& images;   // the language's image folder (Custom/ below it)
     ui::UserDialogs& dialogs;
     Language language;
     QString dataFolder;             // ends in '/'; "Profile" below it starts the file choosers
-    KeyMapHook& hook;
+    platform::KeyHook& hook;   // reports to the panel (libVantrel.so in the program)
 };
 
 // One opening: the key, its record (changed in place by the two tab clicks) and its enable bit.

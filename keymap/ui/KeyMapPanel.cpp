@@ -4,7 +4,7 @@ namespace orvane::keymap {
 
 KeyMapPanel::KeyMapPanel(const KeyNameTable& names, const ui::SkinImages& images, ui::UserDialogs& dialogs,
                          Language language, QString dataFolder)
-    : panel_(KeyMapEnvironment{names, images, dialogs, language, std::move(dataFolder), hook_})
+    : panel_(KeyMapEnvironment{names, images, dialogs, language, std::move(dataFolder), hook_}), hook_(&panel_)
 {
 }
 

@@ -3,6 +3,7 @@
 // keyboard hook (libVantrel.so), prepared for the clicked key at every run.
 
 #include "keymap/ui/CKeyMap.h"
+#include "ui/VantrelKeyHook.h"
 
 namespace orvane::keymap {
 
@@ -19,8 +20,8 @@ public:
     CKeyMap& dialog() { return panel_; }
 
 private:
-    VantrelKeyMapHook hook_;
     CKeyMap panel_;
+    ui::VantrelKeyHook hook_;   // reports to panel_, which holds it from its construction on
 };
 
 } // namespace orvane::keymap

@@ -2,6 +2,7 @@
 
 #include "hook/Vantrel.h"
 #include "ui/CTransparentListBox.h"
+#include "ui/VantrelKeyHook.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 #include "ui/Texts.h"
@@ -108,10 +109,6 @@ QStringList toQt(const std::vector<std::u16string>& lines)
 
 } // namespace
 
-bool VantrelKeyHook::installhook(int mode) { return ::installhook(m_window, mode); }
-
-void VantrelKeyHook::removehook() { ::removehook(); }
-
 int macroButtonAt(const QPoint& p)
 {
     for (int i = 0; i < kButtonCount; ++i) {
@@ -132,7 +129,7 @@ CMacroRecordDlg::CMacroRecordDlg(MacroStore& store, const keymap::KeyNameTable& 
       m_dialogs(dialogs),
       m_images(images),
       m_chinese(chinese),
-      m_ownHook(hook ? nullptr : std::make_unique<VantrelKeyHook>(this)),
+      m_ownHook(hook ? nullptr : std::make_unique<ui::VantrelKeyHook>(this)),
       m_ownClock(clock ? nullptr : std::make_unique<SteadyTickClock>()),
       m_manager(store, names, hook ? *hook : *m_ownHook, clock ? *clock : *m_ownClock)
 {

@@ -30,17 +30,6 @@ namespace orvane::macro {
 
 class CTransparentListBox;
 
-// The keyboard-hook library delivering WM_KEYHOOK to `window`.
-class VantrelKeyHook final : public KeyHook {
-public:
-    explicit VantrelKeyHook(QObject* window) : m_window(window) {}
-    bool installhook(int mode) override;
-    void removehook() override;
-
-private:
-    QObject* m_window;
-};
-
 // Context-menu commands of the event list (resource "MacroDefine").
 enum MacroMenuCommand : int {
     kCmdInsertBefore = 32790,

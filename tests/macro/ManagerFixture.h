@@ -14,18 +14,18 @@ using namespace orvane::macro;
 
 class ScriptedHook final : public KeyHook {
 public:
-    bool result = true;   // what installhook answers
+    bool result = true;   // what install answers
     int installs = 0;
     int removes = 0;
     bool installed = false;
-    bool installhook(int mode) override
+    bool install(int mode) override
     {
         EXPECT_EQ(mode, 1);
         ++installs;
         installed = result;
         return result;
     }
-    void removehook() override
+    void remove() override
     {
         ++removes;
         installed = false;

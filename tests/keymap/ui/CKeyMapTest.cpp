@@ -32,11 +32,11 @@ constexpr int kTabY = 44;
 constexpr int kTabX[] = {40, 121, 202, 283};
 QPoint browse(int row) { return {279, 75 + 30 * row}; }
 
-class ScriptedHook final : public KeyMapHook {
+class ScriptedHook final : public platform::KeyHook {
 public:
     bool answer = true;
     int installs = 0, removes = 0;
-    bool install(QObject*, int mode) override
+    bool install(int mode) override
     {
         ++installs;
         lastMode = mode;

@@ -590,6 +590,51 @@ TEST_F(WindowTest, DragOnEmptySurfaceMovesTheWindowWhereTheSystemCannot)
     EXPECT_EQ(window->pos(), moved);
 }
 
+// Clicks and paints while the start-up read runs on the link thread, the keyboard at the protocol's
+// own pace (a few hundred ms): the Light section folds and unfolds, the effect list is opened and
+// Static (the keyboard's own effect) chosen, the window paints at once. Then the window shows the
+// keyboard's configuration: the working image and the shadow are the keyboard's, the sliders its
+// levels. Built with ORVANE_TSAN, this is where a link thread touching the image the window paints
+// and edits shows.
+TEST_F(WindowTest, ClicksAndPaintsDuringTheStartUpReadGiveWayToTheKeyboard)
+{
+    QByteArray keymap(int(link::kKeymapFileSize), '\0');   // an earlier run on this keyboard
+    std::copy(emulator->image().begin(), emulator->image().end(), keymap.begin());
+    QFile file(keymapPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(keymap);
+    file.close();
+
+    link::RealSleeper pace;
+    const ShellContext base = context();
+    const ShellContext ctx{.backend = base.backend, .dialogs = base.dialogs, .sleeper = pace,
+                           .launcher = base.launcher, .installFolder = base.installFolder,
+                           .dataFolder = base.dataFolder, .verBinPath = base.verBinPath,
+                           .showSplash = false, .useTray = false, .hotplugDelays = {0, 0, 0}};
+    window = std::make_unique<CVelkorDlg>(ctx);
+    ASSERT_TRUE(window->initialise());
+    window->show();
+    int turns = 0;
+    while (window->session().awaitingStartupRead()) {
+        chooseEffect(0);      // unfolds the Light section when folded, opens the list, picks Static
+        window->repaint();    // reads the image and holds the colour in range
+        click(100, 118);      // folds or unfolds the Light section
+        ++turns;
+        QCoreApplication::processEvents();
+    }
+    window->keyboardLink().WaitForIdle();
+    QCoreApplication::processEvents();
+    EXPECT_GT(turns, 1) << "the read must run while the window is used";
+    const link::ConfigImage keyboard = emulator->image();   // the read-all sets game mode 1 first
+    for (std::size_t i = 0; i < keyboard.size(); ++i) {
+        ASSERT_EQ(window->store().image()[i], keyboard[i]) << "working image byte " << i;
+        ASSERT_EQ(window->store().shadowImage()[i], keyboard[i]) << "shadow byte " << i;
+    }
+    EXPECT_EQ(window->slider(controls::kBrightnessSliderId).value(), keyboard[img::kBrightness]);
+    EXPECT_EQ(window->slider(controls::kSpeedSliderId).value(), keyboard[img::kSpeed]);
+    window.reset();   // before `pace`, which its link holds
+}
+
 TEST_F(WindowTest, KeyboardPluggedInLaterIsReadAndTheTrayThenShowsTheWindow)
 {
     emulator->unplug();

@@ -55,8 +55,7 @@ protected:
     void SetUp() override
     {
         for (const char* built : {"bin/QX410-Orvane", "bin/Lumetra", "bin/libVantrel.so"})
-            if (!QFile::exists(buildDir() + u'/' + QLatin1String(built)))
-                GTEST_SKIP() << built << " is not built";
+            ASSERT_TRUE(QFile::exists(buildDir() + u'/' + QLatin1String(built))) << built << " is not built";
         ASSERT_TRUE(installed) << installLog.toStdString();
     }
 

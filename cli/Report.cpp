@@ -240,7 +240,7 @@ Configuration describeConfiguration(usecases::Session& session, const KeyNames& 
     c.responseTimeMs = 2 * image[img::kResponseTime];
     c.reportRateHz = reportRateHz(image[img::kReportRate]);
     const link::FirmwareVersion fw = session.keyboardLink().firmwareVersion();
-    c.firmware = std::to_string(fw[0]) + "." + std::to_string(fw[1]);
+    c.firmware = std::to_string(fw.major) + "." + std::to_string(fw.minor);
     keymap::ModifiedMarks marks{};
     keymap::RecomputeModifiedMarks(image, records, marks);
     for (std::size_t k = 0; k < keymap::kKeyCount; ++k) {

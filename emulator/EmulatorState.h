@@ -11,17 +11,14 @@
 #include <string>
 
 #include "model/ConfigImage.h"
+#include "platform/core/FirmwareVersion.h"
 
 namespace orvane::hid {
 
 inline constexpr std::size_t kLcdPageSize = 528;
 using LcdPage = std::array<uint8_t, kLcdPageSize>;
 
-struct FirmwareVersion {
-    uint8_t major = 1;
-    uint8_t minor = 1;
-    friend bool operator==(const FirmwareVersion&, const FirmwareVersion&) = default;
-};
+using platform::FirmwareVersion;
 
 inline constexpr uint8_t kNoLcdMode = 0xFF;   // no LCD image downloaded yet
 
@@ -29,7 +26,7 @@ struct EmulatorState {
     // The keyboard's memory in ConfigImage layout, as a read-all places it; the
     // bytes the keyboard does not hold (reserved areas, Win Lock) stay 0.
     link::ConfigImage image{};
-    FirmwareVersion firmware{};
+    FirmwareVersion firmware{1, 1};   // the factory firmware
     uint8_t lcdMode = kNoLcdMode;
     LcdPage lcdPage{};
     friend bool operator==(const EmulatorState&, const EmulatorState&) = default;

@@ -132,7 +132,7 @@ bool GetDeviceInfo(CommandPort port, DeviceInfo& info, FirmwareVersion& version)
 {
     return query(port, command::kGetDeviceInfo, {}, 10, 10, [&](const CommandReport& answer) {
         std::copy(answer.begin() + 1, answer.end(), info.begin());
-        version = {answer[a::kA2], answer[a::kA3], 0, 0};
+        version = {answer[a::kA2], answer[a::kA3]};
     });
 }
 

@@ -15,6 +15,7 @@
 #include "model/Commands.h"
 #include "model/ConfigImage.h"
 #include "link/Sleeper.h"
+#include "platform/core/FirmwareVersion.h"
 #include "platform/hid/Transport.h"
 
 namespace orvane::link {
@@ -35,8 +36,8 @@ CommandReport BuildCommand(uint8_t code, CommandParams params = {});
 
 // A1..A8 of the last device-information answer.
 using DeviceInfo = std::array<uint8_t, 8>;
-// Major, minor, 0, 0: compared with VER.bin by the main window.
-using FirmwareVersion = std::array<uint8_t, 4>;
+// A2 and A3 of the device-information answer: compared with VER.bin by the main window.
+using platform::FirmwareVersion;
 
 // Time-out of one acknowledgement wait.
 inline constexpr hid::Millis kTransferTimeout{1000};

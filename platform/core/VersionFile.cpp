@@ -4,7 +4,7 @@
 
 namespace orvane::platform {
 
-std::array<uint8_t, 4> ReadVersionFile(const std::string& path)
+FirmwareVersion ReadVersionFile(const std::string& path)
 {
     // Never blocks on a FIFO nor reads a device; what is there and not a file reads as 0.0.
     const FileRead f = readRegularFile(path, 12);
@@ -17,7 +17,7 @@ std::array<uint8_t, 4> ReadVersionFile(const std::string& path)
         const uint8_t c = b[std::size_t(i)];
         return c >= '0' && c <= '9' ? uint8_t(c - '0') : 0;
     };
-    return {digit(5), digit(7), 0, 0};
+    return {digit(5), digit(7)};
 }
 
 } // namespace orvane::platform

@@ -31,7 +31,7 @@ constexpr int kProfileSettleMs = 50;
 
 } // namespace
 
-VersionBytes ReadVerBin(const QString& path)
+platform::FirmwareVersion ReadVerBin(const QString& path)
 {
     return platform::ReadVersionFile(QFile::encodeName(path).toStdString());
 }

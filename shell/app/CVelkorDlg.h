@@ -60,7 +60,7 @@ struct ShellContext {
 };
 
 // VER.bin: bytes 5 and 7 are ASCII digits (major, minor); 0.0 when missing or short.
-VersionBytes ReadVerBin(const QString& path);
+platform::FirmwareVersion ReadVerBin(const QString& path);
 
 // The session's part of the window's context.
 usecases::SessionContext sessionContext(const ShellContext& ctx);
@@ -107,7 +107,7 @@ public:
     macro::MacroStore& macros() { return session_.macros(); }
     controls::CBitSlider& slider(int id);
     const ui::SkinImages& images() const { return images_; }
-    VersionBytes fileVersion() const { return fileVersion_; }
+    platform::FirmwareVersion fileVersion() const { return fileVersion_; }
     bool chinese() const { return language_ == model::Language::Chinese; }
     // Replaces the panels or companions (tests; the program keeps the built ones).
     void setPanelHost(std::unique_ptr<PanelHost> host) { panels_ = std::move(host); }
@@ -208,7 +208,7 @@ private:
     std::unique_ptr<Companions> companions_;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu trayMenu_;
-    VersionBytes fileVersion_{};
+    platform::FirmwareVersion fileVersion_{};
     int ownSplashTicks_ = 0;
     bool startHidden_ = false;
     bool exiting_ = false;

@@ -77,7 +77,7 @@ void DesktopCompanions::StartCompanion(Companion which, QWidget* owner)
                      ui::MessageButtons::Ok, ui::MessageIcon::Warning);
 }
 
-void DesktopCompanions::checkFirmware(QWidget* owner, VersionBytes keyboard, VersionBytes shipped)
+void DesktopCompanions::checkFirmware(QWidget* owner, platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped)
 {
     // An arrival reports once per interface it opens; while one prompt waits for an answer, a
     // second read must not stack another prompt on top of it.

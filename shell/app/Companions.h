@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include "platform/core/FirmwareVersion.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -21,7 +23,6 @@ class UserDialogs;
 
 namespace orvane::shell {
 
-using VersionBytes = std::array<uint8_t, 4>;   // major, minor, 0, 0
 
 // File names in the install folder, and the maker's web page (the help menu's first row shows
 // its host name).
@@ -44,7 +45,7 @@ public:
     virtual void startLcdTool(QWidget* /*owner*/) {}   // row 2: the LCD program
     // After a keyboard read (configuration loaded, lParam 0): offer an update when the shipped
     // firmware (VER.bin) is newer than the keyboard's.
-    virtual void checkFirmware(QWidget* /*owner*/, VersionBytes /*keyboard*/, VersionBytes /*shipped*/) {}
+    virtual void checkFirmware(QWidget* /*owner*/, platform::FirmwareVersion /*keyboard*/, platform::FirmwareVersion /*shipped*/) {}
 };
 
 enum class Companion { WebPage, Updater, LcdTool };
@@ -81,7 +82,7 @@ public:
     void openWebPage(QWidget* owner) override { StartCompanion(Companion::WebPage, owner); }
     void startUpdater(QWidget* owner) override { StartCompanion(Companion::Updater, owner); }
     void startLcdTool(QWidget* owner) override { StartCompanion(Companion::LcdTool, owner); }
-    void checkFirmware(QWidget* owner, VersionBytes keyboard, VersionBytes shipped) override;
+    void checkFirmware(QWidget* owner, platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped) override;
 
 private:
     ui::UserDialogs& dialogs_;

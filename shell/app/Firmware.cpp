@@ -4,10 +4,6 @@
 
 namespace orvane::shell {
 
-namespace {
-constexpr std::size_t kMajor = 0, kMinor = 1;
-} // namespace
-
 FirmwarePrompt firmwarePrompt(bool chinese)
 {
     if (chinese)
@@ -15,14 +11,12 @@ FirmwarePrompt firmwarePrompt(bool chinese)
     return {QString::fromUtf8(kFirmwarePromptEnglish), QString::fromUtf8(kFirmwareCaptionEnglish)};
 }
 
-bool firmwareUpdateOffered(VersionBytes keyboard, VersionBytes shipped)
+bool firmwareUpdateOffered(platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped)
 {
-    if (shipped[kMajor] != keyboard[kMajor])
-        return shipped[kMajor] > keyboard[kMajor];
-    return shipped[kMinor] > keyboard[kMinor];
+    return shipped > keyboard;
 }
 
-bool CheckFirmware(ui::UserDialogs& dialogs, QWidget* owner, bool chinese, VersionBytes keyboard, VersionBytes shipped)
+bool CheckFirmware(ui::UserDialogs& dialogs, QWidget* owner, bool chinese, platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped)
 {
     if (!firmwareUpdateOffered(keyboard, shipped))
         return false;

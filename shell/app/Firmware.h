@@ -29,10 +29,10 @@ FirmwarePrompt firmwarePrompt(bool chinese);
 // True when the shipped firmware is newer: a greater major, or the same major and a greater
 // minor. A keyboard that never answered reports 0.0, so any non-zero file version is newer; a
 // missing VER.bin reads as 0.0 and is never newer.
-bool firmwareUpdateOffered(VersionBytes keyboard, VersionBytes shipped);
+bool firmwareUpdateOffered(platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped);
 
 // Shows the OK/Cancel prompt, owned by `owner`, when an update is offered. True only when the
 // user chose OK: the caller then starts the updater.
-bool CheckFirmware(ui::UserDialogs& dialogs, QWidget* owner, bool chinese, VersionBytes keyboard, VersionBytes shipped);
+bool CheckFirmware(ui::UserDialogs& dialogs, QWidget* owner, bool chinese, platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped);
 
 } // namespace orvane::shell

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     link::DeviceInfo info{};
     link::FirmwareVersion version{};
     check(link::GetDeviceInfo(port, info, version));
-    check(version[0] == state.firmware.major && version[1] == state.firmware.minor);
+    check(version == state.firmware);
 
     link::ConfigImage read{};
     check(link::ReadKeyMap(port, read) && sameArea(read, state.image, link::image::kKeyCodeBlock, link::image::kKeyCodeBlockSize));

@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     const std::string ver = fuzz::scratchFolder() + "/VER.bin";
     fuzz::writeFile(ver, data, size);
-    const std::array<uint8_t, 4> v = platform::ReadVersionFile(ver);
+    const platform::FirmwareVersion v = platform::ReadVersionFile(ver);
     const auto digit = [&](std::size_t i) { return uint8_t(data[i] >= '0' && data[i] <= '9' ? data[i] - '0' : 0); };
     if (size < 8)
-        check(v == (std::array<uint8_t, 4>{0, 0, 0, 0}));
+        check(v == platform::FirmwareVersion{});
     else
-        check(v == (std::array<uint8_t, 4>{digit(5), digit(7), 0, 0}));
+        check(v == (platform::FirmwareVersion{digit(5), digit(7)}));
 
     // A new name each run: the settings reader caches what it read of a file.
     static unsigned run = 0;

@@ -199,7 +199,7 @@ TEST_F(LinkOnEmulator, StartUpReadsEverythingInOrderAndFillsTheShadow)
     fromKeyboard[0] = 0x5A;
     EXPECT_EQ(image(), fromKeyboard);
     EXPECT_EQ(link_->store().shadowImage(), image());
-    EXPECT_EQ(link_->firmwareVersion(), (FirmwareVersion{1, 1, 0, 0}));
+    EXPECT_EQ(link_->firmwareVersion(), (FirmwareVersion{1, 1}));
     EXPECT_TRUE(waitUntil([&] { return observer_.calls == std::vector<std::string>{"loaded 0"}; }));
 }
 

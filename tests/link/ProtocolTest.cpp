@@ -251,7 +251,7 @@ TEST(Commands, AnswersLandInTheirFields)
 
     f.device.answers.push_back({0, 0x80, 2, 7, 0x10, 0, 0, 0, 0x55});
     ASSERT_TRUE(GetDeviceInfo(f.port(), f.info, f.version));
-    EXPECT_EQ(f.version, (FirmwareVersion{2, 7, 0, 0}));
+    EXPECT_EQ(f.version, (FirmwareVersion{2, 7}));
     EXPECT_EQ(f.info, (DeviceInfo{0x80, 2, 7, 0x10, 0, 0, 0, 0x55}));
 }
 

@@ -230,9 +230,9 @@ TEST_F(SpecialFiles, VerBin)
     for (const KindCase& c : kKinds) {
         make(path, c.kind, regular);
         const std::string before = entryOf(path);
-        std::array<uint8_t, 4> version{9, 9, 9, 9};
+        platform::FirmwareVersion version{9, 9};
         const std::string err = runWithoutWaiting(path, [&] { version = platform::ReadVersionFile(path.string()); });
-        EXPECT_EQ(version, (c.kind == Kind::Regular ? std::array<uint8_t, 4>{2, 7, 0, 0} : std::array<uint8_t, 4>{}))
+        EXPECT_EQ(version, (c.kind == Kind::Regular ? platform::FirmwareVersion{2, 7} : platform::FirmwareVersion{}))
             << c.name;
         expectLeftInPlace(path, c, before, err, true);
     }

@@ -33,10 +33,10 @@ public:
     std::shared_ptr<QStringList> opened = std::make_shared<QStringList>();
 };
 
-VersionBytes v(uint8_t major, uint8_t minor) { return {major, minor, 0, 0}; }
+platform::FirmwareVersion v(uint8_t major, uint8_t minor) { return {major, minor}; }
 
 struct RuleCase {
-    VersionBytes shipped, keyboard;
+    platform::FirmwareVersion shipped, keyboard;
     bool offered;
 };
 
@@ -46,8 +46,8 @@ TEST_P(FirmwareRule, OffersOnlyANewerShippedVersion)
 {
     const RuleCase& c = GetParam();
     EXPECT_EQ(firmwareUpdateOffered(c.keyboard, c.shipped), c.offered)
-        << "VER.bin " << int(c.shipped[0]) << '.' << int(c.shipped[1]) << " against keyboard "
-        << int(c.keyboard[0]) << '.' << int(c.keyboard[1]);
+        << "VER.bin " << int(c.shipped.major) << '.' << int(c.shipped.minor) << " against keyboard "
+        << int(c.keyboard.major) << '.' << int(c.keyboard.minor);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, FirmwareRule,

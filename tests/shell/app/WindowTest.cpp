@@ -704,12 +704,12 @@ TEST(ShellVerBin, DigitsAtFiveAndSeven)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("VER.bin");
-    EXPECT_EQ(ReadVerBin(path), (VersionBytes{0, 0, 0, 0}));
+    EXPECT_EQ(ReadVerBin(path), (platform::FirmwareVersion{0, 0}));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("V0000102xxxx");
     f.close();
-    EXPECT_EQ(ReadVerBin(path), (VersionBytes{1, 2, 0, 0}));
+    EXPECT_EQ(ReadVerBin(path), (platform::FirmwareVersion{1, 2}));
 }
 
 TEST(ShellSingleInstance, SecondCopyAsksTheFirstToShow)

@@ -53,10 +53,10 @@ private:
 class RecordingCompanions final : public Companions {
 public:
     struct Check {
-        VersionBytes keyboard, shipped;
+        platform::FirmwareVersion keyboard, shipped;
     };
     explicit RecordingCompanions(std::vector<Check>& checks) : checks_(checks) {}
-    void checkFirmware(QWidget*, VersionBytes keyboard, VersionBytes shipped) override
+    void checkFirmware(QWidget*, platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped) override
     {
         checks_.push_back({keyboard, shipped});
     }
@@ -116,8 +116,8 @@ TEST_F(WiringTest, ChecksAfterKeyboardReadsButNeverAfterTheProfilePanel)
     std::vector<RecordingCompanions::Check> checks;
     start(std::make_unique<RecordingCompanions>(checks));
     ASSERT_EQ(checks.size(), 1u);
-    EXPECT_EQ(checks[0].keyboard, (VersionBytes{1, 1, 0, 0}));
-    EXPECT_EQ(checks[0].shipped, (VersionBytes{1, 2, 0, 0}));
+    EXPECT_EQ(checks[0].keyboard, (platform::FirmwareVersion{1, 1}));
+    EXPECT_EQ(checks[0].shipped, (platform::FirmwareVersion{1, 2}));
 
     window->configurationLoaded(1);   // what the profile panel sends
     EXPECT_EQ(checks.size(), 1u);
@@ -127,7 +127,7 @@ TEST_F(WiringTest, ChecksAfterKeyboardReadsButNeverAfterTheProfilePanel)
     for (int i = 0; i < 500 && checks.size() < 2; ++i)
         QTest::qWait(10);
     ASSERT_GE(checks.size(), 2u) << "no check after the keyboard arrived again";
-    EXPECT_EQ(checks.back().keyboard, (VersionBytes{1, 1, 0, 0}));
+    EXPECT_EQ(checks.back().keyboard, (platform::FirmwareVersion{1, 1}));
 }
 
 TEST_F(WiringTest, CancelStartsNothing)

@@ -23,25 +23,18 @@ struct CommandName {
     Command command;
 };
 constexpr CommandName kCommands[] = {
-    {"list", Command::List},
-    {"show", Command::Show},
-    {"set", Command::Set},
-    {"reset", Command::Reset},
-    {"assign", Command::Assign},
-    {"macro", Command::MacroList},      // a group: its sub-command follows
-    {"profile", Command::ProfileList},  // a group
-    {"lcd", Command::LcdText},          // a group
+    {"list", Command::List},           {"show", Command::Show},       {"set", Command::Set}, {"reset", Command::Reset},
+    {"assign", Command::Assign},       {"macro", Command::MacroList},   // a group: its sub-command follows
+    {"profile", Command::ProfileList},                                  // a group
+    {"lcd", Command::LcdText},                                          // a group
 };
 constexpr CommandName kLcdCommands[] = {
     {"text", Command::LcdText},
     {"logo", Command::LcdLogo},
 };
 constexpr CommandName kMacroCommands[] = {
-    {"list", Command::MacroList},
-    {"show", Command::MacroShow},
-    {"export", Command::MacroExport},
-    {"import", Command::MacroImport},
-    {"delete", Command::MacroDelete},
+    {"list", Command::MacroList},     {"show", Command::MacroShow},     {"export", Command::MacroExport},
+    {"import", Command::MacroImport}, {"delete", Command::MacroDelete},
 };
 constexpr CommandName kProfileCommands[] = {
     {"list", Command::ProfileList},
@@ -52,12 +45,12 @@ constexpr CommandName kProfileCommands[] = {
 bool takesJson(Command c)
 {
     return c == Command::List || c == Command::Show || c == Command::MacroList || c == Command::MacroShow ||
-           c == Command::ProfileList;
+        c == Command::ProfileList;
 }
 bool sends(Command c)
 {
     return c == Command::Set || c == Command::Reset || c == Command::Assign || c == Command::MacroImport ||
-           c == Command::MacroDelete || c == Command::ProfileLoad || c == Command::LcdText || c == Command::LcdLogo;
+        c == Command::MacroDelete || c == Command::ProfileLoad || c == Command::LcdText || c == Command::LcdLogo;
 }
 
 std::string nameOf(Command c)
@@ -90,7 +83,10 @@ std::string absolutePath(const std::string& path, const std::string& folder)
     return QDir::cleanPath(base.absoluteFilePath(QString::fromStdString(path))).toStdString();
 }
 
-ParseResult fail(std::string message) { return {std::nullopt, std::move(message)}; }
+ParseResult fail(std::string message)
+{
+    return {std::nullopt, std::move(message)};
+}
 
 // A whole decimal number, nothing else.
 std::optional<int> number(const std::string& text)
@@ -231,7 +227,7 @@ std::optional<uint8_t> sendableKey(const std::string& name)
     return vk;
 }
 
-} // namespace
+}   // namespace
 
 std::string parseFunction(const std::string& text, AssignSpec& spec, const std::string& folder)
 {
@@ -244,8 +240,9 @@ std::string parseFunction(const std::string& text, AssignSpec& spec, const std::
     const std::string kind = colon == std::string::npos ? text : text.substr(0, colon);
     const std::string value = colon == std::string::npos ? std::string() : text.substr(colon + 1);
     if (colon == std::string::npos)
-        return "'" + text + "' is not a function (key:, combo:, function:, macro:, program:, file:, folder:, "
-               "disable, enable or default)";
+        return "'" + text +
+            "' is not a function (key:, combo:, function:, macro:, program:, file:, folder:, "
+            "disable, enable or default)";
     if (kind == "key") {
         const std::optional<uint8_t> vk = sendableKey(value);
         if (!vk)
@@ -294,8 +291,11 @@ std::string parseFunction(const std::string& text, AssignSpec& spec, const std::
         spec.macro = *n;
         return {};
     }
-    const Kind launch = kind == "sound" ? Kind::Sound : kind == "program" ? Kind::Program : kind == "file" ? Kind::File
-                        : kind == "folder" ? Kind::Folder : Kind::Default;
+    const Kind launch = kind == "sound" ? Kind::Sound
+        : kind == "program"             ? Kind::Program
+        : kind == "file"                ? Kind::File
+        : kind == "folder"              ? Kind::Folder
+                                        : Kind::Default;
     if (launch == Kind::Default)
         return "'" + kind + ":' is not a kind of function (key:, combo:, function:, macro:, program:, file:, folder:)";
     if (value.empty())
@@ -348,8 +348,7 @@ ParseResult parseArguments(const std::vector<std::string>& args, const std::stri
                 inv.command = Command::Names;
                 inv.name = args[i + 1];
                 return {inv, {}};
-            }
-            else if (a == "--json")
+            } else if (a == "--json")
                 inv.json = true;
             else if (a == "--dry-run")
                 inv.dryRun = true;
@@ -380,8 +379,7 @@ ParseResult parseArguments(const std::vector<std::string>& args, const std::stri
                         return fail("--preview: the file name is empty");
                     inv.preview = value;   // made absolute below, with the folder
                 }
-            }
-            else
+            } else
                 return fail("unknown option '" + a + "' (see orvanectl --help)");
             continue;
         }
@@ -396,9 +394,9 @@ ParseResult parseArguments(const std::vector<std::string>& args, const std::stri
         }
         if (!group.empty()) {
             bool found = false;
-            const std::span<const CommandName> subs = group == "macro"     ? std::span<const CommandName>(kMacroCommands)
-                                                      : group == "profile" ? std::span<const CommandName>(kProfileCommands)
-                                                                           : std::span<const CommandName>(kLcdCommands);
+            const std::span<const CommandName> subs = group == "macro" ? std::span<const CommandName>(kMacroCommands)
+                : group == "profile"                                   ? std::span<const CommandName>(kProfileCommands)
+                                                                       : std::span<const CommandName>(kLcdCommands);
             for (const CommandName& n : subs)
                 if (a == n.name) {
                     command = n.command;
@@ -529,7 +527,10 @@ std::string namesText(const std::string& which)
     return out;
 }
 
-std::string versionText() { return "orvanectl " ORVANE_VERSION "\n"; }
+std::string versionText()
+{
+    return "orvanectl " ORVANE_VERSION "\n";
+}
 
 std::string helpText(Command command)
 {
@@ -546,12 +547,14 @@ std::string helpText(Command command)
     case Command::Set:
         return "Usage: orvanectl set [--dry-run] NAME=VALUE...\n"
                "Changes settings of the keyboard in one upload. NAME=VALUE is one of:\n"
-               "  effect=NAME|CODE      " + effectNames() + "\n"
-               "  speed=0..9  brightness=0..50  colour=1..8  direction=1..4\n"
-               "  colour1..colour7=#rrggbb\n"
-               "  game-mode=on|off  win-lock=on|off\n"
-               "  response-time=2..20   (milliseconds, even)\n"
-               "  report-rate=125|250|500|1000   (Hz)\n";
+               "  effect=NAME|CODE      " +
+            effectNames() +
+            "\n"
+            "  speed=0..9  brightness=0..50  colour=1..8  direction=1..4\n"
+            "  colour1..colour7=#rrggbb\n"
+            "  game-mode=on|off  win-lock=on|off\n"
+            "  response-time=2..20   (milliseconds, even)\n"
+            "  report-rate=125|250|500|1000   (Hz)\n";
     case Command::Reset:
         return "Usage: orvanectl reset [--yes] [--dry-run]\n"
                "Returns the keyboard to its factory settings and reads it back. Asks for confirmation unless\n"
@@ -560,18 +563,20 @@ std::string helpText(Command command)
         std::string functions;
         for (const keymap::FunctionEntry& f : keymap::FunctionCatalogue)
             functions += (functions.empty() ? "" : ", ") +
-                         QString::fromUtf16(f.english.data(), qsizetype(f.english.size())).toStdString();
+                QString::fromUtf16(f.english.data(), qsizetype(f.english.size())).toStdString();
         return "Usage: orvanectl assign [--dry-run] KEY FUNCTION\n"
                "Gives KEY (its name: A, F5, Esc, LShift, 0-num, KPEnter, M1..M5 ...) one of:\n"
                "  key:NAME                 another key\n"
                "  combo:NAME+NAME[+NAME]   a combination of two or three keys\n"
-               "  function:NAME            " + functions + "\n"
-               "                           (the Chinese names too)\n"
-               "  macro:N                  macro N (orvanectl macro list)\n"
-               "  program:PATH  file:PATH  folder:PATH   start or open it when the key is pressed\n"
-               "  disable  enable          switch the key off or on\n"
-               "  default                  the factory setting, enabled\n"
-               "The left Windows key and Fn cannot be assigned.\n";
+               "  function:NAME            " +
+            functions +
+            "\n"
+            "                           (the Chinese names too)\n"
+            "  macro:N                  macro N (orvanectl macro list)\n"
+            "  program:PATH  file:PATH  folder:PATH   start or open it when the key is pressed\n"
+            "  disable  enable          switch the key off or on\n"
+            "  default                  the factory setting, enabled\n"
+            "The left Windows key and Fn cannot be assigned.\n";
     }
     case Command::MacroList:
     case Command::MacroShow:
@@ -604,8 +609,7 @@ std::string helpText(Command command)
                "text renders TEXT into the LCD's 132 x 32 picture as the LCD program does (default face and\n"
                "24 points; --fit finds the largest size that fits) and sends it; --preview FILE writes the\n"
                "picture as a PBM image instead of sending it. logo sends the built-in logo.\n";
-    default:
-        break;
+    default: break;
     }
     return "Usage: orvanectl [--json] [--dry-run] COMMAND [ARGUMENTS]\n"
            "Configures the QX410 keyboard from the command line.\n"
@@ -631,4 +635,4 @@ std::string helpText(Command command)
            "Environment: ORVANE_HID, ORVANE_HID_TRACE, ORVANE_HOME, ORVANE_EMULATOR_FAULTS.\n";
 }
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

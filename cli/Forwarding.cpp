@@ -46,8 +46,7 @@ std::optional<int> forwardToMainProgram(const std::vector<std::string>& args, Ou
 CommandServer::CommandServer(usecases::Session& session, std::string dataFolder, std::function<bool()> busy,
                              QObject* parent)
     : QObject(parent), session_(session), dataFolder_(std::move(dataFolder)), busy_(std::move(busy))
-{
-}
+{}
 
 void CommandServer::handle(QLocalSocket* socket, const QByteArray& request)
 {
@@ -99,4 +98,4 @@ QByteArray CommandServer::answer(const QByteArray& request)
         .toJson(QJsonDocument::Compact);
 }
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

@@ -63,4 +63,4 @@ private:
     bool running_ = false;
 };
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

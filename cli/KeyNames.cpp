@@ -28,9 +28,12 @@ std::string keypadName(uint8_t vk)
     }
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
-} // namespace
+}   // namespace
 
 bool sameName(std::string_view a, std::string_view b)
 {
@@ -81,8 +84,8 @@ std::string KeyNames::vkName(uint8_t vk) const
 
 std::optional<uint8_t> KeyNames::vkOf(std::string_view name) const
 {
-    if (const std::optional<std::size_t> key = keyIndex(name); key && *key != keymap::kKeyFn &&
-                                                                *key < keymap::kFirstMacroKey)
+    if (const std::optional<std::size_t> key = keyIndex(name);
+        key && *key != keymap::kKeyFn && *key < keymap::kFirstMacroKey)
         return keymap::KeyLayoutTable[*key].vk;
     for (int vk = 1; vk < 256; ++vk)
         if (!table_.name(uint8_t(vk)).empty() && sameName(vkName(uint8_t(vk)), name))
@@ -96,4 +99,4 @@ std::optional<uint8_t> KeyNames::vkOf(std::string_view name) const
     return std::nullopt;
 }
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

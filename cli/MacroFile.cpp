@@ -74,7 +74,7 @@ std::string macroFromJson(const std::vector<uint8_t>& bytes, const KeyNames& nam
             const std::size_t keyLine = macro::eventLines(a, names.table()).size() - 1;
             if (!macro::setDelay(a, keyLine, uint32_t(delay)))
                 return at + "its delay does not fit: a macro holds " + std::to_string(macro::kEventBytes) +
-                       " bytes of events";
+                    " bytes of events";
             anyDelay = true;
         }
     }
@@ -98,4 +98,4 @@ std::string readMacroFile(const std::string& path, macro::MacroStore::Records& r
     return {};
 }
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

@@ -23,4 +23,4 @@ std::string macroFromJson(const std::vector<uint8_t>& bytes, const KeyNames& nam
 // no macros); an error message when something there cannot be read.
 std::string readMacroFile(const std::string& path, macro::MacroStore::Records& records);
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

@@ -28,7 +28,10 @@ std::string utf8(std::u16string_view s)
     return QString::fromUtf16(s.data(), qsizetype(s.size())).toStdString();
 }
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
 
 std::string hex4(uint16_t v)
 {
@@ -87,7 +90,7 @@ std::string describeCell(const keymap::KeyCodeCell& c, const KeyNames& names)
     return cellCode(c);
 }
 
-} // namespace
+}   // namespace
 
 // ---- list ------------------------------------------------------------------------------
 
@@ -102,10 +105,10 @@ std::vector<InterfaceEntry> listInterfaces(hid::Backend& backend)
         e.vendorId = info.vendorId;
         e.productId = info.productId;
         e.interfaceNumber = info.interfaceNumber;
-        e.role = link::MatchesInterface(info, link::LinkInterface::Command) ? "command"
-                 : link::MatchesInterface(info, link::LinkInterface::Event) ? "event"
-                 : hid::usb::listed(hid::usb::kLcdVariantProducts, info.productId) ? "lcd"
-                                                                                   : "other";
+        e.role = link::MatchesInterface(info, link::LinkInterface::Command)   ? "command"
+            : link::MatchesInterface(info, link::LinkInterface::Event)        ? "event"
+            : hid::usb::listed(hid::usb::kLcdVariantProducts, info.productId) ? "lcd"
+                                                                              : "other";
         // Nodes in /dev are opened for reading and writing; the emulated keyboard always opens.
         e.accessible = e.path.rfind("/dev/", 0) != 0 || ::access(e.path.c_str(), R_OK | W_OK) == 0;
         if (!e.accessible)
@@ -120,8 +123,8 @@ std::string listText(const std::vector<InterfaceEntry>& entries)
     std::string out;
     for (const InterfaceEntry& e : entries)
         out += e.path + "  " + hex4(e.vendorId) + ":" + hex4(e.productId) + "  interface " +
-               std::to_string(e.interfaceNumber) + "  " + e.role + "  " +
-               (e.accessible ? "accessible" : "no permission") + "\n";
+            std::to_string(e.interfaceNumber) + "  " + e.role + "  " + (e.accessible ? "accessible" : "no permission") +
+            "\n";
     return out;
 }
 
@@ -189,7 +192,8 @@ std::vector<MacroEntry> describeMacros(const macro::MacroStore::Records& records
         m.name = utf8(macro::recordName(records[n]));
         m.loops = macro::loopCount(records[n]);
         for (const macro::MacroEvent& e : macro::parseEvents(macro::loadEvents(records[n])))
-            m.events.push_back({names.vkName(e.vk), e.release, e.isLong || e.delay > macro::kNoDelay ? int(e.delay) : 0});
+            m.events.push_back(
+                {names.vkName(e.vk), e.release, e.isLong || e.delay > macro::kNoDelay ? int(e.delay) : 0});
         out.push_back(std::move(m));
     }
     return out;
@@ -214,8 +218,8 @@ std::vector<MacroEntry> keyboardMacros(const link::ConfigImage& image, const mac
         m.name = n < named ? utf8(macro::recordName(saved[n])) : std::string();
         m.loops = std::max(1, image[at + macro::block::kLoopHigh] * 256 + image[at + macro::block::kLoopLow]);
         for (const macro::MacroEvent& e : events)
-            m.events.push_back({usageName(names, e.usage), e.release,
-                                e.isLong || e.delay > macro::kNoDelay ? int(e.delay) : 0});
+            m.events.push_back(
+                {usageName(names, e.usage), e.release, e.isLong || e.delay > macro::kNoDelay ? int(e.delay) : 0});
         out.push_back(std::move(m));
     }
     return out;
@@ -282,7 +286,7 @@ std::string configurationText(const Configuration& c)
     out += "macros:" + std::string(c.macros.empty() ? " (none)\n" : "\n");
     for (const MacroEntry& m : c.macros)
         out += "  " + std::to_string(m.number) + " \"" + m.name + "\" loops " + std::to_string(m.loops) + ", " +
-               std::to_string(m.events.size()) + " events\n";
+            std::to_string(m.events.size()) + " events\n";
     out += "light maps:\n";
     for (std::size_t m = 0; m < c.lightMaps.size(); ++m) {
         out += "  DIY" + std::to_string(m + 1) + ":";
@@ -307,9 +311,8 @@ std::string configurationJson(const Configuration& c)
     for (const MacroEntry& m : c.macros) {
         QJsonArray events;
         for (const MacroEventLine& e : m.events)
-            events.append(QJsonObject{{"key", q(e.key)},
-                                      {"action", e.release ? "release" : "press"},
-                                      {"delay_ms", e.delayMs}});
+            events.append(
+                QJsonObject{{"key", q(e.key)}, {"action", e.release ? "release" : "press"}, {"delay_ms", e.delayMs}});
         macros.append(QJsonObject{{"number", m.number}, {"name", q(m.name)}, {"loops", m.loops}, {"events", events}});
     }
     QJsonArray maps;
@@ -320,7 +323,8 @@ std::string configurationJson(const Configuration& c)
         maps.append(QJsonObject{{"map", int(m) + 1}, {"keys", lit}});
     }
     const QJsonObject o{
-        {"effect", QJsonObject{{"code", c.effect}, {"name", c.effectName.empty() ? QJsonValue() : QJsonValue(q(c.effectName))}}},
+        {"effect",
+         QJsonObject{{"code", c.effect}, {"name", c.effectName.empty() ? QJsonValue() : QJsonValue(q(c.effectName))}}},
         {"speed", c.speed},
         {"brightness", c.brightness},
         {"colour", c.colour},
@@ -338,4 +342,4 @@ std::string configurationJson(const Configuration& c)
     return QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString();
 }
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

@@ -19,9 +19,9 @@ struct InterfaceEntry {
     std::string path;
     uint16_t vendorId = 0, productId = 0;
     int interfaceNumber = -1;
-    std::string role;       // "command", "event", "lcd" or "other"
+    std::string role;   // "command", "event", "lcd" or "other"
     bool accessible = false;
-    std::string hint;       // when not accessible: the permission hint naming the udev rule
+    std::string hint;   // when not accessible: the permission hint naming the udev rule
 };
 
 std::vector<InterfaceEntry> listInterfaces(hid::Backend& backend);
@@ -35,7 +35,7 @@ struct MacroEventLine {
 };
 
 struct MacroEntry {
-    int number = 0;    // 1-based, the macro:N of an assignment
+    int number = 0;   // 1-based, the macro:N of an assignment
     std::string name;
     int loops = 1;
     std::vector<MacroEventLine> events;
@@ -69,4 +69,4 @@ std::vector<MacroEntry> describeMacros(const macro::MacroStore::Records& records
 std::string configurationText(const Configuration& c);
 std::string configurationJson(const Configuration& c);
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

@@ -61,7 +61,10 @@ constexpr char kSaveFailed[] =
 constexpr char kResetFailed[] =
     "the keyboard did not complete the factory reset; check that it is connected and try again";
 
-std::string macroNameUtf8(const std::u16string& name) { return QString::fromStdU16String(name).toStdString(); }
+std::string macroNameUtf8(const std::u16string& name)
+{
+    return QString::fromStdU16String(name).toStdString();
+}
 
 std::string uploadFailure(link::UploadResult r)
 {
@@ -82,8 +85,7 @@ class Printer {
 public:
     Printer(std::string commandPath, std::string& out)
         : commandPath_(std::move(commandPath)), out_(out), start_(std::chrono::steady_clock::now())
-    {
-    }
+    {}
     void record(const std::string& path, const char* op, std::span<const uint8_t> bytes)
     {
         if (!on.load())
@@ -104,7 +106,8 @@ private:
 
 class PrintingDevice final : public hid::Device {
 public:
-    PrintingDevice(std::unique_ptr<hid::Device> inner, Printer& printer) : inner_(std::move(inner)), printer_(printer) {}
+    PrintingDevice(std::unique_ptr<hid::Device> inner, Printer& printer) : inner_(std::move(inner)), printer_(printer)
+    {}
     const hid::InterfaceInfo& info() const override { return inner_->info(); }
     bool setFeature(std::span<const uint8_t> r, hid::Millis t) override
     {
@@ -134,8 +137,7 @@ class PrintingBackend final : public hid::Backend {
 public:
     PrintingBackend(std::shared_ptr<hid::Emulator> emulator, Printer& printer)
         : inner_(std::move(emulator)), printer_(printer)
-    {
-    }
+    {}
     std::vector<hid::InterfaceInfo> enumerate() override { return inner_.enumerate(); }
     std::unique_ptr<hid::Device> open(const std::string& path) override
     {
@@ -164,8 +166,7 @@ public:
 struct DryRun {
     DryRun(usecases::Session& session, std::string& out)
         : printer(session.keyboardLink().FindInterface(link::LinkInterface::Command), out),
-          backend(hid::Emulator::create(), printer),
-          link(backend, observer, sleeper)
+          backend(hid::Emulator::create(), printer), link(backend, observer, sleeper)
     {
         link.StartUp();
         link.WaitForIdle();
@@ -266,8 +267,12 @@ std::optional<int> readKeyboard(usecases::CommandRunner& runner, Output& output)
 {
     switch (runner.startAndRead()) {
     case usecases::ReadOutcome::Read: return std::nullopt;
-    case usecases::ReadOutcome::NoKeyboard: output.err += std::string("orvanectl: ") + kNoKeyboard + "\n"; return kExitNoKeyboard;
-    case usecases::ReadOutcome::ReadFailed: output.err += std::string("orvanectl: ") + kReadFailed + "\n"; return kExitKeyboardFailed;
+    case usecases::ReadOutcome::NoKeyboard:
+        output.err += std::string("orvanectl: ") + kNoKeyboard + "\n";
+        return kExitNoKeyboard;
+    case usecases::ReadOutcome::ReadFailed:
+        output.err += std::string("orvanectl: ") + kReadFailed + "\n";
+        return kExitKeyboardFailed;
     }
     return kExitKeyboardFailed;
 }
@@ -326,13 +331,16 @@ private:
             return;   // no private runtime folder: each operation still holds the keyboard alone
         lock_ = ::open((*runtime + "orvanectl.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (lock_ >= 0)
-            while (::flock(lock_, LOCK_EX) != 0 && errno == EINTR) {
-            }
+            while (::flock(lock_, LOCK_EX) != 0 && errno == EINTR) {}
     }
 
     struct Descriptor {
         int fd = -1;
-        Descriptor& operator=(int f) { fd = f; return *this; }
+        Descriptor& operator=(int f)
+        {
+            fd = f;
+            return *this;
+        }
         bool operator>=(int v) const { return fd >= v; }
         operator int() const { return fd; }
         ~Descriptor()
@@ -355,8 +363,7 @@ class SharedSession final : public Host {
 public:
     SharedSession(usecases::Session& session, std::string dataFolder)
         : runner_(session), dataFolder_(std::move(dataFolder))
-    {
-    }
+    {}
     std::optional<int> open(bool dryRun, const Check& check, Output& output) override
     {
         if (dryRun) {
@@ -524,10 +531,22 @@ int runAssign(Host& host, const Invocation& inv, Output& output)
             p.category = keymap::acMacro;
             p.macroIndex = spec.macro - 1;
             break;
-        case Kind::Sound: p.category = keymap::acPlaySound; p.path = spec.path; break;
-        case Kind::Program: p.category = keymap::acStartup; p.path = spec.path; break;
-        case Kind::File: p.category = keymap::acOpenFile; p.path = spec.path; break;
-        case Kind::Folder: p.category = keymap::acOpenFolder; p.path = spec.path; break;
+        case Kind::Sound:
+            p.category = keymap::acPlaySound;
+            p.path = spec.path;
+            break;
+        case Kind::Program:
+            p.category = keymap::acStartup;
+            p.path = spec.path;
+            break;
+        case Kind::File:
+            p.category = keymap::acOpenFile;
+            p.path = spec.path;
+            break;
+        case Kind::Folder:
+            p.category = keymap::acOpenFolder;
+            p.path = spec.path;
+            break;
         case Kind::Disable: enabled = 0; break;
         case Kind::Enable: enabled = 1; break;
         case Kind::Default: p.keyCount = keymap::kResetToDefault; break;
@@ -578,13 +597,14 @@ int runMacroRead(const Invocation& inv, Output& output)
         } else {
             for (const MacroEntry& m : macros)
                 output.out += std::to_string(m.number) + "  " + m.name + "  (loops " + std::to_string(m.loops) + ", " +
-                              std::to_string(m.events.size()) + " events)\n";
+                    std::to_string(m.events.size()) + " events)\n";
         }
         return kExitDone;
     }
     if (std::size_t(inv.number) > macros.size())
-        return *usage(output, "macro: there is no macro " + std::to_string(inv.number) + " (" +
-                                  std::to_string(macros.size()) + " macros)");
+        return *usage(output,
+                      "macro: there is no macro " + std::to_string(inv.number) + " (" + std::to_string(macros.size()) +
+                          " macros)");
     const MacroEntry& m = macros[std::size_t(inv.number - 1)];
     if (inv.command == Command::MacroExport) {
         const std::string text = macroJson(m, false);
@@ -626,8 +646,9 @@ int runMacroChange(Host& host, const Invocation& inv, Output& output)
             return std::nullopt;
         }
         if (n > count + 1)
-            return usage(out, "macro import: " + std::to_string(n) + " is beyond the next free number " +
-                                  std::to_string(count + 1));
+            return usage(out,
+                         "macro import: " + std::to_string(n) + " is beyond the next free number " +
+                             std::to_string(count + 1));
         const platform::FileRead file = platform::readRegularFile(inv.file, 1 << 20);
         if (!file.ok())
             return usage(out, "macro import: " + inv.file + " cannot be read (" + file.describe() + ")");
@@ -638,8 +659,9 @@ int runMacroChange(Host& host, const Invocation& inv, Output& output)
         const std::u16string name = macro::recordName(imported);
         for (std::size_t i = 0; i < count; ++i)
             if (i != n - 1 && macro::recordName(before[i]) == name)
-                return usage(out, "macro import: macro " + std::to_string(i + 1) + " already has the name '" +
-                                      macroNameUtf8(name) + "'");
+                return usage(out,
+                             "macro import: macro " + std::to_string(i + 1) + " already has the name '" +
+                                 macroNameUtf8(name) + "'");
         return std::nullopt;
     };
     change.edit = [&](usecases::CommandRunner& runner, Output&) -> std::optional<int> {
@@ -709,8 +731,8 @@ int runProfileSave(Host& host, const Invocation& inv, Output& output)
     if (const std::optional<int> code = host.open(false, check, output))
         return *code;
     const link::ConfigStore& store = host.session().store();
-    const std::string path = line ? folder->paths()[std::size_t(*line)]
-                                  : folder->folder() + "/" + profile::profileFileName(inv.name);
+    const std::string path =
+        line ? folder->paths()[std::size_t(*line)] : folder->folder() + "/" + profile::profileFileName(inv.name);
     const bool ok = line ? folder->Save(*line, store.image(), store.extTable(), "")
                          : profile::writeProfile(path, store.image(), store.extTable());
     if (!ok) {
@@ -825,8 +847,8 @@ constexpr int kLcdDpiY = 96;
 // 17 bytes, most significant bit leftmost, with the padding bits clear.
 bool writePreview(const std::string& path, const panelo::LcdPreviewBitmap& bmp)
 {
-    const std::string header = "P4\n" + std::to_string(panelo::kPanelWidth) + " " +
-                               std::to_string(panelo::kPanelHeight) + "\n";
+    const std::string header =
+        "P4\n" + std::to_string(panelo::kPanelWidth) + " " + std::to_string(panelo::kPanelHeight) + "\n";
     return platform::writeFileAtomically(
         path, {std::span(reinterpret_cast<const uint8_t*>(header.data()), header.size()), std::span(bmp)});
 }
@@ -897,7 +919,7 @@ int runLcd(const Invocation& inv, Output& output)
     return kExitKeyboardFailed;
 }
 
-} // namespace
+}   // namespace
 
 bool usesSession(Command c)
 {
@@ -954,4 +976,4 @@ int runOnMainProgramSession(const Invocation& inv, usecases::Session& session, c
     return runOnHost(host, inv, output);
 }
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

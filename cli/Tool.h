@@ -30,8 +30,7 @@ struct Output {
 using Confirm = bool (*)(const std::string& question, bool& answered);
 
 // `args` as given (a command that works through a session is sent to a running main program).
-int runInvocation(const Invocation& invocation, const std::vector<std::string>& args, Output& output,
-                  Confirm confirm);
+int runInvocation(const Invocation& invocation, const std::vector<std::string>& args, Output& output, Confirm confirm);
 
 // Whether the command works through a session on the keyboard (and so goes to a running main
 // program instead of opening the keyboard itself).
@@ -42,4 +41,4 @@ bool usesSession(Command command);
 int runOnMainProgramSession(const Invocation& invocation, usecases::Session& session, const std::string& dataFolder,
                             Output& output);
 
-} // namespace orvane::cli
+}   // namespace orvane::cli

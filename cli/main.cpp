@@ -25,7 +25,7 @@ bool askOnTerminal(const std::string& question, bool& answered)
     return reply == "y" || reply == "Y" || reply == "yes";
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -10,7 +10,7 @@ namespace {
 constexpr std::string_view kHidraw = "hidraw";
 constexpr std::string_view kEmulator = "emulator";
 constexpr std::string_view kEmulatorWithFile = "emulator:";
-} // namespace
+}   // namespace
 
 std::unique_ptr<Backend> createBackend(const std::string& choice, std::string& error)
 {
@@ -65,4 +65,4 @@ std::shared_ptr<Emulator> emulatorOf(Backend& backend)
     return nullptr;
 }
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

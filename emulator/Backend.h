@@ -24,4 +24,4 @@ std::unique_ptr<Backend> createBackend(const std::string& choice, std::string& e
 // when the backend drives real devices.
 std::shared_ptr<Emulator> emulatorOf(Backend& backend);
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

@@ -65,7 +65,7 @@ private:
     std::weak_ptr<Emulator> emulator_;
 };
 
-} // namespace
+}   // namespace
 
 // ---- Device ----------------------------------------------------------------
 
@@ -73,12 +73,14 @@ class EmulatorDevice final : public Device {
 public:
     EmulatorDevice(std::shared_ptr<Emulator> emulator, std::shared_ptr<Emulator::Handle> handle, InterfaceInfo info)
         : emulator_(std::move(emulator)), handle_(std::move(handle)), info_(std::move(info))
-    {
-    }
+    {}
     ~EmulatorDevice() override { emulator_->close(handle_); }
 
     const InterfaceInfo& info() const override { return info_; }
-    bool setFeature(std::span<const uint8_t> report, Millis) override { return emulator_->setFeature(*handle_, report); }
+    bool setFeature(std::span<const uint8_t> report, Millis) override
+    {
+        return emulator_->setFeature(*handle_, report);
+    }
     bool getFeature(std::span<uint8_t> report, Millis) override { return emulator_->getFeature(*handle_, report); }
     bool writeReport(std::span<const uint8_t> report, Millis timeout) override
     {
@@ -224,7 +226,7 @@ private:
     H& h_;
     std::condition_variable& cv_;
 };
-} // namespace
+}   // namespace
 
 bool Emulator::alive(const Handle& h) const
 {
@@ -574,4 +576,4 @@ std::unique_ptr<hotplug::Monitor> EmulatorBackend::createMonitor()
     return std::make_unique<EmulatorMonitor>(emulator_);
 }
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

@@ -174,4 +174,4 @@ private:
     std::shared_ptr<Emulator> emulator_;
 };
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

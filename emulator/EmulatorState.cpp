@@ -37,12 +37,12 @@ struct HeldArea {
 constexpr std::array<HeldArea, 8> kHeldAreas{{
     {img::kReportRate, 1},
     {img::kKeyCodeBlock, img::kKeyCodeBlockSize},
-    {img::kMacroBlocks, img::kMacroBlockSize * img::kMacroBlockCount},
+    {img::kMacroBlocks, img::kMacroBlockSize* img::kMacroBlockCount},
     {img::kResponseTime, 1},
     {img::kEffect, img::kLightingSize},
-    {img::kColourTable, img::kColourEntrySize * img::kColourCount},
+    {img::kColourTable, img::kColourEntrySize* img::kColourCount},
     {img::kGameMode, 1 + img::kKeyEnableSize},   // game mode and the key-enable bitmap
-    {img::kLightMaps, img::kLightMapSize * img::kLightMapCount},
+    {img::kLightMaps, img::kLightMapSize* img::kLightMapCount},
 }};
 
 std::string systemError(const std::string& what, const std::string& path)
@@ -53,7 +53,7 @@ std::string systemError(const std::string& what, const std::string& path)
 std::string wrongSize(const std::string& path, long long size)
 {
     return "emulator state file " + path + " has " + std::to_string(size) + " bytes, expected " +
-           std::to_string(statefile::kSize) + "; it is left unchanged";
+        std::to_string(statefile::kSize) + "; it is left unchanged";
 }
 
 bool readExactly(int fd, StateBytes& bytes)
@@ -92,9 +92,10 @@ public:
             while (::flock(fd_, how) != 0)
                 if (errno != EINTR)
                     return error = systemError("cannot lock", path), false;
-            struct stat locked {}, named {};
-            if (::fstat(fd_, &locked) == 0 && ::stat(path.c_str(), &named) == 0 &&
-                locked.st_ino == named.st_ino && locked.st_dev == named.st_dev)
+            struct stat locked {
+            }, named{};
+            if (::fstat(fd_, &locked) == 0 && ::stat(path.c_str(), &named) == 0 && locked.st_ino == named.st_ino &&
+                locked.st_dev == named.st_dev)
                 return true;
             ::close(fd_);
             fd_ = -1;
@@ -125,7 +126,7 @@ bool createFactoryFile(const std::string& path, std::string& error)
     return error = systemError("cannot create", path), false;
 }
 
-} // namespace
+}   // namespace
 
 link::ConfigImage factoryImage()
 {
@@ -133,8 +134,8 @@ link::ConfigImage factoryImage()
     const std::array<uint8_t, 512> keys = keymap::factoryKeyCodeBlock();
     std::copy(keys.begin(), keys.end(), image.begin() + img::kKeyCodeBlock);
     std::fill_n(image.begin() + img::kKeyEnable, img::kKeyEnableSize, uint8_t{0xFF});
-    image[img::kEffect] = 1;        // Static
-    image[img::kSpeed] = 5;         // slider position
+    image[img::kEffect] = 1;   // Static
+    image[img::kSpeed] = 5;    // slider position
     image[img::kBrightness] = 50;
     image[img::kColour] = 1;
     image[img::kDirection] = 1;
@@ -195,8 +196,8 @@ std::unique_ptr<StateFile> StateFile::open(const std::string& path, std::string&
             return nullptr;
     } else if (!S_ISREG(st.st_mode)) {
         return error = "emulator state file " + path + " cannot be read (" +
-                       platform::describeFileStatus(platform::FileStatus::NotRegular, 0, st.st_mode) +
-                       "); it is left as it is",
+                   platform::describeFileStatus(platform::FileStatus::NotRegular, 0, st.st_mode) +
+                   "); it is left as it is",
                nullptr;
     }
     std::unique_ptr<StateFile> file(new StateFile(path));
@@ -233,4 +234,4 @@ bool StateFile::update(EmulatorState& state, const std::function<bool(EmulatorSt
     return true;
 }
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

@@ -48,7 +48,7 @@ inline constexpr std::size_t kLcdPage = 10059;
 inline constexpr std::size_t kSize = 10587;
 static_assert(kImage + link::kConfigImageSize == kFirmwareMajor);
 static_assert(kLcdPage + kLcdPageSize == kSize);
-} // namespace statefile
+}   // namespace statefile
 
 using StateBytes = std::array<uint8_t, statefile::kSize>;
 StateBytes encodeState(const EmulatorState& state);
@@ -79,4 +79,4 @@ private:
     std::string path_;
 };
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

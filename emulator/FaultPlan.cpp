@@ -51,7 +51,8 @@ FaultItem parseItem(std::string_view item, std::string& why)
             f.kind = k.kind, known = true;
     if (!known)
         return why = "unknown kind \"" + std::string(kind) +
-                     "\" (sf-fail, gf-fail, read-stall, write-fail, no-ack, unplug, host-key)", f;
+                   "\" (sf-fail, gf-fail, read-stall, write-fail, no-ack, unplug, host-key)",
+               f;
     std::string_view rest = item.substr(at + 1);
     const std::size_t x = rest.find('x');
     const std::optional<uint64_t> n = number(rest.substr(0, x));
@@ -76,13 +77,14 @@ FaultItem parseItem(std::string_view item, std::string& why)
             return why = "host-key names one key: C is its index 0..112", f;
     } else if (!count || *count == 0) {
         return why = f.kind == FaultKind::Unplug ? "C must be the milliseconds until the keyboard comes back, from 1"
-                                                 : "C must be a whole number from 1 or *", f;
+                                                 : "C must be a whole number from 1 or *",
+               f;
     }
     f.count = count;
     return f;
 }
 
-} // namespace
+}   // namespace
 
 std::optional<FaultPlan> FaultPlan::parse(std::string_view text, std::string& error)
 {
@@ -125,4 +127,4 @@ std::vector<FaultItem> FaultPlan::dueAfter(uint64_t transfer) const
     return due;
 }
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

@@ -59,4 +59,4 @@ private:
 // Key indexes a host-key item may name.
 inline constexpr uint64_t kFaultKeyCount = 113;
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

@@ -85,7 +85,7 @@ bool validCommandReport(std::span<const uint8_t> report)
     return reportChecksum(report.first<kCommandReportSize>()) == report[kChecksum];
 }
 
-} // namespace
+}   // namespace
 
 void Firmware::powerCycle()
 {
@@ -132,8 +132,8 @@ FirmwareStep Firmware::readCommand(const CommandReport& r, EmulatorState& state)
     case cmd::kSetResponseTime | cmd::kReadBit: return answer({im[img::kResponseTime]});
     case cmd::kSetGameMode | cmd::kReadBit: return answer({im[img::kGameMode]});
     case cmd::kConfigWrite | cmd::kReadBit:
-        return answer({0, im[img::kEffect], static_cast<uint8_t>(kSpeedBase - im[img::kSpeed]),
-                       im[img::kBrightness], im[img::kColour], im[img::kDirection]});
+        return answer({0, im[img::kEffect], static_cast<uint8_t>(kSpeedBase - im[img::kSpeed]), im[img::kBrightness],
+                       im[img::kColour], im[img::kDirection]});
     case cmd::kWriteColour | cmd::kReadBit: {
         if (r[kP3] >= img::kColourCount)
             return {};
@@ -234,4 +234,4 @@ void Firmware::commitPhase(const WritePhase& phase, EmulatorState& state)
     std::copy(phase.bytes.begin(), phase.bytes.end(), state.image.begin() + static_cast<std::ptrdiff_t>(phase.offset));
 }
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

@@ -24,9 +24,9 @@ using model::reportChecksum;
 namespace cmd = model::command;
 
 struct FirmwareStep {
-    bool accepted = false;     // the report was understood (otherwise ignored)
-    bool acknowledge = false;  // send the acknowledgement event 04 04 00 00
-    bool changed = false;      // the keyboard's memory changed (persist it)
+    bool accepted = false;               // the report was understood (otherwise ignored)
+    bool acknowledge = false;            // send the acknowledgement event 04 04 00 00
+    bool changed = false;                // the keyboard's memory changed (persist it)
     std::vector<DataReport> bulkInput;   // reports to queue on the command interface
 };
 
@@ -44,11 +44,11 @@ public:
 private:
     // A write command waiting for its data reports.
     struct WritePhase {
-        bool lcdPage;             // the LCD image (else an image area)
-        std::size_t offset;       // image offset of the area
-        uint8_t mode;             // LCD mode byte
+        bool lcdPage;         // the LCD image (else an image area)
+        std::size_t offset;   // image offset of the area
+        uint8_t mode;         // LCD mode byte
         int reportsLeft;
-        std::size_t size;         // bytes the phase carries
+        std::size_t size;   // bytes the phase carries
         bool acknowledge;
         std::vector<uint8_t> bytes = {};
     };
@@ -63,4 +63,4 @@ private:
     std::optional<WritePhase> phase_;
 };
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

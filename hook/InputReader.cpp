@@ -34,13 +34,13 @@ constexpr int kFileRescanMs = 100;
 constexpr uint32_t kDeviceWatchMask = IN_CREATE | IN_ATTRIB | IN_MOVED_TO;
 constexpr uint32_t kFileWatchMask = IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_CLOSE_WRITE;
 
-bool isEventNodeName(const char *name)
+bool isEventNodeName(const char* name)
 {
     return std::strncmp(name, "event", 5) == 0;
 }
 
 // A keyboard has keys, and among them the letters (macro pads, mice and power buttons do not).
-bool isKeyboard(const libevdev *dev)
+bool isKeyboard(const libevdev* dev)
 {
     if (!libevdev_has_event_type(dev, EV_KEY))
         return false;
@@ -56,9 +56,9 @@ bool isKeyboard(const libevdev *dev)
     return true;
 }
 
-} // namespace
+}   // namespace
 
-bool filterKeyRecord(int mode, uint16_t type, uint16_t code, int32_t value, uint8_t &vk, bool &release)
+bool filterKeyRecord(int mode, uint16_t type, uint16_t code, int32_t value, uint8_t& vk, bool& release)
 {
     if (type != EV_KEY)
         return false;
@@ -76,16 +76,15 @@ bool filterKeyRecord(int mode, uint16_t type, uint16_t code, int32_t value, uint
 struct InputReader::Source {
     std::string name;
     int fd = -1;
-    libevdev *dev = nullptr;          // devices only
-    RawEventStream stream;            // files only
+    libevdev* dev = nullptr;   // devices only
+    RawEventStream stream;     // files only
 };
 
 InputReader::InputReader(Kind kind, std::string folder, int mode, KeySink sink)
     : m_kind(kind), m_folder(std::move(folder)), m_mode(mode), m_sink(std::move(sink))
-{
-}
+{}
 
-std::unique_ptr<InputReader> InputReader::openDevices(const std::string &folder, int mode, KeySink sink)
+std::unique_ptr<InputReader> InputReader::openDevices(const std::string& folder, int mode, KeySink sink)
 {
     std::unique_ptr<InputReader> r(new InputReader(Kind::Devices, folder, mode, std::move(sink)));
     if (!r->setUp() || r->m_sources.empty())
@@ -94,7 +93,7 @@ std::unique_ptr<InputReader> InputReader::openDevices(const std::string &folder,
     return r;
 }
 
-std::unique_ptr<InputReader> InputReader::openFiles(const std::string &folder, int mode, KeySink sink)
+std::unique_ptr<InputReader> InputReader::openFiles(const std::string& folder, int mode, KeySink sink)
 {
     std::unique_ptr<InputReader> r(new InputReader(Kind::Files, folder, mode, std::move(sink)));
     if (!r->setUp())
@@ -135,18 +134,18 @@ InputReader::~InputReader()
 
 void InputReader::scanFolder(bool initial)
 {
-    DIR *dir = opendir(m_folder.c_str());
+    DIR* dir = opendir(m_folder.c_str());
     if (!dir)
         return;
-    while (const dirent *entry = readdir(dir))
+    while (const dirent* entry = readdir(dir))
         if (isEventNodeName(entry->d_name))
             openSource(entry->d_name, initial);
     closedir(dir);
 }
 
-bool InputReader::openSource(const std::string &name, bool initial)
+bool InputReader::openSource(const std::string& name, bool initial)
 {
-    for (const auto &s : m_sources)
+    for (const auto& s : m_sources)
         if (s->name == name)
             return true;
     const std::string path = m_folder + "/" + name;
@@ -172,7 +171,7 @@ bool InputReader::openSource(const std::string &name, bool initial)
 
 void InputReader::closeSource(std::size_t i)
 {
-    Source &s = *m_sources[i];
+    Source& s = *m_sources[i];
     if (s.dev)
         libevdev_free(s.dev);
     close(s.fd);
@@ -185,7 +184,7 @@ void InputReader::run()
     for (;;) {
         fds.assign({{m_wakeFd, POLLIN, 0}, {m_inotifyFd, POLLIN, 0}});
         if (m_kind == Kind::Devices)
-            for (const auto &s : m_sources)
+            for (const auto& s : m_sources)
                 fds.push_back({s->fd, POLLIN, 0});
         const int timeout = m_kind == Kind::Files ? kFileRescanMs : -1;
         const int n = poll(fds.data(), fds.size(), timeout);
@@ -196,7 +195,7 @@ void InputReader::run()
         if (fds[1].revents)
             readInotify();
         if (m_kind == Kind::Files) {
-            for (auto &s : m_sources)
+            for (auto& s : m_sources)
                 readFile(*s);
             if (woken())
                 return;   // removehook while the files were read
@@ -221,7 +220,7 @@ void InputReader::readInotify()
         if (len <= 0)
             break;
         for (ssize_t off = 0; off < len;) {
-            const auto *ev = reinterpret_cast<const inotify_event *>(buffer + off);
+            const auto* ev = reinterpret_cast<const inotify_event*>(buffer + off);
             if (ev->len > 0 && isEventNodeName(ev->name) && !(ev->mask & IN_MODIFY))
                 openSource(ev->name, false);
             if (ev->mask & IN_Q_OVERFLOW)
@@ -231,7 +230,7 @@ void InputReader::readInotify()
     }
 }
 
-void InputReader::readDevice(Source &s)
+void InputReader::readDevice(Source& s)
 {
     input_event ev;
     unsigned flags = LIBEVDEV_READ_FLAG_NORMAL;
@@ -259,7 +258,7 @@ bool InputReader::woken() const
     return poll(&wake, 1, 0) > 0;
 }
 
-void InputReader::readFile(Source &s)
+void InputReader::readFile(Source& s)
 {
     uint8_t buffer[64 * kRecordSize];
     for (std::size_t taken = 0; taken < kFileBytesPerRound && !woken();) {
@@ -280,4 +279,4 @@ void InputReader::deliver(uint16_t type, uint16_t code, int32_t value)
         m_sink(vk, release);
 }
 
-} // namespace orvane::hook
+}   // namespace orvane::hook

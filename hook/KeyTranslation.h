@@ -159,4 +159,4 @@ constexpr uint8_t vkFromQtKey(int key, bool keypad)
 
 static_assert(vkFromQtKey(Qt::Key_5, true) == 0x65 && vkFromQtKey(Qt::Key_Enter, true) == 0x6C);
 
-} // namespace orvane::hook
+}   // namespace orvane::hook

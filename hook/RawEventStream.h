@@ -48,4 +48,4 @@ private:
     std::size_t m_fill = 0;
 };
 
-} // namespace orvane::hook
+}   // namespace orvane::hook

@@ -19,8 +19,7 @@ Q_LOGGING_CATEGORY(lcHook, "orvane.hook", QtWarningMsg)
 
 KeyHookEvent::KeyHookEvent(uint8_t vk, bool release)
     : QEvent(WM_KEYHOOK), m_wParam(vk), m_lParam(release ? kReleaseFlag : 0u)
-{
-}
+{}
 
 KeyHookEvent::~KeyHookEvent() = default;
 
@@ -40,8 +39,7 @@ public:
     static constexpr Type kType = Type(QEvent::User + 0x6F2);
     RawKeyEvent(uint64_t generation, uint8_t vk, bool release)
         : QEvent(kType), generation(generation), vk(vk), release(release)
-    {
-    }
+    {}
     uint64_t generation;
     uint8_t vk;
     bool release;
@@ -51,7 +49,7 @@ public:
 // the fallback filter, and delivers keys to the window while their installation is current.
 class Dispatcher : public QObject {
 public:
-    explicit Dispatcher(QObject *parent) : QObject(parent)
+    explicit Dispatcher(QObject* parent) : QObject(parent)
     {
         m_releaseTimer.setSingleShot(true);
         m_releaseTimer.setInterval(kRepeatPairWaitMs);
@@ -59,17 +57,20 @@ public:
     }
     ~Dispatcher() override { remove(); }
 
-    bool install(QObject *window, int mode);
+    bool install(QObject* window, int mode);
     void remove();
 
 protected:
-    bool event(QEvent *e) override;
-    bool eventFilter(QObject *watched, QEvent *e) override;
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void post(uint8_t vk, bool release) { QCoreApplication::postEvent(this, new RawKeyEvent(m_generation, vk, release)); }
-    bool isSameDelivery(QObject *receiver, const QKeyEvent *key) const;
-    void observeKey(QObject *receiver, const QKeyEvent *key);
+    void post(uint8_t vk, bool release)
+    {
+        QCoreApplication::postEvent(this, new RawKeyEvent(m_generation, vk, release));
+    }
+    bool isSameDelivery(QObject* receiver, const QKeyEvent* key) const;
+    void observeKey(QObject* receiver, const QKeyEvent* key);
 
     void holdRelease(uint8_t vk, quint64 timestamp);
     void flushRelease();
@@ -91,18 +92,18 @@ private:
     bool m_filtering = false;
     // The key event last seen by the fallback filter, to see the same event again as it is
     // forwarded from the window to the focus widget and propagated to its parents.
-    const QKeyEvent *m_lastKey = nullptr;
+    const QKeyEvent* m_lastKey = nullptr;
     QPointer<QObject> m_lastReceiver;
 };
 
-bool Dispatcher::install(QObject *window, int mode)
+bool Dispatcher::install(QObject* window, int mode)
 {
     remove();
     const uint64_t generation = ++m_lastGeneration;
     auto sink = [this, generation](uint8_t vk, bool release) {
         QCoreApplication::postEvent(this, new RawKeyEvent(generation, vk, release));
     };
-    if (const char *dir = std::getenv(kInputDirVariable); dir && *dir) {
+    if (const char* dir = std::getenv(kInputDirVariable); dir && *dir) {
         m_reader = InputReader::openFiles(dir, mode, sink);
         if (!m_reader) {
             qCWarning(lcHook, "cannot watch the input folder %s", dir);
@@ -127,7 +128,7 @@ void Dispatcher::remove()
     m_generation = 0;
     m_reader.reset();   // joins the reader thread
     if (m_filtering) {
-        if (QCoreApplication *app = QCoreApplication::instance())
+        if (QCoreApplication* app = QCoreApplication::instance())
             app->removeEventFilter(this);
         m_filtering = false;
     }
@@ -152,11 +153,11 @@ void Dispatcher::flushRelease()
         post(held->vk, true);
 }
 
-bool Dispatcher::event(QEvent *e)
+bool Dispatcher::event(QEvent* e)
 {
     if (e->type() != RawKeyEvent::kType)
         return QObject::event(e);
-    const auto *raw = static_cast<const RawKeyEvent *>(e);
+    const auto* raw = static_cast<const RawKeyEvent*>(e);
     if (raw->generation == m_generation && m_generation != 0 && m_window) {
         KeyHookEvent key(raw->vk, raw->release);
         QCoreApplication::sendEvent(m_window, &key);
@@ -164,26 +165,26 @@ bool Dispatcher::event(QEvent *e)
     return true;
 }
 
-bool Dispatcher::eventFilter(QObject *watched, QEvent *e)
+bool Dispatcher::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease)
-        observeKey(watched, static_cast<const QKeyEvent *>(e));
+        observeKey(watched, static_cast<const QKeyEvent*>(e));
     return false;   // observe only: the receivers decide what to do with the key
 }
 
 // Qt hands one key event first to the window, then to the focus widget, then up its parents
 // while nobody accepts it; the application filter sees every step.
-bool Dispatcher::isSameDelivery(QObject *receiver, const QKeyEvent *key) const
+bool Dispatcher::isSameDelivery(QObject* receiver, const QKeyEvent* key) const
 {
     if (key != m_lastKey || !m_lastReceiver || receiver == m_lastReceiver || !receiver->isWidgetType())
         return false;
-    if (qobject_cast<QWindow *>(m_lastReceiver.data()))
+    if (qobject_cast<QWindow*>(m_lastReceiver.data()))
         return true;
-    auto *last = qobject_cast<QWidget *>(m_lastReceiver.data());
-    return last && static_cast<QWidget *>(receiver)->isAncestorOf(last);
+    auto* last = qobject_cast<QWidget*>(m_lastReceiver.data());
+    return last && static_cast<QWidget*>(receiver)->isAncestorOf(last);
 }
 
-void Dispatcher::observeKey(QObject *receiver, const QKeyEvent *key)
+void Dispatcher::observeKey(QObject* receiver, const QKeyEvent* key)
 {
     const bool duplicate = isSameDelivery(receiver, key);
     m_lastKey = key;
@@ -222,22 +223,22 @@ void Dispatcher::observeKey(QObject *receiver, const QKeyEvent *key)
         post(vk, false);
 }
 
-QPointer<Dispatcher> &dispatcher()
+QPointer<Dispatcher>& dispatcher()
 {
     static QPointer<Dispatcher> instance;
     return instance;
 }
 
-} // namespace
-} // namespace orvane::hook
+}   // namespace
+}   // namespace orvane::hook
 
-bool installhook(QObject *window, int mode)
+bool installhook(QObject* window, int mode)
 {
     using namespace orvane::hook;
-    QCoreApplication *app = QCoreApplication::instance();
+    QCoreApplication* app = QCoreApplication::instance();
     if (!window || !app || (mode != 0 && mode != 1))
         return false;
-    QPointer<Dispatcher> &d = dispatcher();
+    QPointer<Dispatcher>& d = dispatcher();
     if (!d)
         d = new Dispatcher(app);
     return d->install(window, mode);
@@ -245,6 +246,6 @@ bool installhook(QObject *window, int mode)
 
 void removehook()
 {
-    if (QPointer<orvane::hook::Dispatcher> &d = orvane::hook::dispatcher())
+    if (QPointer<orvane::hook::Dispatcher>& d = orvane::hook::dispatcher())
         d->remove();
 }

@@ -49,7 +49,7 @@ private:
 // True when reporting is active. False for a null window, a mode other than 0 or 1, no
 // application object, or an input folder that cannot be watched. Installing again replaces
 // the window and mode.
-VANTREL_EXPORT bool installhook(QObject *window, int mode);
+VANTREL_EXPORT bool installhook(QObject* window, int mode);
 
 // Stops reporting at once: no event is delivered after it returns, including events read
 // but not yet delivered. Safe without a prior install and from inside a KeyHookEvent handler.

@@ -46,13 +46,13 @@ std::size_t readUpTo(std::FILE* f, std::span<uint8_t> out)
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
-} // namespace
+}   // namespace
 
 bool ChangedAreas::anyStep() const
 {
-    return colours || gameMode || reportRate || responseTime || keyMap || keyEnable
-        || std::find(macroBlocks.begin(), macroBlocks.end(), true) != macroBlocks.end()
-        || std::find(lightMaps.begin(), lightMaps.end(), true) != lightMaps.end();
+    return colours || gameMode || reportRate || responseTime || keyMap || keyEnable ||
+        std::find(macroBlocks.begin(), macroBlocks.end(), true) != macroBlocks.end() ||
+        std::find(lightMaps.begin(), lightMaps.end(), true) != lightMaps.end();
 }
 
 bool ChangedAreas::any() const
@@ -163,4 +163,4 @@ void ConfigStore::CopyShadowToWorking()
     ext_ = shadowExt_;
 }
 
-} // namespace orvane::link
+}   // namespace orvane::link

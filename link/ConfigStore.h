@@ -32,10 +32,10 @@ struct ChangedAreas {
 ChangedAreas DetectChanges(const ConfigImage& working, const ConfigImage& shadow);
 
 enum class KeymapLoad {
-    Loaded,        // read (possibly short: what the file held)
-    Created,       // there was no file: created from the working pair and an empty table
-    CreateFailed,  // there was no file and none could be written
-    Unreadable,    // the file exists but cannot be read; it is left alone
+    Loaded,         // read (possibly short: what the file held)
+    Created,        // there was no file: created from the working pair and an empty table
+    CreateFailed,   // there was no file and none could be written
+    Unreadable,     // the file exists but cannot be read; it is left alone
 };
 
 enum class KeymapSource { Working, Shadow };
@@ -90,4 +90,4 @@ private:
     int keymapError_ = 0;
 };
 
-} // namespace orvane::link
+}   // namespace orvane::link

@@ -27,8 +27,7 @@ bool MatchesInterface(const hid::InterfaceInfo& info, LinkInterface which)
 KeyboardLink::KeyboardLink(hid::Backend& backend, LinkObserver& observer, Sleeper& sleeper, QObject* parent)
     : QObject(parent), backend_(backend), observer_(observer), sleeper_(sleeper),
       store_(std::make_unique<ConfigStore>()), uploadRecords_(std::make_unique<KeyExtTable>())
-{
-}
+{}
 
 KeyboardLink::~KeyboardLink()
 {
@@ -503,8 +502,8 @@ KeyboardLink::Hold KeyboardLink::holdKeyboard(const std::shared_ptr<hid::Device>
 {
     Hold hold{std::unique_lock(operationMutex_), nullptr};
     std::string error;
-    hold.exchange = platform::ExchangeLock::acquire(device ? device->info().deviceKey : std::string(),
-                                                    kKeyboardHoldWait, error);
+    hold.exchange =
+        platform::ExchangeLock::acquire(device ? device->info().deviceKey : std::string(), kKeyboardHoldWait, error);
     // Busy: said each time. No lock file to be had: said once, and the program goes on alone.
     static std::atomic<bool> saidUnlocked{false};
     if (!error.empty() && (!hold.exchange || !saidUnlocked.exchange(true)))
@@ -554,7 +553,7 @@ KeyboardLink::Job KeyboardLink::arrivalJob(bool eventOpened)
                 const Hold hold = holdKeyboard(op->device);
                 const CommandPort port = portOf(op->device);
                 op->ok = hold && !aborted(op->generation) && readDeviceInfo(port) &&
-                         readAll(port, op->image, false, op->areas, op->generation);
+                    readAll(port, op->image, false, op->areas, op->generation);
                 for (std::size_t m = 0; op->ok && m < image::kLightMapCount; ++m) {
                     op->ok = ReadLightMap(port, op->image, m) && !aborted(op->generation);
                     if (op->ok)
@@ -762,4 +761,4 @@ UploadResult KeyboardLink::upload(CommandPort port, ConfigImage& img, const Chan
     return UploadResult::Uploaded;
 }
 
-} // namespace orvane::link
+}   // namespace orvane::link

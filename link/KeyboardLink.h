@@ -69,11 +69,11 @@ public:
 };
 
 enum class UploadResult {
-    NothingToSend,   // working and shadow image are equal
-    Uploaded,        // every changed area acknowledged; shadow updated
-    NoKeyboard,      // an interface is not open; nothing sent
-    TimedOut,        // an acknowledgement did not arrive; stopped there
-    TransferFailed,  // a transfer failed (keyboard gone); stopped there
+    NothingToSend,    // working and shadow image are equal
+    Uploaded,         // every changed area acknowledged; shadow updated
+    NoKeyboard,       // an interface is not open; nothing sent
+    TimedOut,         // an acknowledgement did not arrive; stopped there
+    TransferFailed,   // a transfer failed (keyboard gone); stopped there
 };
 
 enum class LinkInterface { Command, Event };
@@ -160,7 +160,7 @@ public:
 private:
     // One operation: `work` runs on the link thread, `finish` on the window thread.
     struct Job {
-        std::function<void()> work;     // empty: nothing for the keyboard, finish at once
+        std::function<void()> work;   // empty: nothing for the keyboard, finish at once
         std::function<void()> finish;
     };
     // Builds its job on the window thread when the link is free (so it copies the image
@@ -227,7 +227,7 @@ private:
     std::unique_ptr<hotplug::Monitor> monitor_;
 
     std::mutex operationMutex_;   // one link operation at a time
-    bool started_ = false;          // StartUp() was called
+    bool started_ = false;        // StartUp() was called
     bool startupStarted_ = false;
     std::atomic<unsigned> generation_{0};   // advanced when the handles close
 
@@ -272,4 +272,4 @@ private:
     bool removalPending_ = false;
 };
 
-} // namespace orvane::link
+}   // namespace orvane::link

@@ -12,10 +12,10 @@ inline constexpr std::size_t kA2 = 2, kA3 = 3, kA4 = 4, kA5 = 5, kA6 = 6, kA7 = 
 }
 
 constexpr uint8_t kWinLockBit = 0x02;   // bit 1 of key-enable byte 0: the left Windows key
-constexpr std::size_t kKeyMapReports = image::kKeyCodeBlockSize / kDataBytesPerReport;        // 8
-constexpr std::size_t kMacroReports = image::kMacroBlockSize / kDataBytesPerReport;           // 3
-constexpr std::size_t kLightMapReports = image::kLightMapSize / kDataBytesPerReport;          // 8
-constexpr uint8_t kKeyEnableLength = static_cast<uint8_t>(image::kKeyEnableSize);       // 0x12
+constexpr std::size_t kKeyMapReports = image::kKeyCodeBlockSize / kDataBytesPerReport;   // 8
+constexpr std::size_t kMacroReports = image::kMacroBlockSize / kDataBytesPerReport;      // 3
+constexpr std::size_t kLightMapReports = image::kLightMapSize / kDataBytesPerReport;     // 8
+constexpr uint8_t kKeyEnableLength = static_cast<uint8_t>(image::kKeyEnableSize);        // 0x12
 static_assert(kKeyMapReports * kDataBytesPerReport == image::kKeyCodeBlockSize);
 static_assert(kMacroReports * kDataBytesPerReport == image::kMacroBlockSize);
 static_assert(kLightMapReports * kDataBytesPerReport == image::kLightMapSize);
@@ -111,10 +111,10 @@ std::span<const uint8_t> area(const ConfigImage& image, std::size_t offset, std:
 
 CommandParams lightingParams(const ConfigImage& image, uint8_t phase, uint8_t brightness)
 {
-    return {phase, image[image::kEffect], KeyboardSpeed(image[image::kSpeed]), brightness,
-            image[image::kColour], image[image::kDirection]};
+    return {phase,      image[image::kEffect], KeyboardSpeed(image[image::kSpeed]),
+            brightness, image[image::kColour], image[image::kDirection]};
 }
-} // namespace
+}   // namespace
 
 CommandReport BuildCommand(uint8_t code, CommandParams p)
 {
@@ -172,8 +172,8 @@ bool BeginConfigWrite(CommandPort port, const ConfigImage& image)
 
 bool EndConfigWrite(CommandPort port, const ConfigImage& image)
 {
-    bool ok = SendCommand(port, command::kConfigWrite,
-                          lightingParams(image, command::kEndPhase, image[image::kBrightness]));
+    bool ok =
+        SendCommand(port, command::kConfigWrite, lightingParams(image, command::kEndPhase, image[image::kBrightness]));
     pause(port, 10);
     return ok;
 }
@@ -322,20 +322,22 @@ bool FactoryReset(CommandPort port)
 bool WriteColour(CommandPort port, const ConfigImage& image, std::size_t entry)
 {
     const std::size_t at = image::colourEntry(entry);
-    bool ok = SendCommand(port, command::kWriteColour,
-                          {.p3 = static_cast<uint8_t>(entry), .p4 = image[at], .p5 = image[at + 1], .p6 = image[at + 2]});
+    bool ok =
+        SendCommand(port, command::kWriteColour,
+                    {.p3 = static_cast<uint8_t>(entry), .p4 = image[at], .p5 = image[at + 1], .p6 = image[at + 2]});
     pause(port, 20);
     return ok;
 }
 
 bool ReadColour(CommandPort port, ConfigImage& image, std::size_t entry)
 {
-    return query(port, command::kWriteColour | command::kReadBit, {.p3 = static_cast<uint8_t>(entry)}, 1, 1, [&](const CommandReport& answer) {
-        const std::size_t at = image::colourEntry(entry);
-        image[at] = answer[a::kA4];
-        image[at + 1] = answer[a::kA5];
-        image[at + 2] = answer[a::kA6];
-    });
+    return query(port, command::kWriteColour | command::kReadBit, {.p3 = static_cast<uint8_t>(entry)}, 1, 1,
+                 [&](const CommandReport& answer) {
+                     const std::size_t at = image::colourEntry(entry);
+                     image[at] = answer[a::kA4];
+                     image[at + 1] = answer[a::kA5];
+                     image[at + 2] = answer[a::kA6];
+                 });
 }
 
 void ApplyWinLockRule(ConfigImage& image)
@@ -351,4 +353,4 @@ void DeriveWinLock(ConfigImage& image)
     image[image::kWinLock] = (image[image::kKeyEnable] & kWinLockBit) ? 0 : 1;
 }
 
-} // namespace orvane::link
+}   // namespace orvane::link

@@ -86,6 +86,9 @@ void ApplyWinLockRule(ConfigImage& image);
 void DeriveWinLock(ConfigImage& image);
 
 // Speed slider position <-> the keyboard's speed value (10 - position both ways).
-constexpr uint8_t KeyboardSpeed(uint8_t position) { return static_cast<uint8_t>(10 - position); }
+constexpr uint8_t KeyboardSpeed(uint8_t position)
+{
+    return static_cast<uint8_t>(10 - position);
+}
 
-} // namespace orvane::link
+}   // namespace orvane::link

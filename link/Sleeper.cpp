@@ -8,7 +8,7 @@ namespace orvane::link {
 namespace {
 // How long before the deadline the thread stops sleeping and starts spinning.
 constexpr std::chrono::microseconds kSpinMargin{600};
-} // namespace
+}   // namespace
 
 void RealSleeper::sleep(int ms)
 {
@@ -23,8 +23,7 @@ void RealSleeper::sleep(int ms)
         std::this_thread::sleep_until(wakeUp);
     // Busy until the deadline: giving the processor away here would queue the
     // thread behind every other runnable one.
-    while (Clock::now() < deadline) {
-    }
+    while (Clock::now() < deadline) {}
 }
 
 void RealSleeper::yield()
@@ -32,4 +31,4 @@ void RealSleeper::yield()
     std::this_thread::yield();
 }
 
-} // namespace orvane::link
+}   // namespace orvane::link

@@ -45,4 +45,4 @@ private:
     std::atomic<long long> total_{0};
 };
 
-} // namespace orvane::link
+}   // namespace orvane::link

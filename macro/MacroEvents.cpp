@@ -98,7 +98,7 @@ bool isBoundary(const std::vector<MacroEvent>& events, std::size_t offset)
     return std::any_of(events.begin(), events.end(), [&](const MacroEvent& e) { return e.offset == offset; });
 }
 
-} // namespace
+}   // namespace
 
 EventArrays loadEvents(const MacroRecord& r)
 {
@@ -288,4 +288,4 @@ uint32_t delayFromTicks(uint64_t elapsedTicks, uint64_t frequency)
     return ms > kMaxDelay ? kMaxDelay : static_cast<uint32_t>(ms);
 }
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

@@ -24,12 +24,12 @@
 namespace orvane::macro {
 
 inline constexpr uint8_t kReleaseBit = 0x80;
-inline constexpr uint8_t kDelayBits = 0x7F;        // also the long-event marker
+inline constexpr uint8_t kDelayBits = 0x7F;   // also the long-event marker
 inline constexpr uint8_t kNoDelay = 0x01;
 inline constexpr uint16_t kFirstLongDelay = 127;
 inline constexpr uint16_t kMaxDelay = 60000;
-inline constexpr uint8_t kInsertDelayMs = 50;      // "Insert Delay"
-inline constexpr std::size_t kPressLimit = 184;    // presses are recorded only below this position
+inline constexpr uint8_t kInsertDelayMs = 50;     // "Insert Delay"
+inline constexpr std::size_t kPressLimit = 184;   // presses are recorded only below this position
 inline constexpr std::size_t kShortSize = 2;
 inline constexpr std::size_t kLongSize = 4;
 inline constexpr uint8_t kMouseLeft = 0xF0, kMouseRight = 0xF1, kMouseMiddle = 0xF2;
@@ -44,7 +44,7 @@ EventArrays loadEvents(const MacroRecord& r);
 
 struct MacroEvent {
     std::size_t offset = 0;
-    std::size_t size = 0;        // 2 or 4
+    std::size_t size = 0;   // 2 or 4
     bool release = false;
     bool isLong = false;
     uint16_t delay = 0;          // as stored: d of a short event, Dh*256+Dl of a long one
@@ -66,7 +66,7 @@ std::vector<MacroEvent> parseEvents(const EventArrays& a);
 // End of the last event: where recording appends.
 std::size_t appendPosition(const EventArrays& a);
 
-std::u16string delayLineText(uint16_t ms);                               // "%d ms"
+std::u16string delayLineText(uint16_t ms);                                                 // "%d ms"
 std::u16string keyLineText(const keymap::KeyNameTable& names, uint8_t vk, bool release);   // "%s dn" / "%s up"
 
 // Algorithm 1: the lines of the event list.
@@ -77,8 +77,8 @@ std::vector<std::u16string> eventLines(const EventArrays& a, const keymap::KeyNa
 // and the event that owns line L.
 std::size_t boundaryBeforeLine(const EventArrays& a, std::size_t line);
 struct LineOwner {
-    std::size_t event;      // index into parseEvents()
-    bool delayLine;         // L is the event's delay line
+    std::size_t event;   // index into parseEvents()
+    bool delayLine;      // L is the event's delay line
 };
 std::optional<LineOwner> lineOwner(const EventArrays& a, std::size_t line);
 
@@ -124,4 +124,4 @@ RecordedEvent appendRecordedEvent(EventArrays& a, uint8_t vk, bool release, uint
 // Delay in milliseconds from clock ticks: (ticks * 1,000,000 / frequency) / 1000, at most 60000.
 uint32_t delayFromTicks(uint64_t elapsedTicks, uint64_t frequency);
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

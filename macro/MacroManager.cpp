@@ -10,7 +10,10 @@ namespace {
 
 constexpr uint8_t kMouseCodes[] = {kMouseLeft, kMouseRight, kMouseMiddle};
 
-bool containsMs(const std::u16string& line) { return line.find(u" ms") != std::u16string::npos; }
+bool containsMs(const std::u16string& line)
+{
+    return line.find(u" ms") != std::u16string::npos;
+}
 
 // The records in use are contiguous from record 0 (the list line is the record index); a file with
 // free records between named ones is closed up, in record order.
@@ -36,9 +39,12 @@ std::u16string toU16(int v)
     return std::u16string(s.begin(), s.end());
 }
 
-} // namespace
+}   // namespace
 
-uint64_t SteadyTickClock::frequency() const { return 1'000'000'000ull; }
+uint64_t SteadyTickClock::frequency() const
+{
+    return 1'000'000'000ull;
+}
 
 uint64_t SteadyTickClock::ticks() const
 {
@@ -46,12 +52,14 @@ uint64_t SteadyTickClock::ticks() const
     return static_cast<uint64_t>(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-std::u16string defaultMacroName(int n) { return (n < 10 ? u"Macro_00" : u"Macro_0") + toU16(n); }
+std::u16string defaultMacroName(int n)
+{
+    return (n < 10 ? u"Macro_00" : u"Macro_0") + toU16(n);
+}
 
 MacroManager::MacroManager(MacroStore& store, const keymap::KeyNameTable& names, KeyHook& hook, MonotonicClock& clock)
     : m_store(store), m_keyNames(names), m_hook(hook), m_clock(clock)
-{
-}
+{}
 
 // ---- Opening and closing ----------------------------------------------------------------------
 
@@ -454,4 +462,4 @@ void MacroManager::recordKey(uint8_t vk, bool release)
     ++m_keyLineCount;
 }
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

@@ -88,10 +88,10 @@ public:
     // Refused (false, nothing changes) while recording: every key then belongs to the macro
     // being recorded.
     bool selectMacro(int n);
-    bool newMacro();                  // false with 32 macros (nothing happens)
-    PanelNotice deleteMacro();        // after the user confirmed
+    bool newMacro();             // false with 32 macros (nothing happens)
+    PanelNotice deleteMacro();   // after the user confirmed
     PanelNotice renameMacro(int n, const std::u16string& name);
-    void onTimer();                   // names of the list into the working records
+    void onTimer();   // names of the list into the working records
 
     // ---- Buttons and loop box ----
     PanelNotice toggleRecording();
@@ -115,7 +115,7 @@ public:
 
 private:
     void select(int n);
-    void loadSelected();                 // algorithm 1 on the selected record
+    void loadSelected();   // algorithm 1 on the selected record
     void reloadLines(int selectLine);
     void storeBack();
     void removeHookIfInstalled();
@@ -154,4 +154,4 @@ private:
 // "Macro_00%d" below 10, else "Macro_0%d".
 std::u16string defaultMacroName(int n);
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

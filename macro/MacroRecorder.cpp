@@ -4,8 +4,7 @@ namespace orvane::macro {
 
 MacroRecorder::MacroRecorder(const keymap::KeyNameTable& names, uint64_t ticksPerSecond)
     : names_(names), frequency_(ticksPerSecond)
-{
-}
+{}
 
 void MacroRecorder::start()
 {
@@ -56,4 +55,4 @@ bool MacroRecorder::onKey(uint8_t vk, bool release, uint64_t nowTicks, bool reco
     return true;
 }
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

@@ -41,4 +41,4 @@ private:
     std::size_t keyLines_ = 0;
 };
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

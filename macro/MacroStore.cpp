@@ -14,7 +14,7 @@ uint16_t unitAt(const MacroRecord& r, std::size_t i)
     return static_cast<uint16_t>(r[rec::kName + 2 * i] | (r[rec::kName + 2 * i + 1] << 8));
 }
 
-} // namespace
+}   // namespace
 
 bool isFree(const MacroRecord& r)
 {
@@ -95,10 +95,7 @@ void setEvents(MacroRecord& r, const EventBytes& device, const EventBytes& key)
 
 // ---- MacroStore -------------------------------------------------------------------
 
-MacroStore::MacroStore()
-    : saved_(kMacroRecordCount, MacroRecord{}), working_(kMacroRecordCount, MacroRecord{})
-{
-}
+MacroStore::MacroStore() : saved_(kMacroRecordCount, MacroRecord{}), working_(kMacroRecordCount, MacroRecord{}) {}
 
 LoadResult MacroStore::load(const std::string& path)
 {
@@ -181,4 +178,4 @@ void PackMacros(const MacroStore::Records& saved, link::ConfigImage& image)
     }
 }
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

@@ -18,20 +18,20 @@ using EventBytes = std::array<uint8_t, kEventBytes>;
 
 // MacroRecord, 894 bytes, the program's own fields little-endian.
 namespace rec {
-inline constexpr std::size_t kName = 0;           // UTF-16 LE, NUL-terminated; first unit 0 = free record
-inline constexpr std::size_t kNameUnits = 255;    // 254 characters and the terminator
+inline constexpr std::size_t kName = 0;          // UTF-16 LE, NUL-terminated; first unit 0 = free record
+inline constexpr std::size_t kNameUnits = 255;   // 254 characters and the terminator
 inline constexpr std::size_t kMaxNameChars = 254;
-inline constexpr std::size_t kLoopCount = 510;    // u16 LE, 1..999; a stored 0 counts as 1
-inline constexpr std::size_t kFlags = 512;        // bit 0: recorded with "Record Delay" on
-inline constexpr std::size_t kDeviceEvents = 513; // codes are keyboard usages
-inline constexpr std::size_t kKeyEvents = 703;    // codes are virtual-key codes
-inline constexpr std::size_t kReserved = 893;     // always 0
+inline constexpr std::size_t kLoopCount = 510;      // u16 LE, 1..999; a stored 0 counts as 1
+inline constexpr std::size_t kFlags = 512;          // bit 0: recorded with "Record Delay" on
+inline constexpr std::size_t kDeviceEvents = 513;   // codes are keyboard usages
+inline constexpr std::size_t kKeyEvents = 703;      // codes are virtual-key codes
+inline constexpr std::size_t kReserved = 893;       // always 0
 inline constexpr std::size_t kSize = 894;
 inline constexpr uint8_t kFlagRecordDelay = 0x01;
 static_assert(kName + 2 * kNameUnits == kLoopCount);
 static_assert(kDeviceEvents + kEventBytes == kKeyEvents);
 static_assert(kKeyEvents + kEventBytes == kReserved && kReserved + 1 == kSize);
-} // namespace rec
+}   // namespace rec
 
 using MacroRecord = std::array<uint8_t, rec::kSize>;
 
@@ -48,7 +48,7 @@ inline constexpr std::size_t kLoopHigh = 0;
 inline constexpr std::size_t kLoopLow = 1;
 inline constexpr std::size_t kEvents = 2;
 static_assert(kEvents + kEventBytes == link::image::kMacroBlockSize);
-} // namespace block
+}   // namespace block
 
 // ---- Record fields ----------------------------------------------------------
 
@@ -72,13 +72,13 @@ void setEvents(MacroRecord& r, const EventBytes& device, const EventBytes& key);
 // ---- The store ----------------------------------------------------------------
 
 enum class LoadResult {
-    Loaded,        // the whole store was read
-    ShortFile,     // the bytes there were used, the rest stays 0
-    Created,       // no file: a file of zeros was written
-    CreateFailed,  // no file and none could be written: the store is empty
-    Unreadable,    // something is there that cannot be read (a FIFO, device, folder, link to
-                   // nothing, a file without read permission): the store is empty, the thing is
-                   // left in place and save() refuses to replace it for the rest of the run
+    Loaded,         // the whole store was read
+    ShortFile,      // the bytes there were used, the rest stays 0
+    Created,        // no file: a file of zeros was written
+    CreateFailed,   // no file and none could be written: the store is empty
+    Unreadable,     // something is there that cannot be read (a FIFO, device, folder, link to
+                    // nothing, a file without read permission): the store is empty, the thing is
+                    // left in place and save() refuses to replace it for the rest of the run
 };
 
 class MacroStore {
@@ -125,4 +125,4 @@ private:
 // keyboard plays exactly the macros the lists show.
 void PackMacros(const MacroStore::Records& saved, link::ConfigImage& image);
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

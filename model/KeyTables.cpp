@@ -192,7 +192,7 @@ std::u16string ascii(std::string_view s)
     return std::u16string(s.begin(), s.end());
 }
 
-} // namespace
+}   // namespace
 
 uint8_t usageOf(uint8_t vk)
 {
@@ -246,13 +246,13 @@ std::array<KeyCodeCell, kMatrixCells> buildFactoryKeyCodes()
     auto key = [&](std::size_t index) -> KeyCodeCell& {
         return at(KeyLayoutTable[index].row, KeyLayoutTable[index].column);
     };
-    key(16) = {3, 0, 0xEA, 0};   // Volume down
-    key(17) = {3, 0, 0x83, 1};   // Media
-    key(18) = {3, 0, 0xCD, 0};   // Play/Pause
-    key(19) = {3, 0, 0xE9, 0};   // Volume up
-    key(54) = {0, 0, 0x31, 0};   // backslash: the keyboard's own code differs from the name table's
-    key(100) = {2, 0, 0, 0};     // Fn
-    key(111) = {0, 0, 0x28, 0};  // macro key 4
+    key(16) = {3, 0, 0xEA, 0};    // Volume down
+    key(17) = {3, 0, 0x83, 1};    // Media
+    key(18) = {3, 0, 0xCD, 0};    // Play/Pause
+    key(19) = {3, 0, 0xE9, 0};    // Volume up
+    key(54) = {0, 0, 0x31, 0};    // backslash: the keyboard's own code differs from the name table's
+    key(100) = {2, 0, 0, 0};      // Fn
+    key(111) = {0, 0, 0x28, 0};   // macro key 4
     // Matrix positions without a key of the picture.
     at(5, 1) = {0, 0, 0x32, 0};
     at(0, 3) = {0, 0, 0x91, 0};
@@ -260,7 +260,7 @@ std::array<KeyCodeCell, kMatrixCells> buildFactoryKeyCodes()
     return cells;
 }
 
-} // namespace
+}   // namespace
 
 const std::array<KeyCodeCell, kMatrixCells> FactoryKeyCodes = buildFactoryKeyCodes();
 
@@ -280,4 +280,4 @@ std::array<uint8_t, 512> factoryKeyCodeBlock()
     return block;
 }
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

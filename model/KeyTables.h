@@ -12,7 +12,7 @@
 
 namespace orvane::keymap {
 
-inline constexpr std::size_t kKeyCount = 113;       // keys of the keyboard picture
+inline constexpr std::size_t kKeyCount = 113;   // keys of the keyboard picture
 inline constexpr std::size_t kMatrixRows = 6;
 inline constexpr std::size_t kMatrixColumns = 21;
 inline constexpr std::size_t kMatrixCells = kMatrixRows * kMatrixColumns;
@@ -32,11 +32,17 @@ struct KeyLayout {
 extern const std::array<KeyLayout, kKeyCount> KeyLayoutTable;
 
 // Derived per key.
-constexpr std::size_t cellIndex(const KeyLayout& k) { return k.row * kMatrixColumns + k.column; }
+constexpr std::size_t cellIndex(const KeyLayout& k)
+{
+    return k.row * kMatrixColumns + k.column;
+}
 // Bit of the key-enable bitmap. Key 112 (macro key 5) shares bit 37 with key 111.
 std::size_t enableBit(std::size_t key);
 // Byte offset of the key's 4-byte entry in a custom light map (column-major).
-constexpr std::size_t lightMapOffset(const KeyLayout& k) { return 4 * (k.column * kMatrixRows + k.row); }
+constexpr std::size_t lightMapOffset(const KeyLayout& k)
+{
+    return 4 * (k.column * kMatrixRows + k.row);
+}
 
 inline constexpr std::size_t kKeyFn = 100;
 inline constexpr std::size_t kKeyLeftWindows = 96;
@@ -46,8 +52,8 @@ inline constexpr std::size_t kFirstMacroKey = 108;   // macro keys 108..112
 
 struct KeyNameEntry {
     uint8_t vk = 0;
-    uint8_t usage = 0;       // keyboard usage, consumer low byte, mouse pseudo-code, or 0
-    std::u16string name;     // display name, trailing blank included
+    uint8_t usage = 0;     // keyboard usage, consumer low byte, mouse pseudo-code, or 0
+    std::u16string name;   // display name, trailing blank included
 };
 
 class KeyNameTable {
@@ -87,4 +93,4 @@ extern const std::array<KeyCodeCell, kMatrixCells> FactoryKeyCodes;
 // (row-major cells, bytes 504..511 zero).
 std::array<uint8_t, 512> factoryKeyCodeBlock();
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

@@ -25,10 +25,19 @@ namespace {
 // A bound on the candidates a generated name tries (the list never holds more than six).
 constexpr int kNameCandidates = 10000;
 
-std::span<uint8_t> bytesOf(link::KeyExtTable& table) { return {table.front().data(), kProfileExtSize}; }
-std::span<const uint8_t> bytesOf(const link::KeyExtTable& table) { return {table.front().data(), kProfileExtSize}; }
+std::span<uint8_t> bytesOf(link::KeyExtTable& table)
+{
+    return {table.front().data(), kProfileExtSize};
+}
+std::span<const uint8_t> bytesOf(const link::KeyExtTable& table)
+{
+    return {table.front().data(), kProfileExtSize};
+}
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 bool endsWithBin(std::string_view s, bool anyCase)
 {
@@ -68,7 +77,7 @@ struct ScannedFile {
     std::string path;
 };
 
-} // namespace
+}   // namespace
 
 NameProblem checkProfileName(std::string_view text)
 {
@@ -105,12 +114,12 @@ std::string profileNameOf(std::string_view fileName)
 
 bool profileNameLess(std::string_view a, std::string_view b)
 {
-    const auto folded = std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [](char x, char y) { return uint8_t(lowerAscii(x)) < uint8_t(lowerAscii(y)); });
-    const auto foldedReverse = std::lexicographical_compare(
-        b.begin(), b.end(), a.begin(), a.end(),
-        [](char x, char y) { return uint8_t(lowerAscii(x)) < uint8_t(lowerAscii(y)); });
+    const auto folded = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return uint8_t(lowerAscii(x)) < uint8_t(lowerAscii(y));
+    });
+    const auto foldedReverse = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), [](char x, char y) {
+        return uint8_t(lowerAscii(x)) < uint8_t(lowerAscii(y));
+    });
     if (folded || foldedReverse)
         return folded;
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
@@ -152,7 +161,10 @@ ProfileFolder::ProfileFolder(std::string folder, link::Sleeper& sleeper) : folde
         folder_.pop_back();
 }
 
-std::string ProfileFolder::pathFor(const std::string& fileName) const { return folder_ + '/' + fileName; }
+std::string ProfileFolder::pathFor(const std::string& fileName) const
+{
+    return folder_ + '/' + fileName;
+}
 
 void ProfileFolder::Scan()
 {
@@ -162,8 +174,8 @@ void ProfileFolder::Scan()
     found_ = 0;
     std::vector<ScannedFile> files;
     std::error_code ec;
-    for (fs::directory_iterator it(folder_, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(folder_, fs::directory_options::skip_permission_denied, ec), end; !ec && it != end;
+         it.increment(ec)) {
         const std::string fileName = it->path().filename().string();
         if (!endsWithBin(fileName, true) || !isRegularFile(it->path().string()))
             continue;
@@ -323,4 +335,4 @@ RenameResult ProfileFolder::Rename(int oldLine, const std::string& text)
     return RenameResult::Renamed;
 }
 
-} // namespace orvane::profile
+}   // namespace orvane::profile

@@ -63,11 +63,11 @@ bool profileNameLess(std::string_view a, std::string_view b);
 
 enum class RenameResult {
     Renamed,
-    Exists,      // the name is taken (or unchanged): nothing changed, the list was rebuilt
-    Unsafe,      // the name was refused (see checkProfileName): nothing changed, the list was rebuilt
-    TooLong,     // the file name would pass 255 bytes: nothing changed, the list was rebuilt
-    CopyFailed,  // the new file could not be written: both files are as they were
-    NoSuchLine,  // the old line index is not a line of the list
+    Exists,       // the name is taken (or unchanged): nothing changed, the list was rebuilt
+    Unsafe,       // the name was refused (see checkProfileName): nothing changed, the list was rebuilt
+    TooLong,      // the file name would pass 255 bytes: nothing changed, the list was rebuilt
+    CopyFailed,   // the new file could not be written: both files are as they were
+    NoSuchLine,   // the old line index is not a line of the list
 };
 
 class ProfileFolder {
@@ -143,4 +143,4 @@ bool readProfileInto(const std::string& path, link::ConfigImage& image, link::Ke
 // Writes image and records to `path` through a temporary file and a rename.
 bool writeProfile(const std::string& path, const link::ConfigImage& image, const link::KeyExtTable& ext);
 
-} // namespace orvane::profile
+}   // namespace orvane::profile

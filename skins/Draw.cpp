@@ -8,10 +8,16 @@ namespace orvane::skins {
 
 namespace {
 
-const Palette& pal() { return palette(); }
-QColor col(QRgb v, int a = 255) { return Palette::c(v, a); }
+const Palette& pal()
+{
+    return palette();
+}
+QColor col(QRgb v, int a = 255)
+{
+    return Palette::c(v, a);
+}
 
-} // namespace
+}   // namespace
 
 void beginPainter(QPainter& p, QImage& image)
 {
@@ -120,17 +126,37 @@ void drawGlyph(QPainter& p, const QRectF& r, Glyph glyph, const QColor& colour)
     auto pt = [&](qreal x, qreal y) { return o + QPointF(x * w, y * h); };
     QPainterPath path;
     switch (glyph) {
-    case Glyph::Up: path.moveTo(pt(0.5, 0.15)); path.lineTo(pt(0.9, 0.8)); path.lineTo(pt(0.1, 0.8)); break;
-    case Glyph::Down: path.moveTo(pt(0.1, 0.2)); path.lineTo(pt(0.9, 0.2)); path.lineTo(pt(0.5, 0.85)); break;
-    case Glyph::Left: path.moveTo(pt(0.15, 0.5)); path.lineTo(pt(0.8, 0.1)); path.lineTo(pt(0.8, 0.9)); break;
-    case Glyph::Right: path.moveTo(pt(0.2, 0.1)); path.lineTo(pt(0.85, 0.5)); path.lineTo(pt(0.2, 0.9)); break;
+    case Glyph::Up:
+        path.moveTo(pt(0.5, 0.15));
+        path.lineTo(pt(0.9, 0.8));
+        path.lineTo(pt(0.1, 0.8));
+        break;
+    case Glyph::Down:
+        path.moveTo(pt(0.1, 0.2));
+        path.lineTo(pt(0.9, 0.2));
+        path.lineTo(pt(0.5, 0.85));
+        break;
+    case Glyph::Left:
+        path.moveTo(pt(0.15, 0.5));
+        path.lineTo(pt(0.8, 0.1));
+        path.lineTo(pt(0.8, 0.9));
+        break;
+    case Glyph::Right:
+        path.moveTo(pt(0.2, 0.1));
+        path.lineTo(pt(0.85, 0.5));
+        path.lineTo(pt(0.2, 0.9));
+        break;
     case Glyph::ChevronDown:
     case Glyph::ChevronRight: {
         QPainterPath c;
         if (glyph == Glyph::ChevronDown) {
-            c.moveTo(pt(0.2, 0.35)); c.lineTo(pt(0.5, 0.68)); c.lineTo(pt(0.8, 0.35));
+            c.moveTo(pt(0.2, 0.35));
+            c.lineTo(pt(0.5, 0.68));
+            c.lineTo(pt(0.8, 0.35));
         } else {
-            c.moveTo(pt(0.35, 0.2)); c.lineTo(pt(0.68, 0.5)); c.lineTo(pt(0.35, 0.8));
+            c.moveTo(pt(0.35, 0.2));
+            c.lineTo(pt(0.68, 0.5));
+            c.lineTo(pt(0.35, 0.8));
         }
         p.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(Qt::NoBrush);
@@ -180,4 +206,4 @@ void drawEmblem(QPainter& p, const QRectF& r)
     p.drawPath(slash);
 }
 
-} // namespace orvane::skins
+}   // namespace orvane::skins

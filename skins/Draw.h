@@ -38,4 +38,4 @@ void drawCentredText(QPainter& p, const QRectF& r, const QString& text, const QF
 // The suite's emblem (a stylised key cap with an accent slash), used by the logo, splash and icon.
 void drawEmblem(QPainter& p, const QRectF& r);
 
-} // namespace orvane::skins
+}   // namespace orvane::skins

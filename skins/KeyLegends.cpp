@@ -37,8 +37,12 @@ struct LegendFace {
     int pixelSize;
 };
 constexpr LegendFace kWordFaces[] = {
-    {"Arial", 10}, {"Arial", 9}, {"Arial", 8},
-    {"Liberation Sans Narrow", 9}, {"Liberation Sans Narrow", 8}, {"Liberation Sans Narrow", 7},
+    {"Arial", 10},
+    {"Arial", 9},
+    {"Arial", 8},
+    {"Liberation Sans Narrow", 9},
+    {"Liberation Sans Narrow", 8},
+    {"Liberation Sans Narrow", 7},
     {"Liberation Sans Narrow", 6},
 };
 constexpr int kSingleCharacterPx = 12;
@@ -55,7 +59,10 @@ QFont makeFont(const char* family, int pixelSize, QFont::Weight weight)
     return f;
 }
 
-bool isWord(const QString& legend) { return legend.size() > 1; }
+bool isWord(const QString& legend)
+{
+    return legend.size() > 1;
+}
 
 bool fits(const QFont& font, const QString& text, const QRectF& face)
 {
@@ -67,7 +74,10 @@ bool fits(const QFont& font, const QString& text, const QRectF& face)
 
 using RowKey = std::pair<qreal, int>;   // top edge, cluster
 
-RowKey rowOf(std::size_t key) { return {legendFace(key).top(), legendCluster(key)}; }
+RowKey rowOf(std::size_t key)
+{
+    return {legendFace(key).top(), legendCluster(key)};
+}
 
 // The word face of every row of every cluster (keys with the same top edge).
 const std::map<RowKey, QFont>& rowFonts()
@@ -95,9 +105,12 @@ const std::map<RowKey, QFont>& rowFonts()
     return fonts;
 }
 
-} // namespace
+}   // namespace
 
-QString keyLegend(std::size_t key) { return key < kLegends.size() ? QString::fromUtf8(kLegends[key]) : QString(); }
+QString keyLegend(std::size_t key)
+{
+    return key < kLegends.size() ? QString::fromUtf8(kLegends[key]) : QString();
+}
 
 int legendCluster(std::size_t key)
 {
@@ -111,7 +124,10 @@ QRectF keyCap(std::size_t key)
     return QRectF(r.left, r.top, r.right - r.left + 1, r.bottom - r.top + 1).adjusted(0.5, 0.5, -0.5, -0.5);
 }
 
-QRectF legendFace(std::size_t key) { return keyCap(key).adjusted(2, 1.5, -2, -3.5); }
+QRectF legendFace(std::size_t key)
+{
+    return keyCap(key).adjusted(2, 1.5, -2, -3.5);
+}
 
 QFont legendFont(std::size_t key)
 {
@@ -121,4 +137,4 @@ QFont legendFont(std::size_t key)
     return rowFonts().at(rowOf(key));
 }
 
-} // namespace orvane::skins
+}   // namespace orvane::skins

@@ -24,4 +24,4 @@ int legendCluster(std::size_t key);
 // The font the legend is drawn with.
 QFont legendFont(std::size_t key);
 
-} // namespace orvane::skins
+}   // namespace orvane::skins

@@ -20,14 +20,13 @@ constexpr std::array<int, 8> kIconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 
 // Lit pixels of the LCD strip, 11 columns by 5 rows ("Aa" and a cursor in a 5-row font).
 constexpr std::array<const char*, 5> kLcdPixels{
-    ".#.......#.",
-    "#.#..##..#.",
-    "###.#.#..#.",
-    "#.#.#.#..#.",
-    "#.#..##..#.",
+    ".#.......#.", "#.#..##..#.", "###.#.#..#.", "#.#.#.#..#.", "#.#..##..#.",
 };
 
-QColor c(QRgb v, int alpha = 255) { return orvane::skins::Palette::c(v, alpha); }
+QColor c(QRgb v, int alpha = 255)
+{
+    return orvane::skins::Palette::c(v, alpha);
+}
 
 void drawCap(QPainter& p, const QRectF& sq)
 {
@@ -73,7 +72,7 @@ QImage paintIcon(int size)
     return img;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -30,7 +30,7 @@ QFont makeFont(const char* family, int pixelSize, int weight)
     return f;
 }
 
-} // namespace
+}   // namespace
 
 PainterRegistration::PainterRegistration(const char* name, PainterFunction paint)
 {
@@ -46,8 +46,7 @@ std::vector<PainterEntry> registeredPainters()
 
 SkinContext::SkinContext(Language language, QString outputRoot, int scale)
     : language_(language), outputRoot_(std::move(outputRoot)), scale_(scale > 1 ? 2 : 1)
-{
-}
+{}
 
 QString SkinContext::languageFolder() const
 {
@@ -88,8 +87,8 @@ QImage SkinContext::newOpaqueImage(QSize size, const QColor& fill) const
 QImage SkinContext::copy(const QImage& image, const QRect& logical)
 {
     const qreal s = image.devicePixelRatio();
-    QImage part = image.copy(QRectF(logical.x() * s, logical.y() * s, logical.width() * s, logical.height() * s)
-                                 .toAlignedRect());
+    QImage part =
+        image.copy(QRectF(logical.x() * s, logical.y() * s, logical.width() * s, logical.height() * s).toAlignedRect());
     part.setDevicePixelRatio(s);
     return part;
 }
@@ -118,12 +117,12 @@ void SkinContext::saveShared(const QString& relativeName, const QImage& image)
 void SkinContext::write(const QString& path, const QImage& image)
 {
     const QFileInfo info(path);
-    if (image.isNull() || !QDir().mkpath(info.absolutePath())
-        || !image.convertToFormat(QImage::Format_ARGB32).save(path, "PNG")) {
+    if (image.isNull() || !QDir().mkpath(info.absolutePath()) ||
+        !image.convertToFormat(QImage::Format_ARGB32).save(path, "PNG")) {
         failures_.push_back(path);
         return;
     }
     ++saved_;
 }
 
-} // namespace orvane::skins
+}   // namespace orvane::skins

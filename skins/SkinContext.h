@@ -98,7 +98,10 @@ struct PainterRegistration {
     PainterRegistration(const char* name, PainterFunction paint);
 };
 
-} // namespace orvane::skins
+}   // namespace orvane::skins
 
-#define ORVANE_SKIN_PAINTER(id, function) \
-    static const ::orvane::skins::PainterRegistration orvane_skin_painter_##id{#id, function}
+#define ORVANE_SKIN_PAINTER(id, function)                                      \
+    static const ::orvane::skins::PainterRegistration orvane_skin_painter_##id \
+    {                                                                          \
+#id, function                                                          \
+    }

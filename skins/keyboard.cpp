@@ -15,10 +15,12 @@ using orvane::keymap::KeyLayoutTable;
 
 constexpr QSize kPictureSize{636, 256};   // drawn at (311,122); keys span x 4..628, y 84..246
 constexpr QRectF kCase{1, 34, 634, 220};
-constexpr QRectF kLcd{440, 44, 146, 34};  // the keyboard's 132 × 32 LCD with its bezel
+constexpr QRectF kLcd{440, 44, 146, 34};   // the keyboard's 132 × 32 LCD with its bezel
 
-
-QColor col(QRgb v, int a = 255) { return Palette::c(v, a); }
+QColor col(QRgb v, int a = 255)
+{
+    return Palette::c(v, a);
+}
 
 void drawCase(QPainter& p, const SkinContext& ctx)
 {
@@ -98,7 +100,7 @@ void paintKeyboard(SkinContext& ctx)
     ctx.save(QStringLiteral("kb_hl.png"), keyboard(ctx, true));
 }
 
-} // namespace
-} // namespace orvane::skins
+}   // namespace
+}   // namespace orvane::skins
 
 ORVANE_SKIN_PAINTER(keyboard, orvane::skins::paintKeyboard);

@@ -27,7 +27,10 @@ constexpr int kCaptionHeight = 28;
 constexpr QRect kContentPanel{8, 58, 301, 180};
 constexpr int kBottomBarTop = 240;
 
-QColor col(QRgb v, int alpha = 255) { return Palette::c(v, alpha); }
+QColor col(QRgb v, int alpha = 255)
+{
+    return Palette::c(v, alpha);
+}
 
 QImage background(const SkinContext& ctx)
 {
@@ -46,7 +49,9 @@ QImage background(const SkinContext& ctx)
     QLinearGradient bar(0, kBottomBarTop, 0, SkinContext::logicalSize(img).height());
     bar.setColorAt(0, col(pal.panel));
     bar.setColorAt(1, col(pal.window));
-    p.fillRect(QRect(1, kBottomBarTop + 1, SkinContext::logicalSize(img).width() - 2, SkinContext::logicalSize(img).height() - kBottomBarTop - 2), bar);
+    p.fillRect(QRect(1, kBottomBarTop + 1, SkinContext::logicalSize(img).width() - 2,
+                     SkinContext::logicalSize(img).height() - kBottomBarTop - 2),
+               bar);
     return img;
 }
 
@@ -75,8 +80,10 @@ QImage tabFace(const SkinContext& ctx)
     g.setColorAt(0, col(pal.headerHigh));
     g.setColorAt(1, col(pal.header).darker(120));
     p.fillRect(SkinContext::logicalRect(img), g);
-    p.fillRect(QRect(SkinContext::logicalSize(img).width() - 1, 4, 1, SkinContext::logicalSize(img).height() - 8), col(pal.panelEdge));
-    p.fillRect(QRect(0, SkinContext::logicalSize(img).height() - 1, SkinContext::logicalSize(img).width(), 1), col(pal.panelEdge));
+    p.fillRect(QRect(SkinContext::logicalSize(img).width() - 1, 4, 1, SkinContext::logicalSize(img).height() - 8),
+               col(pal.panelEdge));
+    p.fillRect(QRect(0, SkinContext::logicalSize(img).height() - 1, SkinContext::logicalSize(img).width(), 1),
+               col(pal.panelEdge));
     return img;
 }
 
@@ -87,7 +94,8 @@ QImage strip(const SkinContext& ctx)
     QPainter p;
     beginPainter(p, img);
     p.fillRect(SkinContext::logicalRect(img), col(pal.window));
-    p.fillRect(QRect(0, SkinContext::logicalSize(img).height() - 1, SkinContext::logicalSize(img).width(), 1), col(pal.panelEdge));
+    p.fillRect(QRect(0, SkinContext::logicalSize(img).height() - 1, SkinContext::logicalSize(img).width(), 1),
+               col(pal.panelEdge));
     return img;
 }
 
@@ -163,7 +171,8 @@ QImage browseButton(const SkinContext& ctx, bool over)
     QPainter p;
     beginPainter(p, img);
     drawButton(p, SkinContext::logicalRect(img), over ? ButtonState::Hover : ButtonState::Normal, 3);
-    drawCentredText(p, SkinContext::logicalRect(img), ctx.text("Browse", "浏览"), ctx.font(10), col(ctx.palette().text));
+    drawCentredText(p, SkinContext::logicalRect(img), ctx.text("Browse", "浏览"), ctx.font(10),
+                    col(ctx.palette().text));
     return img;
 }
 
@@ -188,6 +197,6 @@ void paintKeymapPanel(SkinContext& ctx)
     ctx.save(QStringLiteral("Custom/view02.png"), browseButton(ctx, true));
 }
 
-} // namespace
+}   // namespace
 
 ORVANE_SKIN_PAINTER(keymap_panel, paintKeymapPanel);

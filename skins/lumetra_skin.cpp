@@ -24,7 +24,10 @@ constexpr int kHeaderBottom = 72;
 constexpr QRect kPanel{184, 103, 132, 32};
 constexpr int kBezel = 8;
 
-QColor col(QRgb v, int a = 255) { return Palette::c(v, a); }
+QColor col(QRgb v, int a = 255)
+{
+    return Palette::c(v, a);
+}
 
 QRect rectOf(std::string_view key)
 {
@@ -69,7 +72,9 @@ void paintLogo(QPainter& p, const SkinContext& ctx)
 void paintTitleMark(QPainter& p, const Palette& pal, const QRect& r, bool close, Look look)
 {
     const QRectF f = QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5);
-    const QColor face = look == Look::Normal ? col(pal.header) : look == Look::Over ? col(pal.accent) : col(pal.accent).darker(150);
+    const QColor face = look == Look::Normal ? col(pal.header)
+        : look == Look::Over                 ? col(pal.accent)
+                                             : col(pal.accent).darker(150);
     p.setPen(QPen(look == Look::Normal ? col(pal.panelEdge) : col(pal.accentBright), 1));
     p.setBrush(face);
     p.drawRoundedRect(f, 3, 3);
@@ -183,7 +188,7 @@ void paintLumetra(SkinContext& ctx)
     ctx.save(QStringLiteral("Lumetra/disable.png"), normal);
 }
 
-} // namespace
-} // namespace orvane::skins
+}   // namespace
+}   // namespace orvane::skins
 
 ORVANE_SKIN_PAINTER(lumetra, orvane::skins::paintLumetra);

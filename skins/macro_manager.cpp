@@ -28,7 +28,10 @@ constexpr QSize kClockSize{14, 14};
 constexpr int kPanelRadius = 9;
 constexpr int kCaptionStrip = 22;   // the panel's top strip holds its caption
 
-QColor col(QRgb v, int a = 255) { return Palette::c(v, a); }
+QColor col(QRgb v, int a = 255)
+{
+    return Palette::c(v, a);
+}
 
 // A dark grey panel with curved corners; its caption strip is a shade lighter.
 void drawListPanel(QPainter& p, const QRect& r)
@@ -169,7 +172,7 @@ void paintMacroManager(SkinContext& ctx)
     ctx.save(dir + "EventDelay.png", clock(ctx));
 }
 
-} // namespace
-} // namespace orvane::skins
+}   // namespace
+}   // namespace orvane::skins
 
 ORVANE_SKIN_PAINTER(macro_manager, orvane::skins::paintMacroManager);

@@ -25,8 +25,8 @@ void checkFonts()
     const SkinContext zh(Language::Chinese, {});
     const QString latin = QFontInfo(en.font(14)).family();
     const QString chinese = QFontInfo(zh.font(14)).family();
-    if (!latin.contains(QLatin1String("Liberation Sans"), Qt::CaseInsensitive)
-        && !latin.contains(QLatin1String("Arial"), Qt::CaseInsensitive))
+    if (!latin.contains(QLatin1String("Liberation Sans"), Qt::CaseInsensitive) &&
+        !latin.contains(QLatin1String("Arial"), Qt::CaseInsensitive))
         std::fprintf(stderr, "orvane-skingen: warning: \"Arial\" resolves to %s (install fonts-liberation)\n",
                      qPrintable(latin));
     if (!chinese.contains(QLatin1String("WenQuanYi"), Qt::CaseInsensitive))
@@ -39,7 +39,7 @@ bool selected(const PainterEntry& entry, const QStringList& only)
     return only.isEmpty() || only.contains(QString::fromStdString(entry.name));
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -16,13 +16,16 @@ namespace {
 constexpr QSize kMainSize{1000, 645};
 constexpr QSize kTitleButtonSize{17, 16};
 constexpr QSize kBottomButtonSize{58, 36};
-constexpr int kBottomButtonFaceTop = 5;     // face starts where the hit rectangle starts
-constexpr QSize kConfigSize{75, 33};        // drawn at (17,603), hit at (19,605)..(89,633)
-constexpr QSize kHelpSize{167, 102};        // drawn at (830,22)
+constexpr int kBottomButtonFaceTop = 5;   // face starts where the hit rectangle starts
+constexpr QSize kConfigSize{75, 33};      // drawn at (17,603), hit at (19,605)..(89,633)
+constexpr QSize kHelpSize{167, 102};      // drawn at (830,22)
 constexpr QRect kKeyboardStage{311, 122, 636, 256};
 constexpr QRect kLeftColumn{13, 104, 254, 488};
 
-QColor col(QRgb v, int a = 255) { return Palette::c(v, a); }
+QColor col(QRgb v, int a = 255)
+{
+    return Palette::c(v, a);
+}
 
 void paintTitleStrip(QPainter& p, const SkinContext& ctx)
 {
@@ -144,8 +147,8 @@ void paintTitleButton(SkinContext& ctx, TitleButton which, const char* stem)
         p.drawRoundedRect(r, 3, 3);
         drawTitleGlyph(p, which, r, over ? col(pal.text) : col(pal.textDim));
         p.end();
-        ctx.save(QStringLiteral("button-%1-%2.png").arg(QLatin1String(stem), over ? QLatin1String("over")
-                                                                                   : QLatin1String("normal")),
+        ctx.save(QStringLiteral("button-%1-%2.png")
+                     .arg(QLatin1String(stem), over ? QLatin1String("over") : QLatin1String("normal")),
                  img);
     }
 }
@@ -159,7 +162,8 @@ void paintBottomButtons(SkinContext& ctx)
             QImage img = ctx.newImage(kBottomButtonSize.width(), kBottomButtonSize.height());
             QPainter p;
             beginPainter(p, img);
-            const QRectF face(0, kBottomButtonFaceTop, SkinContext::logicalSize(img).width(), SkinContext::logicalSize(img).height() - kBottomButtonFaceTop);
+            const QRectF face(0, kBottomButtonFaceTop, SkinContext::logicalSize(img).width(),
+                              SkinContext::logicalSize(img).height() - kBottomButtonFaceTop);
             if (over) {
                 // Glow above the face, part of the image so the hover state reads at a glance.
                 QRadialGradient g(face.center(), face.width() * 0.7);
@@ -176,8 +180,8 @@ void paintBottomButtons(SkinContext& ctx)
                 p.drawRoundedRect(QRectF(face.left() + 4, face.bottom() - 3, face.width() - 8, 2), 1, 1);
             }
             p.end();
-            ctx.save(QStringLiteral("button-%1-%2.png").arg(QLatin1String(stem), over ? QLatin1String("over")
-                                                                                       : QLatin1String("normal")),
+            ctx.save(QStringLiteral("button-%1-%2.png")
+                         .arg(QLatin1String(stem), over ? QLatin1String("over") : QLatin1String("normal")),
                      img);
         }
     }
@@ -243,7 +247,7 @@ void paintMainWindow(SkinContext& ctx)
     paintHelpWindow(ctx);
 }
 
-} // namespace
-} // namespace orvane::skins
+}   // namespace
+}   // namespace orvane::skins
 
 ORVANE_SKIN_PAINTER(main_window, orvane::skins::paintMainWindow);

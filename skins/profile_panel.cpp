@@ -21,7 +21,10 @@ constexpr QSize kButtonSize{67, 50};
 constexpr int kTitleStrip = 30;
 constexpr int kCaptionBand = 20;   // the program's caption sits in the top of a button face
 
-QColor col(QRgb v, int a = 255) { return Palette::c(v, a); }
+QColor col(QRgb v, int a = 255)
+{
+    return Palette::c(v, a);
+}
 
 QImage background(const SkinContext& ctx)
 {
@@ -114,7 +117,7 @@ void paintProfilePanel(SkinContext& ctx)
     ctx.save(dir + "Delete.png", buttonFace(ctx, FaceGlyph::Bin));
 }
 
-} // namespace
-} // namespace orvane::skins
+}   // namespace
+}   // namespace orvane::skins
 
 ORVANE_SKIN_PAINTER(profile_panel, orvane::skins::paintProfilePanel);

@@ -13,32 +13,34 @@
 namespace orvane::skins {
 namespace {
 
-constexpr int kColumnWidth = 242;                 // headers span x 19..260
+constexpr int kColumnWidth = 242;   // headers span x 19..260
 constexpr int kHeaderHeight = 20;
-constexpr QSize kLightOpenSize{kColumnWidth, 200}; // at (19,130); the macro bar follows at y 335
-constexpr int kFreqTop = 115;                      // freq.png is drawn at (19,245) = 115 px into the panel
+constexpr QSize kLightOpenSize{kColumnWidth, 200};   // at (19,130); the macro bar follows at y 335
+constexpr int kFreqTop = 115;                        // freq.png is drawn at (19,245) = 115 px into the panel
 constexpr QSize kMacroBarSize{kColumnWidth, 48};
-constexpr QSize kMacroButtonSize{241, 19};         // hit (19,y+10)..(259,y+28)
-constexpr QSize kGameOpenSize{kColumnWidth, 52};   // radios at g+33
-constexpr QSize kResponseOpenSize{kColumnWidth, 68}; // item box at e+28; next header at e+75
-constexpr QSize kReportOpenSize{kColumnWidth, 52};  // slider at f+23
-constexpr QSize kItemSize{221, 16};                 // (28,158)..(248,173)
+constexpr QSize kMacroButtonSize{241, 19};             // hit (19,y+10)..(259,y+28)
+constexpr QSize kGameOpenSize{kColumnWidth, 52};       // radios at g+33
+constexpr QSize kResponseOpenSize{kColumnWidth, 68};   // item box at e+28; next header at e+75
+constexpr QSize kReportOpenSize{kColumnWidth, 52};     // slider at f+23
+constexpr QSize kItemSize{221, 16};                    // (28,158)..(248,173)
 constexpr QSize kRadioSize{12, 12};
-constexpr QSize kDirectionSize{36, 16};             // (29,197)..(64,212)
-constexpr QSize kTrackSize{220, 12};                // bitmaps 139/140: the slider control's size
+constexpr QSize kDirectionSize{36, 16};   // (29,197)..(64,212)
+constexpr QSize kTrackSize{220, 12};      // bitmaps 139/140: the slider control's size
 constexpr QSize kThumbSize{15, 14};
-constexpr QSize kScaleSize{218, 23};                // 1.png, (28,258)..(245,280)
-constexpr QSize kRateLabelsSize{213, 10};           // 125Hz.png, (35,534)..(247,543)
-constexpr int kSwatchLeft = 9, kSwatchTop = 93, kSwatchStep = 25, kSwatchSize = 21; // (28+25k, 223)
+constexpr QSize kScaleSize{218, 23};                                                  // 1.png, (28,258)..(245,280)
+constexpr QSize kRateLabelsSize{213, 10};                                             // 125Hz.png, (35,534)..(247,543)
+constexpr int kSwatchLeft = 9, kSwatchTop = 93, kSwatchStep = 25, kSwatchSize = 21;   // (28+25k, 223)
 constexpr int kThumbTravel = kTrackSize.width() - kThumbSize.width();
 
 // The lighting colours 1..7 of the keyboard; colour 8 cycles through all of them.
-constexpr std::array<QRgb, 7> kLightColours{qRgb(235, 30, 40), qRgb(255, 128, 0), qRgb(255, 220, 0),
-                                            qRgb(40, 210, 70), qRgb(0, 210, 230), qRgb(30, 90, 255),
-                                            qRgb(160, 60, 230)};
+constexpr std::array<QRgb, 7> kLightColours{qRgb(235, 30, 40), qRgb(255, 128, 0), qRgb(255, 220, 0), qRgb(40, 210, 70),
+                                            qRgb(0, 210, 230), qRgb(30, 90, 255), qRgb(160, 60, 230)};
 constexpr std::array<const char*, 4> kReportRates{"125Hz", "250Hz", "500Hz", "1000Hz"};
 
-QColor col(QRgb v, int a = 255) { return Palette::c(v, a); }
+QColor col(QRgb v, int a = 255)
+{
+    return Palette::c(v, a);
+}
 
 QImage headerImage(const SkinContext& ctx, int height, bool open, bool chevron = true)
 {
@@ -119,7 +121,8 @@ void paintLightPanels(SkinContext& ctx)
 {
     ctx.save(QStringLiteral("LEDEffect_open.png"), lightPanel(ctx, false));
     const QImage full = lightPanel(ctx, true);
-    ctx.save(QStringLiteral("freq.png"), SkinContext::copy(full, QRect(0, kFreqTop, kColumnWidth, kLightOpenSize.height() - kFreqTop)));
+    ctx.save(QStringLiteral("freq.png"),
+             SkinContext::copy(full, QRect(0, kFreqTop, kColumnWidth, kLightOpenSize.height() - kFreqTop)));
 }
 
 void paintMacroBar(SkinContext& ctx)
@@ -217,9 +220,12 @@ void paintItemAndRadios(SkinContext& ctx)
 void paintDirections(SkinContext& ctx)
 {
     const Palette& pal = ctx.palette();
-    struct Direction { const char* letter; Glyph glyph; };
-    constexpr std::array<Direction, 4> kDirections{{{"T", Glyph::Up}, {"B", Glyph::Down},
-                                                    {"L", Glyph::Left}, {"R", Glyph::Right}}};
+    struct Direction {
+        const char* letter;
+        Glyph glyph;
+    };
+    constexpr std::array<Direction, 4> kDirections{
+        {{"T", Glyph::Up}, {"B", Glyph::Down}, {"L", Glyph::Left}, {"R", Glyph::Right}}};
     for (const Direction& d : kDirections) {
         for (bool enabled : {false, true}) {
             QImage img = ctx.newImage(kDirectionSize.width(), kDirectionSize.height());
@@ -313,7 +319,7 @@ void paintSections(SkinContext& ctx)
     paintSliderParts(ctx);
 }
 
-} // namespace
-} // namespace orvane::skins
+}   // namespace
+}   // namespace orvane::skins
 
 ORVANE_SKIN_PAINTER(sections, orvane::skins::paintSections);

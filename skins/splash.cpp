@@ -16,7 +16,10 @@ constexpr QSize kSplashSize{520, 300};
 constexpr QSize kLogoSize{240, 64};   // at (19,35) in the main window, inside its 242 × 70 strip
 constexpr std::array<int, 8> kIconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 
-QColor col(QRgb v, int a = 255) { return Palette::c(v, a); }
+QColor col(QRgb v, int a = 255)
+{
+    return Palette::c(v, a);
+}
 
 // The product name set as a word mark: "QX410" in white, "ORVANE" spaced in the accent.
 void drawWordMark(QPainter& p, const SkinContext& ctx, const QRectF& r, int bigPx)
@@ -107,7 +110,7 @@ void paintBranding(SkinContext& ctx)
     paintIcons(ctx);
 }
 
-} // namespace
-} // namespace orvane::skins
+}   // namespace
+}   // namespace orvane::skins
 
 ORVANE_SKIN_PAINTER(splash, orvane::skins::paintBranding);

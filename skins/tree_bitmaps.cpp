@@ -59,6 +59,6 @@ void paintTreeBitmaps(SkinContext& ctx)
     ctx.save(QStringLiteral("bitmap134.png"), glyph(ctx, true));
 }
 
-} // namespace
+}   // namespace
 
 ORVANE_SKIN_PAINTER(tree_bitmaps, paintTreeBitmaps);

@@ -21,12 +21,15 @@ namespace {
 
 constexpr int kMinDelayValue = 2;
 constexpr int kMaxDelayValue = 60000;
-constexpr int kEditorGrow = 2;   // the editor covers the line grown by this above and below
+constexpr int kEditorGrow = 2;            // the editor covers the line grown by this above and below
 const QColor kFallbackBack(40, 41, 46);   // when the list background image is missing
 
-bool isEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool isEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
-} // namespace
+}   // namespace
 
 // ---- CEditHelper ----------------------------------------------------------------------------
 
@@ -66,8 +69,7 @@ void CEditHelper::focusOutEvent(QFocusEvent* e)
 // ---- CTransparentListBox --------------------------------------------------------------------
 
 CTransparentListBox::CTransparentListBox(QWidget* parent)
-    : QListWidget(parent),
-      m_normalColour(palette().color(QPalette::WindowText)),
+    : QListWidget(parent), m_normalColour(palette().color(QPalette::WindowText)),
       m_selectedColour(palette().color(QPalette::HighlightedText))
 {
     setFrameShape(QFrame::NoFrame);
@@ -230,8 +232,9 @@ const QPixmap* CTransparentListBox::iconPixmap(Icon icon) const
     if (!m_skin)
         return nullptr;
     const char* name = icon == Icon::Press ? kPressIconImage
-                     : icon == Icon::Release ? kReleaseIconImage
-                     : icon == Icon::Delay ? kDelayIconImage : nullptr;
+        : icon == Icon::Release            ? kReleaseIconImage
+        : icon == Icon::Delay              ? kDelayIconImage
+                                           : nullptr;
     if (!name || !m_skin->has(name))
         return nullptr;
     return &m_skin->pixmap(name);
@@ -365,8 +368,10 @@ QString CTransparentListBox::committedText(const QString& typed, int* value) con
     if (m_nEditMode == DelayValues) {
         bool ok = false;
         const qulonglong n = typed.toULongLong(&ok);
-        const bool tooLong = !ok && !typed.isEmpty() && typed.count(QRegularExpression(QStringLiteral("[0-9]"))) == typed.size();
-        const qulonglong limited = tooLong ? kMaxDelayValue : std::clamp<qulonglong>(ok ? n : 0, kMinDelayValue, kMaxDelayValue);
+        const bool tooLong =
+            !ok && !typed.isEmpty() && typed.count(QRegularExpression(QStringLiteral("[0-9]"))) == typed.size();
+        const qulonglong limited =
+            tooLong ? kMaxDelayValue : std::clamp<qulonglong>(ok ? n : 0, kMinDelayValue, kMaxDelayValue);
         *value = int(limited);
         return QStringLiteral("%1 ms").arg(*value);
     }
@@ -420,4 +425,4 @@ void CTransparentListBox::endEdit(bool commit)
     viewport()->update();
 }
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

@@ -33,10 +33,10 @@ class SkinImages;
 namespace orvane::macro {
 
 // Skin images the list uses (in the language folder).
-inline constexpr const char* kListBackImage = "MacroManagement/ListBack.png";     // 127 x 305
-inline constexpr const char* kPressIconImage = "MacroManagement/EventDown.png";   // 10 x 14
-inline constexpr const char* kReleaseIconImage = "MacroManagement/EventUp.png";   // 10 x 14
-inline constexpr const char* kDelayIconImage = "MacroManagement/EventDelay.png";  // 14 x 14
+inline constexpr const char* kListBackImage = "MacroManagement/ListBack.png";      // 127 x 305
+inline constexpr const char* kPressIconImage = "MacroManagement/EventDown.png";    // 10 x 14
+inline constexpr const char* kReleaseIconImage = "MacroManagement/EventUp.png";    // 10 x 14
+inline constexpr const char* kDelayIconImage = "MacroManagement/EventDelay.png";   // 14 x 14
 inline constexpr int kListBackOriginX = 7;
 inline constexpr int kListBackOriginY = 22;
 inline constexpr int kIconInset = 20;   // icon at the line's right edge minus this
@@ -146,4 +146,4 @@ private:
     const ui::SkinImages* m_skin = nullptr;
 };
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

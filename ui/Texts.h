@@ -14,4 +14,4 @@ inline QString text(model::Language language, const char* english, const char* c
     return QString::fromUtf8(model::inLanguage(language, english, chinese));
 }
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

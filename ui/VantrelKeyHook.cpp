@@ -4,8 +4,14 @@
 
 namespace orvane::ui {
 
-bool VantrelKeyHook::install(int mode) { return ::installhook(window_, mode); }
+bool VantrelKeyHook::install(int mode)
+{
+    return ::installhook(window_, mode);
+}
 
-void VantrelKeyHook::remove() { ::removehook(); }
+void VantrelKeyHook::remove()
+{
+    ::removehook();
+}
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

@@ -17,4 +17,4 @@ private:
     QObject* window_;
 };
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

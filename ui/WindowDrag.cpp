@@ -34,4 +34,4 @@ bool WindowDrag::release()
     return was;
 }
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

@@ -30,8 +30,8 @@ public:
     bool following() const { return following_; }
 
 private:
-    QPoint grab_;            // the press's offset from the window's top-left corner
+    QPoint grab_;   // the press's offset from the window's top-left corner
     bool following_ = false;
 };
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

@@ -22,7 +22,7 @@ T waitFor(std::optional<T>& result, QEventLoop& loop, const std::function<void()
     return *result;
 }
 
-} // namespace
+}   // namespace
 
 ReadOutcome CommandRunner::startAndRead()
 {
@@ -33,12 +33,12 @@ ReadOutcome CommandRunner::startAndRead()
             outcome = o;
         loop.quit();
     };
-    const QMetaObject::Connection c1 = QObject::connect(&session_, &Session::keyboardMissing, &loop,
-                                                        [&] { end(ReadOutcome::NoKeyboard); });
-    const QMetaObject::Connection c2 = QObject::connect(&session_, &Session::readFailed, &loop,
-                                                        [&] { end(ReadOutcome::ReadFailed); });
-    const QMetaObject::Connection c3 = QObject::connect(&session_, &Session::configurationApplied, &loop,
-                                                        [&](int) { end(ReadOutcome::Read); });
+    const QMetaObject::Connection c1 =
+        QObject::connect(&session_, &Session::keyboardMissing, &loop, [&] { end(ReadOutcome::NoKeyboard); });
+    const QMetaObject::Connection c2 =
+        QObject::connect(&session_, &Session::readFailed, &loop, [&] { end(ReadOutcome::ReadFailed); });
+    const QMetaObject::Connection c3 =
+        QObject::connect(&session_, &Session::configurationApplied, &loop, [&](int) { end(ReadOutcome::Read); });
     const ReadOutcome result = waitFor<ReadOutcome>(outcome, loop, [&] {
         session_.start();
         // A keyboard that is half there (one interface) still starts its read; it is missing all
@@ -65,11 +65,11 @@ link::UploadResult CommandRunner::saveOrRevert()
 {
     QEventLoop loop;
     std::optional<link::UploadResult> outcome;
-    const QMetaObject::Connection c = QObject::connect(&session_, &Session::saveFinished, &loop,
-                                                       [&](link::UploadResult r) {
-                                                           outcome = r;
-                                                           loop.quit();
-                                                       });
+    const QMetaObject::Connection c =
+        QObject::connect(&session_, &Session::saveFinished, &loop, [&](link::UploadResult r) {
+            outcome = r;
+            loop.quit();
+        });
     const link::UploadResult result = waitFor<link::UploadResult>(outcome, loop, [&] { session_.save(); });
     QObject::disconnect(c);
     if (!uploadSucceeded(result)) {
@@ -91,11 +91,10 @@ bool CommandRunner::factoryReset()
 {
     QEventLoop loop;
     std::optional<bool> outcome;
-    const QMetaObject::Connection c = QObject::connect(&session_, &Session::factoryResetFinished, &loop,
-                                                       [&](bool ok) {
-                                                           outcome = ok;
-                                                           loop.quit();
-                                                       });
+    const QMetaObject::Connection c = QObject::connect(&session_, &Session::factoryResetFinished, &loop, [&](bool ok) {
+        outcome = ok;
+        loop.quit();
+    });
     const bool ok = waitFor<bool>(outcome, loop, [&] { session_.factoryReset(); });
     QObject::disconnect(c);
     // A reset the keyboard did not complete confirms nothing: the pair and keymap.bin go back to
@@ -122,4 +121,4 @@ bool CommandRunner::chooseEffect(uint8_t code)
     return session_.store().image()[img::kEffect] == code;
 }
 
-} // namespace orvane::usecases
+}   // namespace orvane::usecases

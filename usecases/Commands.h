@@ -11,9 +11,9 @@
 namespace orvane::usecases {
 
 enum class ReadOutcome {
-    Read,          // the keyboard's configuration is in the working pair and the shadow
-    NoKeyboard,    // an interface of the keyboard is not there (or cannot be opened)
-    ReadFailed,    // the keyboard stopped answering; nothing was saved
+    Read,         // the keyboard's configuration is in the working pair and the shadow
+    NoKeyboard,   // an interface of the keyboard is not there (or cannot be opened)
+    ReadFailed,   // the keyboard stopped answering; nothing was saved
 };
 
 class CommandRunner {
@@ -56,4 +56,4 @@ constexpr bool uploadSucceeded(link::UploadResult r)
     return r == link::UploadResult::Uploaded || r == link::UploadResult::NothingToSend;
 }
 
-} // namespace orvane::usecases
+}   // namespace orvane::usecases

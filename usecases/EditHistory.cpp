@@ -66,7 +66,7 @@ std::vector<ByteRange> mergeRanges(const std::vector<ByteRange>& first, const st
     return out;
 }
 
-} // namespace
+}   // namespace
 
 std::vector<ByteRange> diffBytes(const uint8_t* before, const uint8_t* after, std::size_t n, std::size_t base)
 {
@@ -82,7 +82,8 @@ std::vector<ByteRange> diffBytes(const uint8_t* before, const uint8_t* after, st
         for (std::size_t j = end; j < n && j < end + kJoinGap; ++j)
             if (before[j] != after[j])
                 end = j + 1;
-        out.push_back({base + i, std::vector<uint8_t>(before + i, before + end), std::vector<uint8_t>(after + i, after + end)});
+        out.push_back(
+            {base + i, std::vector<uint8_t>(before + i, before + end), std::vector<uint8_t>(after + i, after + end)});
         i = end;
     }
     return out;
@@ -93,16 +94,9 @@ class EditHistory::Step : public QUndoCommand {
 public:
     Step(EditHistory& history, StepName name, const Options& options, std::vector<ByteRange> image,
          std::vector<ByteRange> records, std::vector<MacroChange> macros)
-        : QUndoCommand(QString::fromUtf8(name.english)),
-          history_(history),
-          name_(name),
-          mergeId_(options.mergeId),
-          files_(options.files),
-          image_(std::move(image)),
-          records_(std::move(records)),
-          macros_(std::move(macros))
-    {
-    }
+        : QUndoCommand(QString::fromUtf8(name.english)), history_(history), name_(name), mergeId_(options.mergeId),
+          files_(options.files), image_(std::move(image)), records_(std::move(records)), macros_(std::move(macros))
+    {}
 
     int id() const override { return mergeId_; }
     StepName name() const { return name_; }
@@ -251,8 +245,8 @@ void EditHistory::end()
     }
     if (imageRanges.empty() && recordRanges.empty() && macroChanges.empty())
         return;
-    stack_.push(new Step(*this, name_, options_, std::move(imageRanges), std::move(recordRanges),
-                         std::move(macroChanges)));
+    stack_.push(
+        new Step(*this, name_, options_, std::move(imageRanges), std::move(recordRanges), std::move(macroChanges)));
 }
 
 // ---- Undo and redo ------------------------------------------------------------------
@@ -309,4 +303,4 @@ QString EditHistory::redoName(bool chinese) const
     return s ? QString::fromUtf8(chinese ? s->name().chinese : s->name().english) : stack_.redoText();
 }
 
-} // namespace orvane::usecases
+}   // namespace orvane::usecases

@@ -51,7 +51,7 @@ inline constexpr StepName kMacros{"Macro Edit", "宏编辑"};
 inline constexpr StepName kProfileLoad{"Profile Load", "载入配置"};
 inline constexpr StepName kCancel{"Cancel", "取消"};
 inline constexpr StepName kFactoryReset{"Factory Setting", "出厂设置"};
-} // namespace step
+}   // namespace step
 
 // A run of changed bytes: at `offset`, `before.size()` bytes.
 struct ByteRange {
@@ -65,12 +65,12 @@ std::vector<ByteRange> diffBytes(const uint8_t* before, const uint8_t* after, st
 
 // What an undone or redone step touched, for the session to follow it.
 struct StepApplied {
-    bool image = false;        // a byte of the working image
-    bool lighting = false;     // one of the five lighting bytes (effect, speed, ...)
-    bool effect = false;       // the effect code
-    bool records = false;      // the extension table
-    bool macros = false;       // the macro store
-    bool files = false;        // the edit wrote keymap.bin: its undo and redo do too
+    bool image = false;      // a byte of the working image
+    bool lighting = false;   // one of the five lighting bytes (effect, speed, ...)
+    bool effect = false;     // the effect code
+    bool records = false;    // the extension table
+    bool macros = false;     // the macro store
+    bool files = false;      // the edit wrote keymap.bin: its undo and redo do too
 };
 
 class EditHistory {
@@ -81,9 +81,9 @@ public:
     EditHistory& operator=(const EditHistory&) = delete;
 
     struct Options {
-        int mergeId = -1;          // >= 0: merges with the step below of the same id
-        bool macros = false;       // the macro store's saved records are part of the step
-        bool files = false;        // see StepApplied::files
+        int mergeId = -1;      // >= 0: merges with the step below of the same id
+        bool macros = false;   // the macro store's saved records are part of the step
+        bool files = false;    // see StepApplied::files
     };
 
     // One edit. Only the outermost recording of a nest pushes a step, and only when something
@@ -158,4 +158,4 @@ private:
     macro::MacroStore::Records macroRecords_;
 };
 
-} // namespace orvane::usecases
+}   // namespace orvane::usecases

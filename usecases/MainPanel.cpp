@@ -12,16 +12,19 @@ namespace {
 // The radios of a custom effect, "Keymap" and "DIY".
 constexpr Rect kKeymapRadio{28, 200, 42, 214};
 constexpr Rect kDiyRadio{130, 200, 144, 214};
-constexpr Rect kEffectListArea{28, kEffectListTop, 248, kEffectListTop + kListRowHeight * int(kEffectCount) - 1};
+constexpr Rect kEffectListArea{28, kEffectListTop, 248, kEffectListTop + kListRowHeight* int(kEffectCount) - 1};
 constexpr Rect kLogoArea{19, 32, 261, 102};
 constexpr int kColourBoxes = 8;
 
 constexpr uint8_t kDirLeft = 1, kDirRight = 2, kDirTop = 3, kDirBottom = 4;
 constexpr uint8_t kColourFirst = 1, kColourWave = 8;
 
-Rect headerAt(int y) { return {19, y, 260, y + 17}; }
+Rect headerAt(int y)
+{
+    return {19, y, 260, y + 17};
+}
 
-} // namespace
+}   // namespace
 
 int effectRow(uint8_t code)
 {
@@ -37,7 +40,10 @@ const EffectEntry* findEffect(uint8_t code)
     return row < 0 ? nullptr : &kEffectList[std::size_t(row)];
 }
 
-bool isCustomEffect(uint8_t code) { return code >= kFirstCustomEffect; }
+bool isCustomEffect(uint8_t code)
+{
+    return code >= kFirstCustomEffect;
+}
 
 std::array<DirectionButton, 4> directionButtons(uint8_t effect)
 {
@@ -57,7 +63,7 @@ bool directionButtonLit(uint8_t effect, uint8_t direction, DirectionButton b)
     switch (effect) {
     case kEffectWave:
         return (b == D::T && direction == kDirTop) || (b == D::B && direction == kDirBottom) ||
-               (b == D::R && direction == kDirRight) || (b == D::L && direction == kDirLeft);
+            (b == D::R && direction == kDirRight) || (b == D::L && direction == kDirLeft);
     case kEffectRadar:
     case kEffectRunMode: return b == (direction == kDirRight ? D::R : D::L);
     case kEffectShadeMold: return b == (direction == kDirTop ? D::T : D::B);
@@ -179,7 +185,10 @@ int MainPanel::HitTestKey(int x, int y) const
     return -1;
 }
 
-bool MainPanel::inEffectList(int x, int y) const { return kEffectListArea.contains(x, y); }
+bool MainPanel::inEffectList(int x, int y) const
+{
+    return kEffectListArea.contains(x, y);
+}
 
 bool MainPanel::inResponseList(int x, int y) const
 {
@@ -243,7 +252,7 @@ StepName commandStep(int command)
     }
 }
 
-} // namespace
+}   // namespace
 
 void MainPanel::runStateCommand(int command)
 {
@@ -389,7 +398,10 @@ bool MainPanel::ClearHover()
     return lit;
 }
 
-void MainPanel::RecomputeModifiedMarks() { keymap::RecomputeModifiedMarks(image_, records_, marks_); }
+void MainPanel::RecomputeModifiedMarks()
+{
+    keymap::RecomputeModifiedMarks(image_, records_, marks_);
+}
 
 void MainPanel::resetSections()
 {
@@ -416,4 +428,4 @@ bool MainPanel::speedSliderShown() const
     return !lightCollapsed_ && !effectListOpen_ && !responseListOpen_ && e != kEffectStatic && e < 50;
 }
 
-} // namespace orvane::usecases
+}   // namespace orvane::usecases

@@ -39,7 +39,7 @@ inline constexpr int kLightHeader = 18, kGameHeader = 19, kResponseHeader = 20, 
 inline constexpr int kColourBox0 = 22;   // 22..29: the eight colour boxes (no command)
 inline constexpr int kLogoArea = 30, kWinLockOn = 31, kWinLockOff = 32, kKeymapRadio = 33, kDiyRadio = 34;
 inline constexpr int kNone = -1;
-} // namespace cmd
+}   // namespace cmd
 
 // The table's initial contents; rows 9..12 and 18..21 are moved by LayoutSections.
 // clang-format off
@@ -233,4 +233,4 @@ private:
     keymap::ModifiedMarks marks_{};
 };
 
-} // namespace orvane::usecases
+}   // namespace orvane::usecases

@@ -49,7 +49,9 @@ void Session::loadKeymapFile()
         const int error = store().keymapError();
         std::fprintf(stderr, "QX410-Orvane: %s cannot be read (%s); it is left as it is and not saved for this run\n",
                      store().keymapPath().c_str(),
-                     error == ENODEV ? "not a regular file" : error == ENOENT ? "a link to nothing" : std::strerror(error));
+                     error == ENODEV       ? "not a regular file"
+                         : error == ENOENT ? "a link to nothing"
+                                           : std::strerror(error));
     }
 }
 
@@ -79,14 +81,20 @@ void Session::reportLevels()
 
 // ---- What the link reports -------------------------------------------------
 
-void Session::hideMainWindow() { emit keyboardMissing(); }
+void Session::hideMainWindow()
+{
+    emit keyboardMissing();
+}
 
 void Session::setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t reportRate)
 {
     emit levelsChanged(brightness, speed, reportRate);
 }
 
-void Session::deviceNotificationRegistrationFailed() { emit monitorUnavailable(); }
+void Session::deviceNotificationRegistrationFailed()
+{
+    emit monitorUnavailable();
+}
 
 void Session::configurationLoaded(int lParam)
 {
@@ -211,7 +219,7 @@ keymap::ApplyResult Session::commitKeyAssignment(const keymap::PendingAssignment
     keyEnabled_ = keyEnabled;
     panel_->marks()[selectedKey_] = 0;
     keymap::AssignmentContext actx{store().image(), store().extTable(), panel_->marks(), selectedKey_,
-                                   keyEnabled_, ctx_.language, macros_.saved(), names_};
+                                   keyEnabled_,     ctx_.language,      macros_.saved(), names_};
     const keymap::ApplyResult result = keymap::ApplyAssignment(pending, actx);
     if (result != keymap::ApplyResult::Applied)
         return result;
@@ -260,4 +268,4 @@ void Session::exit(bool saveShadow)
     link_->Close();
 }
 
-} // namespace orvane::usecases
+}   // namespace orvane::usecases

@@ -164,4 +164,4 @@ private:
     uint8_t keyEnabled_ = 1;       // g_keyEnabled
 };
 
-} // namespace orvane::usecases
+}   // namespace orvane::usecases

@@ -47,7 +47,7 @@ double medianMs(int runs, const std::function<void()>& setup, const std::functio
     return times[std::size_t(runs / 2)];
 }
 
-} // namespace
+}   // namespace
 
 int main()
 {
@@ -67,21 +67,25 @@ int main()
     lf.faceName = u"Liberation Sans";
     r.setLogFont(lf);
     r.setText(u"Lumetra 24");
-    r.RenderText();  // warm the font caches, as the window's first paint does
+    r.RenderText();   // warm the font caches, as the window's first paint does
 
-    const double render = medianMs(501, [] {}, [&] { r.RenderText(); });
-    const double fit = medianMs(101, [&] { r.setLogFont(lf); }, [&] { r.AutoAdjustFont(); });
+    const double render = medianMs(
+        501, [] {}, [&] { r.RenderText(); });
+    const double fit = medianMs(
+        101, [&] { r.setLogFont(lf); }, [&] { r.AutoAdjustFont(); });
     std::printf("render %.4f %.4f\n", render, render / kFrameMs);
     std::printf("autoadjust %.4f %.4f\n", fit, fit / kFrameMs);
 
     r.setLogFont(InitialLogFont(kDpi));
     r.setText(u"你好 Lumetra");
     r.RenderText();
-    const double han = medianMs(501, [] {}, [&] { r.RenderText(); });
+    const double han = medianMs(
+        501, [] {}, [&] { r.RenderText(); });
     std::printf("render-han %.4f %.4f\n", han, han / kFrameMs);
     r.setLogFont(lf);
     r.RenderText();
-    const double fallback = medianMs(501, [] {}, [&] { r.RenderText(); });
+    const double fallback = medianMs(
+        501, [] {}, [&] { r.RenderText(); });
     std::printf("render-fallback %.4f %.4f\n", fallback, fallback / kFrameMs);
     char16_t next = u'\u4E00';
     const double fresh = medianMs(

@@ -54,7 +54,7 @@ void editEverything(link::ConfigImage& img)
     img[kDirection] = static_cast<uint8_t>(img[kDirection] % 4 + 1);
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -90,7 +90,8 @@ int main(int argc, char** argv)
 
     link::ConfigImage& img = keyboard.store().image();
     const std::pair<const char*, std::function<void()>> steps[] = {
-        {"brightness", [&] { img[link::image::kBrightness] = static_cast<uint8_t>((img[link::image::kBrightness] + 7) % 51); }},
+        {"brightness",
+         [&] { img[link::image::kBrightness] = static_cast<uint8_t>((img[link::image::kBrightness] + 7) % 51); }},
         {"macro", [&] { img[link::image::macroBlock(0) + 2] ^= 0x01; }},
         {"lightmap", [&] { img[link::image::lightMap(0) + 1] ^= 0xFF; }},
         {"winlock", [&] { img[link::image::kWinLock] = img[link::image::kWinLock] ? 0 : 1; }},
@@ -104,7 +105,8 @@ int main(int argc, char** argv)
         const link::UploadResult result = keyboard.UploadChanges();
         report(name, Clock::now() - t0, sleeper.totalMs());
         if (result != link::UploadResult::Uploaded) {
-            std::fprintf(stderr, "orvane-link-bench: %s upload did not complete (%d)\n", name, static_cast<int>(result));
+            std::fprintf(stderr, "orvane-link-bench: %s upload did not complete (%d)\n", name,
+                         static_cast<int>(result));
             ++failures;
         }
     }

@@ -14,7 +14,8 @@ namespace {
 
 class PictureWindow final : public QWidget {
 public:
-    explicit PictureWindow(QPixmap picture) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), picture_(std::move(picture))
+    explicit PictureWindow(QPixmap picture)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), picture_(std::move(picture))
     {
         resize(1000, 645);
     }
@@ -30,7 +31,7 @@ private:
     QPixmap picture_;
 };
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

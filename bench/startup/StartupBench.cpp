@@ -115,7 +115,8 @@ public:
 private:
     xcb_atom_t atom(const char* name)
     {
-        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, uint16_t(std::strlen(name)), name), nullptr);
+        xcb_intern_atom_reply_t* r =
+            xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, uint16_t(std::strlen(name)), name), nullptr);
         const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
         std::free(r);
         return a;
@@ -145,14 +146,10 @@ private:
             }
             return std::nullopt;
         }
-        case XCB_MAP_NOTIFY:
-            return change(reinterpret_cast<xcb_map_notify_event_t*>(e)->window, true, now);
-        case XCB_UNMAP_NOTIFY:
-            return change(reinterpret_cast<xcb_unmap_notify_event_t*>(e)->window, false, now);
-        case XCB_DESTROY_NOTIFY:
-            return change(reinterpret_cast<xcb_destroy_notify_event_t*>(e)->window, false, now);
-        default:
-            return std::nullopt;
+        case XCB_MAP_NOTIFY: return change(reinterpret_cast<xcb_map_notify_event_t*>(e)->window, true, now);
+        case XCB_UNMAP_NOTIFY: return change(reinterpret_cast<xcb_unmap_notify_event_t*>(e)->window, false, now);
+        case XCB_DESTROY_NOTIFY: return change(reinterpret_cast<xcb_destroy_notify_event_t*>(e)->window, false, now);
+        default: return std::nullopt;
         }
     }
 
@@ -180,8 +177,8 @@ private:
 // A click at (x, y) of a window through xdotool (the XTEST extension: a real pointer event).
 bool click(xcb_window_t window, int x, int y, const std::vector<std::string>& env)
 {
-    std::vector<std::string> args{"xdotool", "mousemove", "--sync", "--window", std::to_string(window),
-                                  std::to_string(x), std::to_string(y), "click", "1"};
+    std::vector<std::string> args{"xdotool",         "mousemove",       "--sync", "--window", std::to_string(window),
+                                  std::to_string(x), std::to_string(y), "click",  "1"};
     std::vector<std::string> envCopy = env;
     std::vector<char*> argv, envp;
     for (std::string& a : args)
@@ -257,7 +254,9 @@ std::optional<RunResult> runOnce(DisplayWatch& watch, Program program, std::stri
     }
     watch.follow(pid);
     std::optional<xcb_window_t> first;
-    const auto done = [&] { return r.rssMiB && (program.hasSplash ? r.mainShownMs.has_value() : r.firstWindowMs.has_value()); };
+    const auto done = [&] {
+        return r.rssMiB && (program.hasSplash ? r.mainShownMs.has_value() : r.firstWindowMs.has_value());
+    };
     while (!done() && Clock::now() < t0 + kGiveUpAt) {
         const auto deadline = r.rssMiB ? t0 + kGiveUpAt : t0 + kRssAt;
         const std::optional<DisplayWatch::Change> c = watch.next(deadline);
@@ -278,8 +277,10 @@ std::optional<RunResult> runOnce(DisplayWatch& watch, Program program, std::stri
     endChild(pid);
     if (!done()) {
         error = program.argv[0] + ": no " +
-                (!r.firstWindowMs ? "first window" : !r.rssMiB ? "memory figure" : "main window after the splash") +
-                " within " + std::to_string(kGiveUpAt.count()) + " s";
+            (!r.firstWindowMs ? "first window"
+                 : !r.rssMiB  ? "memory figure"
+                              : "main window after the splash") +
+            " within " + std::to_string(kGiveUpAt.count()) + " s";
         return std::nullopt;
     }
     return r;
@@ -332,8 +333,7 @@ std::optional<double> runOpenClose(DisplayWatch& watch, Program program, std::st
     }
     const auto pause = [&](std::chrono::milliseconds d) {
         const auto until = Clock::now() + d;
-        while (watch.next(until)) {
-        }
+        while (watch.next(until)) {}
     };
     pause(kSettle);
     for (const PanelClicks& panel : kPanels) {
@@ -396,7 +396,7 @@ std::vector<std::string> environment(const std::string& runtime, const std::vect
     return env;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -413,9 +413,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvane-startup-bench: cannot create a temporary folder\n");
         return 1;
     }
-    const Program ours{{ORVANE_BENCH_PROGRAM}, environment(runtime, {"ORVANE_HID=emulator", "ORVANE_HOME=" + data}), true};
-    const Program lumetra{{ORVANE_BENCH_LUMETRA}, environment(runtime, {"ORVANE_HID=emulator", "ORVANE_HOME=" + data}),
-                          false};
+    const Program ours{
+        {ORVANE_BENCH_PROGRAM}, environment(runtime, {"ORVANE_HID=emulator", "ORVANE_HOME=" + data}), true};
+    const Program lumetra{
+        {ORVANE_BENCH_LUMETRA}, environment(runtime, {"ORVANE_HID=emulator", "ORVANE_HOME=" + data}), false};
     const Program baseline{{ORVANE_BENCH_BASELINE, bin + "/png/english/main.png", bin + "/icons/QX410-Orvane-64.png"},
                            environment(runtime, {}),
                            false};

@@ -107,7 +107,7 @@ std::u16string_view pendingPath(const PendingAssignment& p)
     return path.substr(0, path.find(u'\0'));
 }
 
-} // namespace
+}   // namespace
 
 ApplyResult ApplyAssignment(const PendingAssignment& pending, AssignmentContext& ctx)
 {
@@ -170,12 +170,12 @@ bool isModified(const link::ConfigImage& image, const link::KeyExtRecord& x, std
     } else {
         const uint8_t factory = FactoryKeyCodes[key.column * kMatrixRows + key.row].b2;
         marked = e.b2 != factory || x[extrec::kCategory] != 0 ||
-                 (x[extrec::kKeys] != x[extrec::kVk] && x[extrec::kKeyCount] == 1);
+            (x[extrec::kKeys] != x[extrec::kVk] && x[extrec::kKeyCount] == 1);
     }
     return marked || !keyEnabled(image, k);
 }
 
-} // namespace
+}   // namespace
 
 void RecomputeModifiedMarks(const link::ConfigImage& image, const link::KeyExtTable& records, ModifiedMarks& marks)
 {
@@ -184,4 +184,4 @@ void RecomputeModifiedMarks(const link::ConfigImage& image, const link::KeyExtTa
         marks[k] = k != kKeyFn && isModified(image, records[k], k) ? 1 : 0;
 }
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

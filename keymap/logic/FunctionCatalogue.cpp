@@ -4,7 +4,6 @@
 
 namespace orvane::keymap {
 
-
 using G = FunctionGroup;
 
 std::u16string_view functionGroupName(FunctionGroup group, Language lang)
@@ -33,4 +32,4 @@ const FunctionEntry* findFunctionByCode(const KeyCodeCell& code)
     return it == FunctionCatalogue.end() ? nullptr : &*it;
 }
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

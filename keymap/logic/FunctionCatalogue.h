@@ -13,10 +13,10 @@ namespace orvane::keymap {
 enum class FunctionGroup : uint8_t { TopLevel, Media, Shortcut, Windows };
 
 struct FunctionEntry {
-    FunctionGroup group;        // its place in the tree
+    FunctionGroup group;   // its place in the tree
     std::u16string_view english;
     std::u16string_view chinese;
-    KeyCodeCell cell;           // what the key then sends
+    KeyCodeCell cell;   // what the key then sends
     std::u16string_view name(Language lang) const { return model::inLanguage(lang, english, chinese); }
 };
 
@@ -64,4 +64,4 @@ const FunctionEntry* findFunctionByName(std::u16string_view name, Language lang)
 // The entry whose cell equals `code` (the record's bytes 2..5), or nullptr.
 const FunctionEntry* findFunctionByCode(const KeyCodeCell& code);
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

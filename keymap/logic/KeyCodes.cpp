@@ -52,9 +52,18 @@ void setKeyEnabled(link::ConfigImage& image, std::size_t key, bool on)
     setEnableBit(image, enableBit(key), on);
 }
 
-uint8_t recordVk(const link::KeyExtRecord& r) { return r[extrec::kVk]; }
-uint8_t recordCategory(const link::KeyExtRecord& r) { return r[extrec::kCategory]; }
-uint8_t recordKeyCount(const link::KeyExtRecord& r) { return r[extrec::kKeyCount]; }
+uint8_t recordVk(const link::KeyExtRecord& r)
+{
+    return r[extrec::kVk];
+}
+uint8_t recordCategory(const link::KeyExtRecord& r)
+{
+    return r[extrec::kCategory];
+}
+uint8_t recordKeyCount(const link::KeyExtRecord& r)
+{
+    return r[extrec::kKeyCount];
+}
 
 std::span<const uint8_t, extrec::kKeysSize> recordKeys(const link::KeyExtRecord& r)
 {
@@ -129,4 +138,4 @@ const link::KeyExtRecord* findLaunchRecord(const link::KeyExtTable& records, uin
     return nullptr;
 }
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

@@ -15,11 +15,11 @@
 namespace orvane::keymap {
 
 // KeyCodeCell.type
-inline constexpr uint8_t kcKeys = 0;        // up to three usages; b1 = modifier of a shortcut
-inline constexpr uint8_t kcFn = 2;          // the Fn function
-inline constexpr uint8_t kcConsumer = 3;    // consumer usage, low byte b2, high byte b3
-inline constexpr uint8_t kcMacro = 4;       // b1 = 1, b2 = macro number
-inline constexpr uint8_t kcHostAction = 10; // b2 = the key's default virtual-key code, reported to the host
+inline constexpr uint8_t kcKeys = 0;          // up to three usages; b1 = modifier of a shortcut
+inline constexpr uint8_t kcFn = 2;            // the Fn function
+inline constexpr uint8_t kcConsumer = 3;      // consumer usage, low byte b2, high byte b3
+inline constexpr uint8_t kcMacro = 4;         // b1 = 1, b2 = macro number
+inline constexpr uint8_t kcHostAction = 10;   // b2 = the key's default virtual-key code, reported to the host
 
 using model::Language;
 
@@ -41,32 +41,35 @@ void setKeyEnabled(link::ConfigImage& image, std::size_t key, bool on);
 // ---- KeyExtRecord --------------------------------------------------------------
 
 // AssignCategory
-inline constexpr uint8_t acSingle = 0;       // "Single" box
-inline constexpr uint8_t acCombine = 1;      // "Combine" box, up to three keys
+inline constexpr uint8_t acSingle = 0;    // "Single" box
+inline constexpr uint8_t acCombine = 1;   // "Combine" box, up to three keys
 inline constexpr uint8_t acMacro = 2;
-inline constexpr uint8_t acFunction = 3;     // FunctionCatalogue
-inline constexpr uint8_t acPlaySound = 4;    // launch actions 4..7
+inline constexpr uint8_t acFunction = 3;    // FunctionCatalogue
+inline constexpr uint8_t acPlaySound = 4;   // launch actions 4..7
 inline constexpr uint8_t acStartup = 5;
 inline constexpr uint8_t acOpenFile = 6;
 inline constexpr uint8_t acOpenFolder = 7;
-inline constexpr uint8_t acOwnKey = 8;       // nothing assigned: the key's own code
-inline constexpr uint8_t acNothing = 255;    // Advance tab entered, no action chosen
-constexpr bool isLaunchAction(uint8_t category) { return category >= acPlaySound && category <= acOpenFolder; }
+inline constexpr uint8_t acOwnKey = 8;      // nothing assigned: the key's own code
+inline constexpr uint8_t acNothing = 255;   // Advance tab entered, no action chosen
+constexpr bool isLaunchAction(uint8_t category)
+{
+    return category >= acPlaySound && category <= acOpenFolder;
+}
 
 namespace extrec {
 using link::ext::kCategory;
 using link::ext::kPath;
 using link::ext::kPathUnits;   // 256: at most 255 units and the terminator
 using link::ext::kVk;
-inline constexpr std::size_t kKeys = 2;        // virtual-key codes (categories 0, 1), zero-padded
+inline constexpr std::size_t kKeys = 2;   // virtual-key codes (categories 0, 1), zero-padded
 inline constexpr std::size_t kKeysSize = 255;
-inline constexpr std::size_t kCode = 2;        // 4-byte code (categories 2..7) in bytes 2..5
+inline constexpr std::size_t kCode = 2;   // 4-byte code (categories 2..7) in bytes 2..5
 inline constexpr std::size_t kKeyCount = 257;
-inline constexpr std::size_t kUnused = 258;    // 2 bytes, zero
+inline constexpr std::size_t kUnused = 258;   // 2 bytes, zero
 inline constexpr std::size_t kMaxPathUnits = kPathUnits - 1;
 static_assert(kKeys + kKeysSize == kKeyCount);
 static_assert(kPath + 2 * kPathUnits == link::kKeyExtRecordSize);
-} // namespace extrec
+}   // namespace extrec
 
 inline constexpr KeyCodeCell kLaunchCode{3, 0, 0x23, 2};   // the code kept for categories 4..7
 
@@ -92,4 +95,4 @@ void resetRecords(link::KeyExtTable& records);
 // of category 4..7 whose vk equals it, or nullptr.
 const link::KeyExtRecord* findLaunchRecord(const link::KeyExtTable& records, uint8_t vk);
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

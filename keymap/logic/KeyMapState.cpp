@@ -8,13 +8,16 @@ namespace orvane::keymap {
 
 namespace {
 
-constexpr std::size_t kLongPathUnits = 14;   // from this length on a path is shortened
+constexpr std::size_t kLongPathUnits = 14;                    // from this length on a path is shortened
 constexpr std::size_t kMacroNumberByte = extrec::kCode + 2;   // b2 of the record's code
 constexpr uint8_t kMacroCodeType = kcMacro;                   // record byte 2 of a macro key
 
-PanelRect moved(const PanelRect& r, int dy) { return {r.left, r.top + dy, r.right, r.bottom + dy}; }
+PanelRect moved(const PanelRect& r, int dy)
+{
+    return {r.left, r.top + dy, r.right, r.bottom + dy};
+}
 
-} // namespace
+}   // namespace
 
 int buttonAt(int x, int y)
 {
@@ -111,7 +114,7 @@ void KeyMapState::restore(const link::KeyExtRecord& r)
         launchKind_ = uint8_t(category - acPlaySound);
         break;
     case acNothing: tab_ = kTabAdvance; break;   // the Advance tab was entered and nothing chosen
-    default: break;                               // own key: the tab of the previous opening
+    default: break;                              // own key: the tab of the previous opening
     }
 }
 
@@ -205,7 +208,7 @@ PanelEnd KeyMapState::clickButton(int button, KeyMapServices& services)
         if (tab_ != kTabBasic)
             requests_.selectFirstTreeItem = true;
         tab_ = kTabBasic;
-        pending_.category = acMacro;     // Save on this tab sets the function category
+        pending_.category = acMacro;   // Save on this tab sets the function category
         launchMark_ = launchKind_ = kLaunchNone;
         break;
     case kBtnTabAdvance: enterAdvance(); break;
@@ -345,4 +348,4 @@ void KeyMapState::combineBoxFocused()
     singleText_.clear();
 }
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

@@ -185,4 +185,4 @@ private:
     PanelRequests requests_;
 };
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

@@ -23,7 +23,6 @@
 
 namespace orvane::keymap {
 
-
 namespace {
 
 constexpr int kCaptureMode = 0;   // presses only
@@ -66,8 +65,8 @@ constexpr std::array<QPoint, 4> kCursorAt = {{{35, 30}, {115, 30}, {200, 30}, {2
 constexpr PlacedText kSingleLabel{20, 69, {"Single", "单键"}};
 constexpr PlacedText kCombineLabel{20, 119, {"Combine", "组合键"}};
 constexpr QPoint kAdvanceBackAt{15, 66};
-constexpr std::array<PanelText, kAdvanceRows> kAdvanceLabels = {{
-    {"Play Sound", "播放声音"}, {"Startup", "启动程序"}, {"Open File", "打开文件"}, {"Open Folder", "打开目录"}}};
+constexpr std::array<PanelText, kAdvanceRows> kAdvanceLabels = {
+    {{"Play Sound", "播放声音"}, {"Startup", "启动程序"}, {"Open File", "打开文件"}, {"Open Folder", "打开目录"}}};
 constexpr PanelText kDisableLabel{"Disable", "禁用按钮"};
 // Captions of the Default, Cancel and Save buttons, centred on their faces.
 constexpr std::array<PanelText, 3> kBottomLabels = {{{"Default", "初始值"}, {"Cancel", "取消"}, {"Save", "保存"}}};
@@ -77,20 +76,40 @@ struct ChooserRow {
     const char* filter;
     const char* suffix;
 };
-constexpr std::array<ChooserRow, 3> kChoosers = {{
-    {"mp3 Files(*.mp3)", "mp3"}, {"exe Files(*.exe)", "exe"}, {"txt Files(*.txt)", "txt"}}};
+constexpr std::array<ChooserRow, 3> kChoosers = {
+    {{"mp3 Files(*.mp3)", "mp3"}, {"exe Files(*.exe)", "exe"}, {"txt Files(*.txt)", "txt"}}};
 constexpr int kStartupRow = 1, kFolderRow = 3;
 constexpr PanelText kTxtNotAProgram{"Please select a program file", "请选择程序文件"};
 constexpr const char* kFolderTitle = "modification path";
 
-const char* kImages[] = {"Custom_BK.png", "button-close-normal.png", "button-close-over.png", "large_button.png",
-                         "single_combine_option.png", "Disable.png", "Enable.png", "button-cancel-normal.png",
-                         "button-cancel-over.png", "button-save-normal.png", "button-save-over.png", "cursor.png",
-                         "Macro_BK.png", "Advanced.png", "view.png", "view02.png", "disable.png", "enable.png"};
+const char* kImages[] = {"Custom_BK.png",
+                         "button-close-normal.png",
+                         "button-close-over.png",
+                         "large_button.png",
+                         "single_combine_option.png",
+                         "Disable.png",
+                         "Enable.png",
+                         "button-cancel-normal.png",
+                         "button-cancel-over.png",
+                         "button-save-normal.png",
+                         "button-save-over.png",
+                         "cursor.png",
+                         "Macro_BK.png",
+                         "Advanced.png",
+                         "view.png",
+                         "view02.png",
+                         "disable.png",
+                         "enable.png"};
 
-QString customName(const char* name) { return QStringLiteral("Custom/") + QLatin1String(name); }
+QString customName(const char* name)
+{
+    return QStringLiteral("Custom/") + QLatin1String(name);
+}
 
-void place(QWidget* w, const ControlPlace& at) { w->setGeometry(at.x, at.y, at.w, at.h); }
+void place(QWidget* w, const ControlPlace& at)
+{
+    w->setGeometry(at.x, at.y, at.w, at.h);
+}
 
 void styleControl(QWidget* w)
 {
@@ -114,7 +133,7 @@ void setTextIfChanged(QLineEdit* box, const std::u16string& text)
         box->setText(t);
 }
 
-} // namespace
+}   // namespace
 
 // ---- Choosers and messages ---------------------------------------------------
 
@@ -130,8 +149,8 @@ public:
 
     void showMessage(const PanelText& t) override
     {
-        panel_.env_.dialogs.message(&panel_, ui::text(panel_.env_.language, t.english, t.chinese), QString(), ui::MessageButtons::Ok,
-                                    ui::MessageIcon::Information);
+        panel_.env_.dialogs.message(&panel_, ui::text(panel_.env_.language, t.english, t.chinese), QString(),
+                                    ui::MessageButtons::Ok, ui::MessageIcon::Information);
     }
 
 private:
@@ -157,7 +176,8 @@ private:
 
     QString chooseFolder()
     {
-        const QString path = panel_.env_.dialogs.chooseFolder(&panel_, QLatin1String(kFolderTitle), panel_.startFolder());
+        const QString path =
+            panel_.env_.dialogs.chooseFolder(&panel_, QLatin1String(kFolderTitle), panel_.startFolder());
         if (path.isEmpty())
             return {};   // cancelled
         if (!QFileInfo(path).isDir()) {
@@ -228,7 +248,10 @@ void CKeyMap::placeControls()
     place(m_list, kListPlace);
 }
 
-const QPixmap& CKeyMap::image(const char* name) const { return env_.images.pixmap(customName(name)); }
+const QPixmap& CKeyMap::image(const char* name) const
+{
+    return env_.images.pixmap(customName(name));
+}
 
 QString CKeyMap::startFolder() const
 {
@@ -247,8 +270,8 @@ void CKeyMap::fillTree(const std::u16string& functionName)
         QTreeWidgetItem* parent = nullptr;
         if (f.group != FunctionGroup::TopLevel) {
             if (!group || groupKind != f.group) {
-                group = new QTreeWidgetItem(m_tree, {QString::fromStdU16String(
-                                                        std::u16string(functionGroupName(f.group, env_.language)))});
+                group = new QTreeWidgetItem(
+                    m_tree, {QString::fromStdU16String(std::u16string(functionGroupName(f.group, env_.language)))});
                 groupKind = f.group;
             }
             parent = group;
@@ -516,18 +539,20 @@ void CKeyMap::paintTabs(QPainter& p) const
         p.setPen(t == state_.tab() ? QColor(Qt::white) : QColor(kInactiveTabText));
         // Each tab's caption is centred on its own button, above the strip's cursor row.
         const QRect tab = buttonFace(kBtnTabSingle + t);
-        drawText(p, QRect(tab.left(), l.y - 2, tab.width(), 18), ui::text(env_.language, l.text.english, l.text.chinese), kCentredLine);
+        drawText(p, QRect(tab.left(), l.y - 2, tab.width(), 18),
+                 ui::text(env_.language, l.text.english, l.text.chinese), kCentredLine);
     }
     p.setPen(Qt::white);
     p.drawPixmap(kCursorAt[std::size_t(state_.tab())], image("cursor.png"));
     if (state_.tab() == kTabSingleCombine) {
         for (const PlacedText& l : {kSingleLabel, kCombineLabel})
-            drawText(p, QRect(l.x - kTextMarginX, l.y, kSinglePlace.w, 18), ui::text(env_.language, l.text.english, l.text.chinese),
-                     kLeftLine);
+            drawText(p, QRect(l.x - kTextMarginX, l.y, kSinglePlace.w, 18),
+                     ui::text(env_.language, l.text.english, l.text.chinese), kLeftLine);
     } else if (state_.tab() == kTabMacro) {
         if (m_list->count() == 0)
             drawText(p, QRect(kListPlace.x, kListPlace.y, kListPlace.w, kListPlace.h),
-                     ui::text(env_.language, kTxtNoMacros.english, kTxtNoMacros.chinese), Qt::AlignCenter | Qt::TextWordWrap);
+                     ui::text(env_.language, kTxtNoMacros.english, kTxtNoMacros.chinese),
+                     Qt::AlignCenter | Qt::TextWordWrap);
     } else if (state_.tab() == kTabAdvance) {
         paintAdvance(p);
     }
@@ -558,14 +583,17 @@ void CKeyMap::paintBottom(QPainter& p) const
     paintButtons(p, kBtnDisable, kBtnDisable);
     // From the Disable box to the first button.
     const QRect disableBox = buttonFace(kBtnDisable);
-    drawText(p, QRect(QPoint(disableBox.right() + 2, disableBox.top() - 5), QPoint(buttonFace(kBtnDefault).left() - 2, disableBox.bottom() + 5)),
+    drawText(p,
+             QRect(QPoint(disableBox.right() + 2, disableBox.top() - 5),
+                   QPoint(buttonFace(kBtnDefault).left() - 2, disableBox.bottom() + 5)),
              ui::text(env_.language, kDisableLabel.english, kDisableLabel.chinese), kLeftLine);
     paintButtons(p, kBtnDefault, kBtnSave);
     for (std::size_t i = 0; i < kBottomLabels.size(); ++i) {
         const PanelText& l = kBottomLabels[i];
         // The face's rounded edge takes two pixels on each side.
-        drawText(p, buttonFace(kBtnDefault + int(i)).adjusted(2, 0, -2, 0), ui::text(env_.language, l.english, l.chinese), kCentredLine);
+        drawText(p, buttonFace(kBtnDefault + int(i)).adjusted(2, 0, -2, 0),
+                 ui::text(env_.language, l.english, l.chinese), kCentredLine);
     }
 }
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

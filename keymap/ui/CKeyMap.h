@@ -33,7 +33,7 @@ class QListWidget;
 namespace orvane::ui {
 class SkinImages;
 class UserDialogs;
-} // namespace orvane::ui
+}   // namespace orvane::ui
 
 namespace orvane::keymap {
 
@@ -44,7 +44,7 @@ struct KeyMapEnvironment {
     const ui::SkinImages& images;   // the language's image folder (Custom/ below it)
     ui::UserDialogs& dialogs;
     Language language;
-    QString dataFolder;             // ends in '/'; "Profile" below it starts the file choosers
+    QString dataFolder;        // ends in '/'; "Profile" below it starts the file choosers
     platform::KeyHook& hook;   // reports to the panel (libVantrel.so in the program)
 };
 
@@ -124,7 +124,7 @@ private:
     QListWidget* m_list = nullptr;
     uint8_t defaultVk_ = 0;
     bool m_bHook = false;
-    bool syncing_ = false;   // control updates of our own are not user focus changes
+    bool syncing_ = false;          // control updates of our own are not user focus changes
     bool pressedOutside_ = false;   // left button pressed on no button: a drag may start
     bool dragging_ = false;
     QPoint pressGlobal_;
@@ -132,4 +132,4 @@ private:
     mutable std::vector<ui::FramedText> painted_;
 };
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

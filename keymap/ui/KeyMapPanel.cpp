@@ -5,8 +5,7 @@ namespace orvane::keymap {
 KeyMapPanel::KeyMapPanel(const KeyNameTable& names, const ui::SkinImages& images, ui::UserDialogs& dialogs,
                          Language language, QString dataFolder)
     : panel_(KeyMapEnvironment{names, images, dialogs, language, std::move(dataFolder), hook_}), hook_(&panel_)
-{
-}
+{}
 
 bool KeyMapPanel::run(QWidget* owner, uint8_t key, uint8_t defaultVk, link::KeyExtTable& records,
                       const macro::MacroStore::Records& macros, PendingAssignment& result, uint8_t& keyEnabled)
@@ -17,4 +16,4 @@ bool KeyMapPanel::run(QWidget* owner, uint8_t key, uint8_t defaultVk, link::KeyE
     return panel_.run(owner, opening, result, keyEnabled);
 }
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

@@ -24,4 +24,4 @@ private:
     ui::VantrelKeyHook hook_;   // reports to panel_, which holds it from its construction on
 };
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

@@ -20,7 +20,7 @@ namespace {
 class RowHeightDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         size.setHeight(std::max(size.height(), option.fontMetrics.height() + 2));
@@ -28,9 +28,9 @@ public:
     }
 };
 
-} // namespace
+}   // namespace
 
-VividTree::VividTree(QWidget *parent) : QTreeWidget(parent)
+VividTree::VividTree(QWidget* parent) : QTreeWidget(parent)
 {
     setHeaderHidden(true);
     setFrameShape(QFrame::NoFrame);   // the skin around the tree is the frame
@@ -43,7 +43,7 @@ VividTree::VividTree(QWidget *parent) : QTreeWidget(parent)
     connect(this, &QTreeWidget::itemCollapsed, viewport(), qOverload<>(&QWidget::update));
 }
 
-bool VividTree::SetBitmaps(const orvane::ui::SkinImages &images)
+bool VividTree::SetBitmaps(const orvane::ui::SkinImages& images)
 {
     const QImage background = images.image(QLatin1String(kTreeBackgroundImage));
     const QImage collapsed = images.image(QLatin1String(kTreeCollapsedImage));
@@ -52,7 +52,7 @@ bool VividTree::SetBitmaps(const orvane::ui::SkinImages &images)
     return !background.isNull() && !collapsed.isNull() && !expanded.isNull();
 }
 
-void VividTree::SetBitmaps(const QImage &background, const QImage &collapsed, const QImage &expanded)
+void VividTree::SetBitmaps(const QImage& background, const QImage& collapsed, const QImage& expanded)
 {
     m_bmpBackground = QPixmap::fromImage(background);
     m_bmpCollapsed = QPixmap::fromImage(collapsed);
@@ -66,7 +66,7 @@ void VividTree::setBkMode(int mode)
     viewport()->update();
 }
 
-void VividTree::setGradient(const QColor &from, const QColor &to, bool horizontal)
+void VividTree::setGradient(const QColor& from, const QColor& to, bool horizontal)
 {
     m_crGradientFrom = from;
     m_crGradientTo = to;
@@ -86,7 +86,7 @@ void VividTree::setShowSelectionAlways(bool on)
     viewport()->update();
 }
 
-QRect VividTree::itemTextRect(const QTreeWidgetItem *item) const
+QRect VividTree::itemTextRect(const QTreeWidgetItem* item) const
 {
     const QModelIndex index = indexFromItem(item, 0);
     const QRect row = visualRect(index);
@@ -96,11 +96,11 @@ QRect VividTree::itemTextRect(const QTreeWidgetItem *item) const
     return QRect(row.left() + kTextShift, row.top(), width, row.height());
 }
 
-QRect VividTree::glyphRect(const QTreeWidgetItem *item) const
+QRect VividTree::glyphRect(const QTreeWidgetItem* item) const
 {
     if (!item || item->childCount() == 0)
         return {};
-    const QPixmap &glyph = item->isExpanded() ? m_bmpExpanded : m_bmpCollapsed;
+    const QPixmap& glyph = item->isExpanded() ? m_bmpExpanded : m_bmpCollapsed;
     if (glyph.isNull())
         return {};
     const QRect text = itemTextRect(item);
@@ -110,16 +110,16 @@ QRect VividTree::glyphRect(const QTreeWidgetItem *item) const
     return QRect(QPoint(text.left() - size.width() - kGlyphGap, text.top() + kGlyphTop), size);
 }
 
-QTreeWidgetItem *VividTree::itemWithGlyphAt(const QPoint &pos) const
+QTreeWidgetItem* VividTree::itemWithGlyphAt(const QPoint& pos) const
 {
-    QTreeWidgetItem *item = itemAt(pos);
+    QTreeWidgetItem* item = itemAt(pos);
     return glyphRect(item).contains(pos) ? item : nullptr;
 }
 
-void VividTree::mousePressEvent(QMouseEvent *event)
+void VividTree::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
-        if (QTreeWidgetItem *item = itemWithGlyphAt(event->position().toPoint())) {
+        if (QTreeWidgetItem* item = itemWithGlyphAt(event->position().toPoint())) {
             item->setExpanded(!item->isExpanded());
             event->accept();
             return;
@@ -128,7 +128,7 @@ void VividTree::mousePressEvent(QMouseEvent *event)
     QTreeWidget::mousePressEvent(event);
 }
 
-void VividTree::mouseDoubleClickEvent(QMouseEvent *event)
+void VividTree::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The second press of a double-click on the glyph has toggled already, as on the branch
     // area; the double-click itself must not toggle once more as it does on the text.
@@ -152,7 +152,7 @@ VividTree::Area VividTree::drawingArea() const
             std::max(contentHeight, client.height())};
 }
 
-void VividTree::paintEvent(QPaintEvent *)
+void VividTree::paintEvent(QPaintEvent*)
 {
     const qreal dpr = viewport()->devicePixelRatioF();
     QPixmap buffer(viewport()->size() * dpr);
@@ -174,7 +174,7 @@ void VividTree::scrollContentsBy(int dx, int dy)
     viewport()->update();   // the background moves with the content: redraw it whole
 }
 
-void VividTree::drawBackground(QPainter &p, const Area &area) const
+void VividTree::drawBackground(QPainter& p, const Area& area) const
 {
     switch (m_nBkMode) {
     case BkBitmap:
@@ -183,12 +183,8 @@ void VividTree::drawBackground(QPainter &p, const Area &area) const
             break;
         }
         [[fallthrough]];
-    case BkGradient:
-        drawGradient(p, area);
-        break;
-    case BkSolid:
-        p.fillRect(QRect(QPoint(0, 0), viewport()->size()), QColor(kSolidBackground));
-        break;
+    case BkGradient: drawGradient(p, area); break;
+    case BkSolid: p.fillRect(QRect(QPoint(0, 0), viewport()->size()), QColor(kSolidBackground)); break;
     default:
         // No background of ours: start from the palette's base instead of leftover pixels.
         p.fillRect(QRect(QPoint(0, 0), viewport()->size()), palette().base());
@@ -196,7 +192,7 @@ void VividTree::drawBackground(QPainter &p, const Area &area) const
     }
 }
 
-void VividTree::drawBitmapBackground(QPainter &p, const Area &area) const
+void VividTree::drawBitmapBackground(QPainter& p, const Area& area) const
 {
     const QRect whole(area.x, area.y, area.width, area.height);
     if (!m_bTile) {
@@ -209,18 +205,18 @@ void VividTree::drawBitmapBackground(QPainter &p, const Area &area) const
             p.drawPixmap(area.x + i * step.width(), area.y + j * step.height(), m_bmpBackground);
 }
 
-void VividTree::drawGradient(QPainter &p, const Area &area) const
+void VividTree::drawGradient(QPainter& p, const Area& area) const
 {
     const QPointF start(area.x, area.y);
-    const QPointF end = m_bGradientHorizontal ? QPointF(area.x + area.width, area.y)
-                                              : QPointF(area.x, area.y + area.height);
+    const QPointF end =
+        m_bGradientHorizontal ? QPointF(area.x + area.width, area.y) : QPointF(area.x, area.y + area.height);
     QLinearGradient g(start, end);
     g.setColorAt(0, m_crGradientFrom);
     g.setColorAt(1, m_crGradientTo);
     p.fillRect(QRect(area.x, area.y, area.width, area.height), g);
 }
 
-void VividTree::drawItems(QPainter &p, const Area &area) const
+void VividTree::drawItems(QPainter& p, const Area& area) const
 {
     const int bottom = viewport()->height();
     for (QModelIndex i = model()->index(0, 0, rootIndex()); i.isValid(); i = indexBelow(i)) {
@@ -233,9 +229,9 @@ void VividTree::drawItems(QPainter &p, const Area &area) const
     }
 }
 
-void VividTree::drawItem(QPainter &p, const Area &area, const QModelIndex &index) const
+void VividTree::drawItem(QPainter& p, const Area& area, const QModelIndex& index) const
 {
-    const QTreeWidgetItem *item = itemFromIndex(index);
+    const QTreeWidgetItem* item = itemFromIndex(index);
     QRect text = itemTextRect(item);
     if (item->isSelected() && selectionShown())
         p.fillRect(QRect(0, text.top(), area.x + area.width, text.height()), QColor(kSelectionBar));
@@ -247,4 +243,4 @@ void VividTree::drawItem(QPainter &p, const Area &area, const QModelIndex &index
     p.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, item->text(0));
 }
 
-} // namespace orvane::keymap
+}   // namespace orvane::keymap

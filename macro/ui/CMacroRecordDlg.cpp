@@ -75,11 +75,20 @@ struct MenuRow {
 };
 constexpr MenuRow kMouseMenus[3][4] = {
     {{0, "Left", "左键"}, {kCmdLeftDown, "Down", "压下"}, {kCmdLeftUp, "Up", "释放"}, {kCmdLeftClick, "Click", "单击"}},
-    {{0, "Right", "右键"}, {kCmdRightDown, "Down", "压下"}, {kCmdRightUp, "Up", "释放"}, {kCmdRightClick, "Click", "单击"}},
-    {{0, "Middle", "中健"}, {kCmdMiddleDown, "Down", "压下"}, {kCmdMiddleUp, "Up", "释放"}, {kCmdMiddleClick, "Click", "单击"}},
+    {{0, "Right", "右键"},
+     {kCmdRightDown, "Down", "压下"},
+     {kCmdRightUp, "Up", "释放"},
+     {kCmdRightClick, "Click", "单击"}},
+    {{0, "Middle", "中健"},
+     {kCmdMiddleDown, "Down", "压下"},
+     {kCmdMiddleUp, "Up", "释放"},
+     {kCmdMiddleClick, "Click", "单击"}},
 };
 
-QString imageName(const char* file) { return QString::fromLatin1(kMacroFolder) + QString::fromLatin1(file); }
+QString imageName(const char* file)
+{
+    return QString::fromLatin1(kMacroFolder) + QString::fromLatin1(file);
+}
 
 // The labels' heights are cell heights (ascent plus descent): the largest pixel size whose line
 // fits in them.
@@ -107,7 +116,7 @@ QStringList toQt(const std::vector<std::u16string>& lines)
     return out;
 }
 
-} // namespace
+}   // namespace
 
 int macroButtonAt(const QPoint& p)
 {
@@ -124,12 +133,8 @@ int macroButtonAt(const QPoint& p)
 CMacroRecordDlg::CMacroRecordDlg(MacroStore& store, const keymap::KeyNameTable& names, ui::UserDialogs& dialogs,
                                  const ui::SkinImages& images, bool chinese, QWidget* parent, KeyHook* hook,
                                  MonotonicClock* clock)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog),
-      m_store(store),
-      m_dialogs(dialogs),
-      m_images(images),
-      m_chinese(chinese),
-      m_ownHook(hook ? nullptr : std::make_unique<ui::VantrelKeyHook>(this)),
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_store(store), m_dialogs(dialogs), m_images(images),
+      m_chinese(chinese), m_ownHook(hook ? nullptr : std::make_unique<ui::VantrelKeyHook>(this)),
       m_ownClock(clock ? nullptr : std::make_unique<SteadyTickClock>()),
       m_manager(store, names, hook ? *hook : *m_ownHook, clock ? *clock : *m_ownClock)
 {
@@ -146,7 +151,10 @@ CMacroRecordDlg::CMacroRecordDlg(MacroStore& store, const keymap::KeyNameTable& 
     connect(&m_renameTimer, &QTimer::timeout, this, [this] { m_manager.onTimer(); });
 }
 
-CMacroRecordDlg::~CMacroRecordDlg() { m_manager.closed(); }
+CMacroRecordDlg::~CMacroRecordDlg()
+{
+    m_manager.closed();
+}
 
 QString CMacroRecordDlg::tr2(const char* english, const char* chinese) const
 {
@@ -206,7 +214,8 @@ void CMacroRecordDlg::createControls()
     m_loopBox->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; color: white; padding-left: 3px; }"
                                             "QLineEdit:disabled { color: rgb(120, 125, 138); }"));
     m_loopBox->installEventFilter(this);
-    m_loopBox->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), m_loopBox));
+    m_loopBox->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), m_loopBox));
     connect(m_loopBox, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (m_syncing)
             return;
@@ -285,8 +294,8 @@ void CMacroRecordDlg::applyKeyCapture()
 {
     const bool capturing = m_manager.capturingKeys();
     const Qt::FocusPolicy policy = capturing ? Qt::NoFocus : Qt::StrongFocus;
-    for (QWidget* w : {static_cast<QWidget*>(m_macroList), static_cast<QWidget*>(m_eventList),
-                       static_cast<QWidget*>(m_loopBox)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_macroList), static_cast<QWidget*>(m_eventList), static_cast<QWidget*>(m_loopBox)})
         w->setFocusPolicy(policy);
     if (capturing && focusWidget() != this)
         setFocus(Qt::OtherFocusReason);
@@ -316,15 +325,15 @@ void CMacroRecordDlg::showNotice(PanelNotice notice)
         text = tr2("Please select a Macro file to record \n", "请选择一个宏指令文件录制\n");
         caption = title;
         break;
-    case PanelNotice::SelectMacroToDelete: text = tr2("Please select a Macro file to delete\n", "请选择一个宏指令文件删除\n"); break;
+    case PanelNotice::SelectMacroToDelete:
+        text = tr2("Please select a Macro file to delete\n", "请选择一个宏指令文件删除\n");
+        break;
     case PanelNotice::EditCurrentDelay: text = tr2("Please edit current delay\n", "请编辑当前延时\n"); break;
     case PanelNotice::EmptyName: text = tr2("The macro name cannot be empty.\n", "宏名称不能为空\n"); break;
     case PanelNotice::NameTooLong:
         text = tr2("The macro name cannot be longer than 254 characters.\n", "宏名称不能超过254个字符\n");
         break;
-    case PanelNotice::DuplicateName:
-        text = tr2("Another macro already has this name.\n", "已有同名的宏\n");
-        break;
+    case PanelNotice::DuplicateName: text = tr2("Another macro already has this name.\n", "已有同名的宏\n"); break;
     case PanelNotice::SequenceFull:
         text = tr2("The macro is full: no more events fit.\n", "宏已满，无法再添加事件\n");
         break;
@@ -337,9 +346,7 @@ void CMacroRecordDlg::showNotice(PanelNotice notice)
 void CMacroRecordDlg::clickButton(int button)
 {
     switch (button) {
-    case kBtnRecord:
-        showNotice(m_manager.toggleRecording());
-        break;
+    case kBtnRecord: showNotice(m_manager.toggleRecording()); break;
     case kBtnRecordDelay: m_manager.toggleRecordDelays(); break;
     case kBtnUseLoops: m_manager.toggleUseLoops(); break;
     case kBtnNew: m_manager.newMacro(); break;
@@ -544,4 +551,4 @@ void CMacroRecordDlg::paintButtons(QPainter& p)
     }
 }
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

@@ -24,7 +24,7 @@ class QMenu;
 namespace orvane::ui {
 class SkinImages;
 class UserDialogs;
-} // namespace orvane::ui
+}   // namespace orvane::ui
 
 namespace orvane::macro {
 
@@ -35,13 +35,28 @@ enum MacroMenuCommand : int {
     kCmdInsertBefore = 32790,
     kCmdInsertAfter = 32791,
     kCmdInsertDelay = 32793,
-    kCmdLeftDown = 32800, kCmdLeftUp = 32801, kCmdLeftClick = 32802,
-    kCmdRightDown = 32804, kCmdRightUp = 32806, kCmdRightClick = 32807,
-    kCmdMiddleDown = 32811, kCmdMiddleUp = 32812, kCmdMiddleClick = 32813,
+    kCmdLeftDown = 32800,
+    kCmdLeftUp = 32801,
+    kCmdLeftClick = 32802,
+    kCmdRightDown = 32804,
+    kCmdRightUp = 32806,
+    kCmdRightClick = 32807,
+    kCmdMiddleDown = 32811,
+    kCmdMiddleUp = 32812,
+    kCmdMiddleClick = 32813,
     kCmdDelete = 32815,
 };
 
-enum MacroButton : int { kBtnRecord = 0, kBtnRecordDelay, kBtnUseLoops, kBtnNew, kBtnDelete, kBtnOk, kBtnCancel, kButtonCount };
+enum MacroButton : int {
+    kBtnRecord = 0,
+    kBtnRecordDelay,
+    kBtnUseLoops,
+    kBtnNew,
+    kBtnDelete,
+    kBtnOk,
+    kBtnCancel,
+    kButtonCount
+};
 
 // Hit rectangles in test order (left, top, right, bottom; right and bottom outside).
 struct MacroButtonRow {
@@ -68,8 +83,8 @@ class CMacroRecordDlg : public QDialog {
 public:
     // `hook` and `clock` default to the keyboard-hook library and the steady clock.
     CMacroRecordDlg(MacroStore& store, const keymap::KeyNameTable& names, ui::UserDialogs& dialogs,
-                    const ui::SkinImages& images, bool chinese, QWidget* parent = nullptr,
-                    KeyHook* hook = nullptr, MonotonicClock* clock = nullptr);
+                    const ui::SkinImages& images, bool chinese, QWidget* parent = nullptr, KeyHook* hook = nullptr,
+                    MonotonicClock* clock = nullptr);
     ~CMacroRecordDlg() override;
 
     // Opens modally through the dialog seam; true when closed with OK.
@@ -131,4 +146,4 @@ private:
     ui::WindowDrag m_drag;
 };
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

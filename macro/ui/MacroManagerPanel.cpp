@@ -7,12 +7,17 @@ namespace orvane::macro {
 MacroManagerPanel::MacroManagerPanel(MacroStore& store, const keymap::KeyNameTable& names, ui::UserDialogs& dialogs,
                                      const ui::SkinImages& images, bool chinese)
     : m_store(store), m_names(names), m_dialogs(dialogs), m_images(images), m_chinese(chinese)
+{}
+
+MacroManagerPanel::~MacroManagerPanel()
 {
+    delete m_dlg.data();
 }
 
-MacroManagerPanel::~MacroManagerPanel() { delete m_dlg.data(); }
-
-CMacroRecordDlg* MacroManagerPanel::dialog() const { return m_dlg.data(); }
+CMacroRecordDlg* MacroManagerPanel::dialog() const
+{
+    return m_dlg.data();
+}
 
 bool MacroManagerPanel::run(QWidget* owner)
 {
@@ -21,4 +26,4 @@ bool MacroManagerPanel::run(QWidget* owner)
     return m_dlg->run();
 }
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

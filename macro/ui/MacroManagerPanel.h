@@ -13,7 +13,7 @@ class QWidget;
 namespace orvane::ui {
 class SkinImages;
 class UserDialogs;
-} // namespace orvane::ui
+}   // namespace orvane::ui
 
 namespace orvane::macro {
 
@@ -37,4 +37,4 @@ private:
     QPointer<CMacroRecordDlg> m_dlg;   // a child of the main window, which may delete it first
 };
 
-} // namespace orvane::macro
+}   // namespace orvane::macro

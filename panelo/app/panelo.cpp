@@ -24,7 +24,10 @@ namespace orvane::panelo {
 
 namespace {
 
-QString str(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString str(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 QByteArray resource(const QString& path)
 {
@@ -67,7 +70,7 @@ bool writeWhole(const std::string& path, const QByteArray& bytes, std::string& e
     return true;
 }
 
-} // namespace
+}   // namespace
 
 SkinFileSet EmbeddedSkinFiles(bool chinese)
 {
@@ -139,4 +142,4 @@ int RunLumetra()
     return CPaneloApp(std::move(services)).InitInstance();
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -56,13 +56,13 @@ struct PaneloServices {
     hid::Backend* backend = nullptr;
     ui::UserDialogs* dialogs = nullptr;
     GlyphSource* glyphs = nullptr;
-    std::string settingsPath;  // PX840.conf
+    std::string settingsPath;   // PX840.conf
     // The user's runtime folder ending in '/', none with the reason when it cannot be used.
     std::function<std::optional<std::string>(std::string& error)> runtimeFolder;
     std::function<SkinFileSet(bool chinese)> skinFiles = EmbeddedSkinFiles;
     std::function<QByteArray(bool chinese, const QString& name)> doubleSkinPicture = EmbeddedDoubleSkinPicture;
-    std::function<bool()> ctrlAltHeld;          // default: the keyboard's modifiers right now
-    std::function<void(const QString&)> openUrl; // default: the desktop's browser
+    std::function<bool()> ctrlAltHeld;             // default: the keyboard's modifiers right now
+    std::function<void(const QString&)> openUrl;   // default: the desktop's browser
 };
 
 class CPaneloApp {
@@ -81,4 +81,4 @@ private:
 // unusable ORVANE_HID is one line on stderr and exit code 2.
 int RunLumetra();
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

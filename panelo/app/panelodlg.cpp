@@ -24,13 +24,16 @@ constexpr const char* kMissingRect = "1,1,1,1,x";
 // The template's font for its controls (the text box): "宋体" 14 points.
 constexpr int kTemplatePoints = 14;
 constexpr int kLabelPoints = 11;
-constexpr QRgb kLabelColour = 0xFFE0E0E0; // RGB(224, 224, 224)
+constexpr QRgb kLabelColour = 0xFFE0E0E0;   // RGB(224, 224, 224)
 // Where the emblem lies in the artwork; the window icon is cut from it.
 constexpr QRect kIconArea{33, 20, 44, 44};
 
 const QString kLabelFace = QString::fromUtf16(u"宋体");
 
-QString str(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString str(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 // Centre a length of `cut` in [start, start + length) when longer, else keep it.
 std::pair<int, int> centreCut(int start, int length, int cut)
@@ -46,7 +49,7 @@ bool keyboardCtrlAltHeld()
     return (m & Qt::ControlModifier) && (m & Qt::AltModifier);
 }
 
-} // namespace
+}   // namespace
 
 QRect PreviewPlacement(const QRect& frame)
 {
@@ -190,8 +193,7 @@ void CPaneloDlg::connectControls()
 bool CPaneloDlg::extractSkin()
 {
     std::string error;
-    std::optional<std::string> runtime =
-        m_services.runtimeFolder ? m_services.runtimeFolder(error) : std::nullopt;
+    std::optional<std::string> runtime = m_services.runtimeFolder ? m_services.runtimeFolder(error) : std::nullopt;
     if (!runtime) {
         m_startError = QStringLiteral("no runtime folder for the skin: ") + QString::fromStdString(error);
         return false;
@@ -259,10 +261,11 @@ bool CPaneloDlg::OnInitDialog()
             m_startError = SkinError();
         } else if (loadStateImages()) {
             const qreal scale = m_stateImages[0].devicePixelRatio();
-            setWindowIcon(QIcon(QPixmap::fromImage(m_stateImages[0].copy(
-                QRect(kIconArea.topLeft() * scale, kIconArea.size() * scale)))));
+            setWindowIcon(QIcon(QPixmap::fromImage(
+                m_stateImages[0].copy(QRect(kIconArea.topLeft() * scale, kIconArea.size() * scale)))));
             placeControls();
-            m_renderer = std::make_unique<LcdRenderer>(*m_services.backend, *m_services.glyphs, logicalDpiY(), makeHooks());
+            m_renderer =
+                std::make_unique<LcdRenderer>(*m_services.backend, *m_services.glyphs, logicalDpiY(), makeHooks());
             setFontLabels();
             m_edit->setText(QString::fromUtf16(kInitialText));
             m_verInfo->setText(QString());
@@ -279,8 +282,8 @@ QRect CPaneloDlg::readSkinRect(const char* key) const
     CIniFile ini;
     if (const std::optional<QString> path = SkinFilePath(m_skinIni))
         ini.SetPath(*path);
-    const QString value =
-        ini.GetString(QLatin1String(kSectionButtons), QLatin1String(key), QLatin1String(kMissingRect)).value_or(QString());
+    const QString value = ini.GetString(QLatin1String(kSectionButtons), QLatin1String(key), QLatin1String(kMissingRect))
+                              .value_or(QString());
     return ParseSkinRect(value);
 }
 
@@ -288,8 +291,8 @@ void CPaneloDlg::PlaceSkinButton(CPngButton* button, const char* key)
 {
     const QRect r = readSkinRect(key);
     button->setGeometry(r);
-    button->SetStateSurfaces(r.topLeft(), {&m_surfaces[0], &m_surfaces[1], &m_surfaces[2], &m_surfaces[3], &m_surfaces[0]},
-                             false);
+    button->SetStateSurfaces(r.topLeft(),
+                             {&m_surfaces[0], &m_surfaces[1], &m_surfaces[2], &m_surfaces[3], &m_surfaces[0]}, false);
     if (r.x() == 1 && r.y() == 1)
         button->setEnabled(false);
 }
@@ -400,4 +403,4 @@ void CPaneloDlg::paintEvent(QPaintEvent* event)
     painter.drawImage(surface.topLeft(), PreviewImage(int(devicePixelRatioF())));
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -39,8 +39,8 @@ enum ControlId : int {
 };
 
 inline constexpr const char16_t* kInitialText = u"KAVIR";
-inline constexpr QRgb kPreviewLit = 0xFFF29871;  // RGB(242, 152, 113)
-inline constexpr QRgb kPreviewDark = 0xFF404040; // RGB(64, 64, 64)
+inline constexpr QRgb kPreviewLit = 0xFFF29871;    // RGB(242, 152, 113)
+inline constexpr QRgb kPreviewDark = 0xFF404040;   // RGB(64, 64, 64)
 inline constexpr const char* kMakerWebSite = "https://example.com/";
 
 // The rectangle the preview surface gets inside the preview frame: centred and cut to 132 x 32
@@ -129,4 +129,4 @@ private:
     CPngButton* m_btnDown = nullptr;
 };
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

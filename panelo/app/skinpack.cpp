@@ -21,7 +21,10 @@ namespace {
 
 constexpr int kJpegQuality = 94;
 
-QString str(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString str(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 bool writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -29,11 +32,11 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-
 // The state's image, or its double one (scale 2: "<state>@2x.png", twice the pixels).
 bool packState(const QString& pngFolder, const char* state, const QString& out, int scale = 1)
 {
-    const QString name = QLatin1String(state) + (scale > 1 ? QStringLiteral("@%1x.png").arg(scale) : QStringLiteral(".png"));
+    const QString name =
+        QLatin1String(state) + (scale > 1 ? QStringLiteral("@%1x.png").arg(scale) : QStringLiteral(".png"));
     const QImage image(pngFolder + name);
     if (image.size() != QSize(kSkinWidth, kSkinHeight) * scale) {
         std::fprintf(stderr, "lumetra-skinpack: %s%s is missing or not %d x %d\n", qPrintable(pngFolder),
@@ -58,9 +61,10 @@ bool packLanguage(const QString& pngRoot, const QString& outRoot, bool chinese, 
     const QString out = outRoot + QLatin1Char('/') + language + QLatin1Char('/');
     if (!QDir().mkpath(out))
         return false;
-    const bool ok = writeBytes(out + str(names.ini), SkinIniBytes(chinese)) && packState(png, "normal", out + str(names.normal))
-        && packState(png, "over", out + str(names.over)) && packState(png, "down", out + str(names.down))
-        && packState(png, "disable", out + str(names.disable)) && writeMask(out + str(names.mask));
+    const bool ok = writeBytes(out + str(names.ini), SkinIniBytes(chinese)) &&
+        packState(png, "normal", out + str(names.normal)) && packState(png, "over", out + str(names.over)) &&
+        packState(png, "down", out + str(names.down)) && packState(png, "disable", out + str(names.disable)) &&
+        writeMask(out + str(names.mask));
     for (std::string_view n : {names.ini, names.normal, names.over, names.down, names.disable, names.mask})
         files << language + QLatin1Char('/') + str(n);
     // The double state images, for high-density screens.
@@ -82,7 +86,7 @@ QByteArray qrcText(const QStringList& files)
     return text + "</qresource>\n</RCC>\n";
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

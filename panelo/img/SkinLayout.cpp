@@ -7,7 +7,10 @@ namespace orvane::panelo {
 
 namespace {
 
-QString str(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString str(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 QString skinIniText(const SkinFileNames& names)
 {
@@ -17,11 +20,16 @@ QString skinIniText(const SkinFileNames& names)
     text += QStringLiteral("[BUTTONINFO]\r\n");
     for (const SkinControl& c : kSkinControls)
         text += QStringLiteral("%1=%2,%3,%4,%5,\"%6\"\r\n")
-                    .arg(str(c.key)).arg(c.x).arg(c.y).arg(c.w).arg(c.h).arg(str(c.label));
+                    .arg(str(c.key))
+                    .arg(c.x)
+                    .arg(c.y)
+                    .arg(c.w)
+                    .arg(c.h)
+                    .arg(str(c.label));
     return text;
 }
 
-} // namespace
+}   // namespace
 
 QByteArray SkinIniBytes(bool chinese)
 {
@@ -37,4 +45,4 @@ QString DoubleSkinName(std::string_view stateFile)
     return name;
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -14,7 +14,7 @@ inline constexpr int kSkinHeight = 320;
 struct SkinControl {
     std::string_view key;
     int x, y, w, h;
-    std::string_view label; // written after the rectangle; not read by the program
+    std::string_view label;   // written after the rectangle; not read by the program
 };
 
 // In the order the skin INI lists them.
@@ -45,9 +45,9 @@ struct SkinFileNames {
     std::string_view ini, normal, over, down, disable, mask;
 };
 
-inline constexpr SkinFileNames kEnglishSkinFiles{"main_Eng.ini", "main_normal_Eng.jpg", "main_over_Eng.jpg",
+inline constexpr SkinFileNames kEnglishSkinFiles{"main_Eng.ini",      "main_normal_Eng.jpg",  "main_over_Eng.jpg",
                                                  "main_down_Eng.jpg", "main_disable_Eng.jpg", "main_mask_Eng.bmp"};
-inline constexpr SkinFileNames kChineseSkinFiles{"main_CHN.ini", "main_normal_CHN.jpg", "main_over_CHN.jpg",
+inline constexpr SkinFileNames kChineseSkinFiles{"main_CHN.ini",      "main_normal_CHN.jpg",  "main_over_CHN.jpg",
                                                  "main_down_CHN.jpg", "main_disable_CHN.jpg", "main_mask_CHN.bmp"};
 
 constexpr const SkinFileNames& SkinFilesFor(bool chinese)
@@ -61,7 +61,7 @@ constexpr const SkinFileNames& SkinFilesFor(bool chinese)
 // above 1.
 inline constexpr int kSkinScale = 2;
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo
 
 #include <QByteArray>
 #include <QString>
@@ -75,4 +75,4 @@ QString DoubleSkinName(std::string_view stateFile);
 // section SCREEN naming the normal image and the mask in lower case, then BUTTONINFO.
 QByteArray SkinIniBytes(bool chinese);
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -22,13 +22,16 @@ const QString kKeyMask = QStringLiteral("Mask");
 // Runs are handed to the region in batches, as the region data buffer is flushed.
 constexpr std::size_t kRectBatch = 2000;
 
-bool channelClose(int a, int b, int tolerance) { return std::abs(a - b) <= tolerance; }
+bool channelClose(int a, int b, int tolerance)
+{
+    return std::abs(a - b) <= tolerance;
+}
 
 bool isTransparent(QRgb pixel, QRgb transparent, int tolerance)
 {
-    return channelClose(qRed(pixel), qRed(transparent), tolerance)
-        && channelClose(qGreen(pixel), qGreen(transparent), tolerance)
-        && channelClose(qBlue(pixel), qBlue(transparent), tolerance);
+    return channelClose(qRed(pixel), qRed(transparent), tolerance) &&
+        channelClose(qGreen(pixel), qGreen(transparent), tolerance) &&
+        channelClose(qBlue(pixel), qBlue(transparent), tolerance);
 }
 
 void appendRowRuns(const QImage& image, int y, QRgb transparent, int tolerance, std::vector<QRect>& out)
@@ -55,7 +58,7 @@ QRegion regionOf(const std::vector<QRect>& rects)
     return region;
 }
 
-} // namespace
+}   // namespace
 
 CBaseDialog::CBaseDialog(const QString& skinIniPath, const QString& skinFolder, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), m_skinIniPath(skinIniPath), m_skinFolder(skinFolder)
@@ -172,8 +175,8 @@ bool CBaseDialog::LoadSkin()
 
 bool CBaseDialog::SetBackground(const QImage& picture)
 {
-    if (picture.isNull() || m_background.isNull()
-        || picture.deviceIndependentSize() != m_background.deviceIndependentSize())
+    if (picture.isNull() || m_background.isNull() ||
+        picture.deviceIndependentSize() != m_background.deviceIndependentSize())
         return false;
     m_background = picture;
     update();
@@ -237,8 +240,8 @@ void CBaseDialog::mouseReleaseEvent(QMouseEvent* event)
 
 void CBaseDialog::keyPressEvent(QKeyEvent* event)
 {
-    const bool plain = event->modifiers() == Qt::NoModifier
-        || (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+    const bool plain = event->modifiers() == Qt::NoModifier ||
+        (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
     if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         accept();
         return;
@@ -246,4 +249,4 @@ void CBaseDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

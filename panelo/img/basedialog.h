@@ -87,4 +87,4 @@ private:
 // The pixel-exact window mask of the LCD program's skin: white is transparent, no tolerance.
 inline constexpr QRgb kMaskTransparent = 0xFFFFFFFF;
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -14,7 +14,10 @@ constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 // An INI file is small; a larger file is not a skin INI and is not read at all.
 constexpr qint64 kMaxIniBytes = 1 << 20;
 
-bool isSectionLine(QStringView line) { return line.startsWith(u'[') && line.contains(u']'); }
+bool isSectionLine(QStringView line)
+{
+    return line.startsWith(u'[') && line.contains(u']');
+}
 
 QStringView sectionName(QStringView line)
 {
@@ -35,7 +38,7 @@ bool looksLikeUtf16Le(const QByteArray& bytes)
     return bytes.size() >= 2 && bytes[0] != 0 && uchar(bytes[0]) < 0x80 && bytes[1] == 0;
 }
 
-} // namespace
+}   // namespace
 
 QString DecodeIniText(const QByteArray& bytes)
 {
@@ -95,4 +98,4 @@ std::optional<QString> CIniFile::GetString(const QString& section, const QString
     return value;
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

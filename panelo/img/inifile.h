@@ -28,8 +28,7 @@ public:
 
     // The value of `key` in `section`, or `defaultValue` when the file, the section or the key is
     // missing. None when the result is empty. The file is read at every call.
-    std::optional<QString> GetString(const QString& section, const QString& key,
-                                     const QString& defaultValue) const;
+    std::optional<QString> GetString(const QString& section, const QString& key, const QString& defaultValue) const;
 
 private:
     std::optional<QString> m_path;
@@ -43,4 +42,4 @@ QString DecodeIniText(const QByteArray& bytes);
 // in one pair of matching quotes loses them, as the platform's reader does.
 std::optional<QString> FindIniValue(const QString& text, const QString& section, const QString& key);
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

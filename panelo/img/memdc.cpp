@@ -18,4 +18,4 @@ QPixmap RenderStateSurface(const QImage& image, const QSize& clientSize)
     return QPixmap::fromImage(surface);
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

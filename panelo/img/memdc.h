@@ -18,4 +18,4 @@ inline constexpr int kSurfaceMargin = 100;
 // transparent.
 QPixmap RenderStateSurface(const QImage& image, const QSize& clientSize);
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

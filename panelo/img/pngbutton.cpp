@@ -153,4 +153,4 @@ void CPngButton::mouseDoubleClickEvent(QMouseEvent* event)
     mousePressEvent(event);
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

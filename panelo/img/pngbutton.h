@@ -87,4 +87,4 @@ private:
 // a*b/c with a 64-bit intermediate, rounded to the nearest integer, halves away from zero.
 int MulDivRound(int a, int b, int c);
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -15,9 +15,12 @@ namespace orvane::panelo {
 
 namespace {
 
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
-} // namespace
+}   // namespace
 
 QString ResolveSkinFile(const QString& path)
 {
@@ -30,8 +33,8 @@ QString ResolveSkinFile(const QString& path)
 
 bool IsPlainSkinFileName(const QString& name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") && !name.contains(u'/')
-        && !name.contains(u'\\') && !name.contains(QChar(0));
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") && !name.contains(u'/') &&
+        !name.contains(u'\\') && !name.contains(QChar(0));
 }
 
 std::optional<QByteArray> ReadSkinFile(const QString& path, qint64 maxBytes, QString* error)
@@ -81,4 +84,4 @@ std::optional<QByteArray> ReadSkinFile(const QString& path, qint64 maxBytes, QSt
     return bytes;
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

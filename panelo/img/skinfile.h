@@ -27,4 +27,4 @@ bool IsPlainSkinFileName(const QString& name);
 // why when it is missing, not a regular file, larger than `maxBytes` or unreadable.
 std::optional<QByteArray> ReadSkinFile(const QString& path, qint64 maxBytes, QString* error = nullptr);
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

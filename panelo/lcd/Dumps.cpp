@@ -40,7 +40,7 @@ bool writeAll(int fd, std::span<const uint8_t> bytes)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 std::filesystem::path DumpFolder()
 {
@@ -70,4 +70,4 @@ void WriteDump(std::string_view name, std::span<const uint8_t> bytes)
     ::close(fd);
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

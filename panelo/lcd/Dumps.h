@@ -17,4 +17,4 @@ std::filesystem::path DumpFolder();
 // failure: a dump must never change the outcome of what it records.
 void WriteDump(std::string_view name, std::span<const uint8_t> bytes);
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

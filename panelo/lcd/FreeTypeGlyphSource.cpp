@@ -98,8 +98,8 @@ Synthesis synthesisFor(FT_Face face, const LogFont& lf)
 {
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     const int faceWeight = os2 && os2->usWeightClass > 0 ? os2->usWeightClass
-                           : (face->style_flags & FT_STYLE_FLAG_BOLD) ? kWeightBold
-                                                                       : kDefaultWeight;
+        : (face->style_flags & FT_STYLE_FLAG_BOLD)       ? kWeightBold
+                                                         : kDefaultWeight;
     Synthesis s;
     s.bold = requestedWeight(lf) >= kSyntheticBoldFrom && faceWeight < kSyntheticBoldFrom;
     s.italic = lf.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
@@ -122,10 +122,10 @@ struct FaceAlias {
 };
 
 constexpr std::array kChineseFaceNames{
-    FaceAlias{u"黑体", false},   FaceAlias{u"SimHei", false}, FaceAlias{u"微软雅黑", false},
-    FaceAlias{u"Microsoft YaHei", false},
-    FaceAlias{u"宋体", true},    FaceAlias{u"SimSun", true},  FaceAlias{u"新宋体", true},
-    FaceAlias{u"NSimSun", true},
+    FaceAlias{u"黑体", false},     FaceAlias{u"SimHei", false},
+    FaceAlias{u"微软雅黑", false}, FaceAlias{u"Microsoft YaHei", false},
+    FaceAlias{u"宋体", true},      FaceAlias{u"SimSun", true},
+    FaceAlias{u"新宋体", true},    FaceAlias{u"NSimSun", true},
 };
 
 // Face names compare as fontconfig compares families: without regard to case
@@ -155,8 +155,8 @@ const FaceAlias* chineseAlias(std::u16string_view face)
 bool isHan(char16_t c)
 {
     return (c >= 0x2E80 && c <= 0x2FDF) || (c >= 0x3000 && c <= 0x303F) || (c >= 0x31C0 && c <= 0x31EF) ||
-           (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
-           (c >= 0xFF00 && c <= 0xFFEF);
+        (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+        (c >= 0xFF00 && c <= 0xFFEF);
 }
 
 bool holdsHan(std::u16string_view text)
@@ -289,7 +289,7 @@ SizeKey sizeFor(FT_Face face, const LogFont& lf, int dpiY)
         k.type = FT_SIZE_REQUEST_TYPE_NOMINAL;
         emY = -int64_t(lf.height);
     } else if (lf.height > 0) {
-        k.type = FT_SIZE_REQUEST_TYPE_REAL_DIM;  // ascender + descender: the cell height
+        k.type = FT_SIZE_REQUEST_TYPE_REAL_DIM;   // ascender + descender: the cell height
         emY = lf.height;
     } else {
         k.type = FT_SIZE_REQUEST_TYPE_NOMINAL;
@@ -401,7 +401,7 @@ void renderGlyph(FT_Face face, FT_UInt index, const Synthesis& m, GlyphBox& box)
     box.advance = fallbackAdvance(face, index);
 }
 
-} // namespace
+}   // namespace
 
 struct FreeTypeGlyphSource::Impl {
     using FontKey = std::tuple<std::u16string, int32_t, bool>;
@@ -558,4 +558,4 @@ std::string FreeTypeGlyphSource::resolvedFamily(const LogFont& lf)
     return m.valid ? m.family : std::string();
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

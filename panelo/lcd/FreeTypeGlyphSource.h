@@ -29,4 +29,4 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -21,4 +21,4 @@ public:
     virtual bool render(std::u16string_view text, const LogFont& lf, int dpiY, std::vector<GlyphBox>& out) = 0;
 };
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -28,7 +28,7 @@ uint8_t pageMask(int y)
     return uint8_t(1u << (y % kPageRows));
 }
 
-} // namespace
+}   // namespace
 
 bool PreviewPixel(const LcdPreviewBitmap& bmp, int x, int y)
 {
@@ -85,4 +85,4 @@ std::string FormatPixelDump(const LcdPreviewBitmap& bmp)
     return out;
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -41,4 +41,4 @@ void PageImageToPreview(const LcdPageImage& img, LcdPreviewBitmap& bmp);
 // significant bit first), each followed by "\r\n".
 std::string FormatPixelDump(const LcdPreviewBitmap& bmp);
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

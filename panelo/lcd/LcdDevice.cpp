@@ -13,7 +13,6 @@ namespace {
 
 constexpr const char* kMcuDumpName = "McuPixel.bin";
 
-
 // Length in UTF-16 code units of a UTF-8 path (a four-byte sequence counts two).
 std::size_t utf16Units(const std::string& utf8)
 {
@@ -27,7 +26,7 @@ std::size_t utf16Units(const std::string& utf8)
     return units;
 }
 
-} // namespace
+}   // namespace
 
 CommandReport BuildLcdCommandReport(uint8_t mode)
 {
@@ -166,4 +165,4 @@ void DownloadLcdImage(hid::Backend& backend, const LcdPageImage& image, const Mo
     notify(std::u16string(kMsgNoDevice));
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -25,8 +25,7 @@ inline constexpr uint16_t kLcdUsage = 0x0001;
 using model::CommandReport;
 using model::DataReport;
 using model::kDataBytesPerReport;
-inline constexpr std::size_t kLcdDataReports =
-    (kPageImageBytes + kDataBytesPerReport - 1) / kDataBytesPerReport;
+inline constexpr std::size_t kLcdDataReports = (kPageImageBytes + kDataBytesPerReport - 1) / kDataBytesPerReport;
 static_assert(kLcdDataReports == 9);
 inline constexpr hid::Millis kDataReportTimeout{1000};
 // How long a download waits for another program to finish with the keyboard.
@@ -102,4 +101,4 @@ private:
 void DownloadLcdImage(hid::Backend& backend, const LcdPageImage& image, const ModeSource& modeSource,
                       const LcdNotifier& notify);
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

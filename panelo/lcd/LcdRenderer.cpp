@@ -18,12 +18,11 @@ int64_t magnitude(int32_t v)
     return std::llabs(int64_t(v));
 }
 
-} // namespace
+}   // namespace
 
 LcdRenderer::LcdRenderer(hid::Backend& backend, GlyphSource& glyphs, int dpiY, PaneloHooks hooks)
     : m_backend(backend), m_glyphs(glyphs), m_dpiY(dpiY), m_hooks(std::move(hooks)), m_lf(InitialLogFont(dpiY))
-{
-}
+{}
 
 void LcdRenderer::RenderText()
 {
@@ -45,7 +44,7 @@ void LcdRenderer::AutoAdjustFont()
         const int32_t points = PointSize(m_lf, m_dpiY);
         if (fit.height > kFitMaxHeight || fit.width > kFitMaxWidth) {
             if (magnitude(previous) < magnitude(m_lf.height)) {
-                m_lf.height = previous;  // the last growth step overshot
+                m_lf.height = previous;   // the last growth step overshot
                 break;
             }
             if (points - 1 < kFitMinPoints)
@@ -101,7 +100,8 @@ void LcdRenderer::Download()
     m_pageImage = PreviewToPageImage(m_preview);
     repaint();
     const LcdNotifier notify = m_hooks.notify ? m_hooks.notify : [](const std::u16string&) {};
-    DownloadLcdImage(m_backend, m_pageImage, [this] { return takePendingMode(); }, notify);
+    DownloadLcdImage(
+        m_backend, m_pageImage, [this] { return takePendingMode(); }, notify);
 }
 
 void LcdRenderer::Default()
@@ -124,4 +124,4 @@ void LcdRenderer::repaint() const
         m_hooks.repaint();
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -30,10 +30,10 @@ inline constexpr uint8_t kModeAlternate = 1;
 
 // What the window provides. Every member may be left empty.
 struct PaneloHooks {
-    LcdNotifier notify;                                     // a message box, the program's title as caption
-    std::function<void()> repaint;                          // the preview must be painted again
-    std::function<void(const std::u16string&)> fontLabels;  // both font description labels
-    std::function<bool()> ctrlAltHeld;                      // Ctrl and Alt both down right now
+    LcdNotifier notify;                                      // a message box, the program's title as caption
+    std::function<void()> repaint;                           // the preview must be painted again
+    std::function<void(const std::u16string&)> fontLabels;   // both font description labels
+    std::function<bool()> ctrlAltHeld;                       // Ctrl and Alt both down right now
 };
 
 class LcdRenderer {
@@ -76,7 +76,7 @@ private:
     LcdPageImage m_pageImage{};
     bool m_bDefaultPending = false;
     bool m_bAltDefaultPending = false;
-    std::vector<GlyphBox> m_boxes;  // reused from pass to pass
+    std::vector<GlyphBox> m_boxes;   // reused from pass to pass
 };
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

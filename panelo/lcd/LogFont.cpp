@@ -13,7 +13,7 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c)
     const bool negative = (num < 0) != (c < 0);
     const uint64_t n = num < 0 ? uint64_t(-(num + 1)) + 1 : uint64_t(num);
     const uint64_t d = c < 0 ? uint64_t(-(int64_t(c))) : uint64_t(c);
-    const uint64_t q = (n + d / 2) / d;  // halves round up in magnitude
+    const uint64_t q = (n + d / 2) / d;   // halves round up in magnitude
     if (q > uint64_t(std::numeric_limits<int32_t>::max()))
         return -1;
     return negative ? -int32_t(q) : int32_t(q);
@@ -51,4 +51,4 @@ std::u16string FontDescriptionSuffix(const LogFont& lf, int dpiY)
     return text;
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

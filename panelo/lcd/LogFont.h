@@ -11,11 +11,11 @@ inline constexpr int kWeightBold = 700;
 inline constexpr uint8_t kDefaultCharset = 1;
 
 struct LogFont {
-    int32_t height = 0;       // < 0: pixel em size; > 0: cell height; 0: default size
-    int32_t width = 0;        // average character width in pixels; 0: natural width
+    int32_t height = 0;   // < 0: pixel em size; > 0: cell height; 0: default size
+    int32_t width = 0;    // average character width in pixels; 0: natural width
     int32_t escapement = 0;
     int32_t orientation = 0;
-    int32_t weight = 0;       // 0 = default (400), 700 = bold
+    int32_t weight = 0;   // 0 = default (400), 700 = bold
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
@@ -24,7 +24,7 @@ struct LogFont {
     uint8_t clipPrecision = 0;
     uint8_t quality = 0;
     uint8_t pitchAndFamily = 0;
-    std::u16string faceName;  // at most 31 units
+    std::u16string faceName;   // at most 31 units
 
     bool operator==(const LogFont&) const = default;
 };
@@ -44,4 +44,4 @@ std::u16string FormatFontDescription(const LogFont& lf, int dpiY);
 // What follows the face name in that description.
 std::u16string FontDescriptionSuffix(const LogFont& lf, int dpiY);
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -86,7 +86,7 @@ LcdPageImage makeLogo()
     return PreviewToPageImage(bmp);
 }
 
-} // namespace
+}   // namespace
 
 const LcdPageImage& BuiltInLogo()
 {
@@ -94,4 +94,4 @@ const LcdPageImage& BuiltInLogo()
     return logo;
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

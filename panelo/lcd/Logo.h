@@ -8,4 +8,4 @@ namespace orvane::panelo {
 
 const LcdPageImage& BuiltInLogo();
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

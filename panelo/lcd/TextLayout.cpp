@@ -32,7 +32,7 @@ void drawGlyph(const GlyphBox& g, int penX, int baseline, LcdPreviewBitmap& bmp)
     }
 }
 
-} // namespace
+}   // namespace
 
 LineMetrics MeasureLine(std::span<const GlyphBox> glyphs)
 {
@@ -50,8 +50,7 @@ LineStart ComputeLineStart(const LineMetrics& m)
 {
     LineStart s;
     s.penX = m.totalAdvance < kPanelWidth ? (kPanelWidth - m.totalAdvance) / 2 : 0;
-    s.baseline = m.ascent < kPanelHeight ? (kPanelHeight + 1 - m.ascent + m.descent) / 2
-                                         : (m.descent + 1) / 2;
+    s.baseline = m.ascent < kPanelHeight ? (kPanelHeight + 1 - m.ascent + m.descent) / 2 : (m.descent + 1) / 2;
     return s;
 }
 
@@ -86,4 +85,4 @@ FitMetrics MeasureForFit(std::span<const GlyphBox> glyphs)
     return f;
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -28,13 +28,13 @@ struct GlyphBox {
 
 struct LineMetrics {
     int totalAdvance = 0;
-    int ascent = 0;   // largest top
-    int descent = 0;  // largest rows - top where rows exceed top
+    int ascent = 0;    // largest top
+    int descent = 0;   // largest rows - top where rows exceed top
 };
 
 struct LineStart {
     int penX = 0;
-    int baseline = 0;  // rows above the bottom edge
+    int baseline = 0;   // rows above the bottom edge
 };
 
 struct FitMetrics {
@@ -61,4 +61,4 @@ inline int GlyphPitch(int width)
     return width > 0 ? ((width + 31) / 32) * 4 : 0;
 }
 
-} // namespace orvane::panelo
+}   // namespace orvane::panelo

@@ -143,7 +143,7 @@ bool dropTemporary(const std::string& temp)
     return false;
 }
 
-} // namespace
+}   // namespace
 
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts)
 {
@@ -187,9 +187,12 @@ bool isTemporaryName(const char* name)
     return true;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
-} // namespace
+}   // namespace
 
 int removeStaleTemporaryFiles(const std::string& folder)
 {
@@ -220,8 +223,7 @@ int removeStaleTemporaryFiles(const std::string& folder)
         // still being written. The instant between mkostemp and that flock is covered by the age:
         // an empty file younger than kStaleEmptySeconds may be a writer's that has not locked yet.
         const bool stale = ::fstat(fd, &opened) == 0 && sameFile(opened, named) &&
-                           ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-                           (opened.st_size > 0 || now - opened.st_mtime >= kStaleEmptySeconds);
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && (opened.st_size > 0 || now - opened.st_mtime >= kStaleEmptySeconds);
         // Removed while the lock is held, and only while the name still leads to the file locked.
         struct stat again {};
         if (stale && ::fstatat(dirFd, entry->d_name, &again, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(again, opened) &&
@@ -233,4 +235,4 @@ int removeStaleTemporaryFiles(const std::string& folder)
     return removed;
 }
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

@@ -37,4 +37,4 @@ bool createFileAtomically(const std::string& path, std::initializer_list<std::sp
 inline constexpr long kStaleEmptySeconds = 10;
 int removeStaleTemporaryFiles(const std::string& folder);
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

@@ -43,7 +43,7 @@ int openLockFile(const std::string& path, std::string& error)
     return fd;
 }
 
-} // namespace
+}   // namespace
 
 ExchangeLock::~ExchangeLock()
 {
@@ -87,4 +87,4 @@ std::unique_ptr<ExchangeLock> ExchangeLock::acquire(const std::string& key, std:
     }
 }
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

@@ -34,4 +34,4 @@ private:
     int fd_ = -1;
 };
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

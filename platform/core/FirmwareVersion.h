@@ -14,4 +14,4 @@ struct FirmwareVersion {
     friend constexpr auto operator<=>(const FirmwareVersion&, const FirmwareVersion&) = default;
 };
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

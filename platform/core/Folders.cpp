@@ -73,7 +73,7 @@ std::optional<std::string> xdgDataFolder(const FolderInputs& in)
     return std::nullopt;
 }
 
-} // namespace
+}   // namespace
 
 FolderInputs FolderInputs::fromProcess()
 {
@@ -165,4 +165,4 @@ std::optional<std::string> makePrivateFolder(const std::string& parent, const st
     return path + "/";
 }
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

@@ -14,10 +14,10 @@ namespace orvane::platform {
 // What the folder choice depends on; fromProcess() reads the real values,
 // tests fill it in.
 struct FolderInputs {
-    std::string installFolder;               // ends in '/'
-    std::optional<std::string> orvaneHome;   // $ORVANE_HOME
-    std::optional<std::string> xdgDataHome;  // $XDG_DATA_HOME
-    std::optional<std::string> home;         // $HOME
+    std::string installFolder;                // ends in '/'
+    std::optional<std::string> orvaneHome;    // $ORVANE_HOME
+    std::optional<std::string> xdgDataHome;   // $XDG_DATA_HOME
+    std::optional<std::string> home;          // $HOME
     static FolderInputs fromProcess();
 };
 
@@ -56,4 +56,4 @@ std::optional<std::string> runtimeFolder(std::string& error);
 // its mode is then set to 0700. Returns the folder with '/' at the end.
 std::optional<std::string> makePrivateFolder(const std::string& parent, const std::string& name, std::string& error);
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

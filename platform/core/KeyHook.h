@@ -14,4 +14,4 @@ public:
     virtual void remove() = 0;
 };
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

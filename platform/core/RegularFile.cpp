@@ -28,22 +28,17 @@ const char* kindOf(unsigned mode)
     return "something else";
 }
 
-} // namespace
+}   // namespace
 
 std::string describeFileStatus(FileStatus status, int error, unsigned mode)
 {
     switch (status) {
     case FileStatus::Regular:
-    case FileStatus::Missing:
-        return {};
-    case FileStatus::NotRegular:
-        return std::string(kindOf(mode)) + ", not a regular file";
-    case FileStatus::DanglingLink:
-        return "a link to nothing";
-    case FileStatus::Link:
-        return "a symbolic link, not followed";
-    case FileStatus::Failed:
-        break;
+    case FileStatus::Missing: return {};
+    case FileStatus::NotRegular: return std::string(kindOf(mode)) + ", not a regular file";
+    case FileStatus::DanglingLink: return "a link to nothing";
+    case FileStatus::Link: return "a symbolic link, not followed";
+    case FileStatus::Failed: break;
     }
     return std::strerror(error);
 }
@@ -54,8 +49,14 @@ void reportUnreadableFile(const std::string& path, const std::string& why, const
                  consequence.c_str());
 }
 
-std::string OpenedFile::describe() const { return describeFileStatus(status, error, mode); }
-std::string FileRead::describe() const { return describeFileStatus(status, error, mode); }
+std::string OpenedFile::describe() const
+{
+    return describeFileStatus(status, error, mode);
+}
+std::string FileRead::describe() const
+{
+    return describeFileStatus(status, error, mode);
+}
 
 OpenedFile openRegularFile(const std::string& path, FollowLinks links)
 {
@@ -133,12 +134,11 @@ FileRead readRegularFile(const std::string& path, std::size_t maxBytes, FollowLi
     if (done == maxBytes) {
         uint8_t more = 0;
         ssize_t n;
-        while ((n = ::read(file.fd, &more, 1)) < 0 && errno == EINTR) {
-        }
+        while ((n = ::read(file.fd, &more, 1)) < 0 && errno == EINTR) {}
         out.truncated = n > 0;
     }
     ::close(file.fd);
     return out;
 }
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

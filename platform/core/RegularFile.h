@@ -14,22 +14,22 @@
 namespace orvane::platform {
 
 enum class FileStatus {
-    Regular,      // a regular file, opened (and read, for readRegularFile)
-    Missing,      // nothing has the name: the caller may create the file
-    NotRegular,   // a FIFO, device, folder or socket has the name (see `kind`)
-    DanglingLink, // a symbolic link whose target does not exist
-    Link,         // a symbolic link where links were refused (FollowLinks::No)
-    Failed,       // could not be opened or read (`error` is the errno)
+    Regular,        // a regular file, opened (and read, for readRegularFile)
+    Missing,        // nothing has the name: the caller may create the file
+    NotRegular,     // a FIFO, device, folder or socket has the name (see `kind`)
+    DanglingLink,   // a symbolic link whose target does not exist
+    Link,           // a symbolic link where links were refused (FollowLinks::No)
+    Failed,         // could not be opened or read (`error` is the errno)
 };
 
 enum class FollowLinks { Yes, No };
 
 struct OpenedFile {
-    int fd = -1;              // open, O_CLOEXEC, blocking again; only for FileStatus::Regular
+    int fd = -1;   // open, O_CLOEXEC, blocking again; only for FileStatus::Regular
     FileStatus status = FileStatus::Failed;
-    int error = 0;            // errno for Failed
-    unsigned mode = 0;        // st_mode of what was found (for NotRegular: which kind)
-    long long size = 0;       // st_size of the regular file when opened
+    int error = 0;        // errno for Failed
+    unsigned mode = 0;    // st_mode of what was found (for NotRegular: which kind)
+    long long size = 0;   // st_size of the regular file when opened
 
     // "a FIFO, not a regular file", "a link to nothing", strerror(error), ...: what the caller puts
     // into its one stderr line. Empty for Regular and Missing.
@@ -61,4 +61,4 @@ std::string describeFileStatus(FileStatus status, int error, unsigned mode);
 // "<program>: <path> cannot be read (<why>); <consequence>".
 void reportUnreadableFile(const std::string& path, const std::string& why, const std::string& consequence);
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

@@ -12,7 +12,7 @@ namespace {
 // Far above any settings file: a larger one is not read.
 constexpr long long kMaxSettingsBytes = 1 << 20;
 
-} // namespace
+}   // namespace
 
 std::string Settings::defaultPath()
 {
@@ -36,7 +36,8 @@ bool Settings::chinese() const
     }
     ::close(file.fd);
     if (file.size > kMaxSettingsBytes) {
-        reportUnreadableFile(path_, "larger than " + std::to_string(kMaxSettingsBytes) + " bytes", "the language is English");
+        reportUnreadableFile(path_, "larger than " + std::to_string(kMaxSettingsBytes) + " bytes",
+                             "the language is English");
         return false;
     }
     const QSettings ini(QString::fromStdString(path_), QSettings::IniFormat);
@@ -44,4 +45,4 @@ bool Settings::chinese() const
     return value.typeId() == QMetaType::QString && value.toString() == QLatin1String("chinese");
 }
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

@@ -20,4 +20,4 @@ FirmwareVersion ReadVersionFile(const std::string& path)
     return {digit(5), digit(7)};
 }
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

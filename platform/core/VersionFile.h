@@ -10,4 +10,4 @@ namespace orvane::platform {
 
 FirmwareVersion ReadVersionFile(const std::string& path);
 
-} // namespace orvane::platform
+}   // namespace orvane::platform

@@ -33,4 +33,4 @@ constexpr bool isKeyboardFamily(uint16_t vendorId, uint16_t productId)
     return vendorId == kVendorId && (listed(kKeyboardProducts, productId) || listed(kLcdVariantProducts, productId));
 }
 
-} // namespace orvane::hid::usb
+}   // namespace orvane::hid::usb

@@ -95,8 +95,7 @@ class TraceDevice final : public Device {
 public:
     TraceDevice(std::unique_ptr<Device> inner, std::shared_ptr<TraceSink> sink)
         : inner_(std::move(inner)), sink_(std::move(sink)), readOp_(inner_->info().numberedReports() ? "EV" : "R")
-    {
-    }
+    {}
 
     const InterfaceInfo& info() const override { return inner_->info(); }
 
@@ -137,7 +136,7 @@ private:
     const char* readOp_;
 };
 
-} // namespace
+}   // namespace
 
 std::unique_ptr<Device> traceDevice(std::unique_ptr<Device> inner, std::shared_ptr<TraceSink> sink)
 {
@@ -148,8 +147,7 @@ std::unique_ptr<Device> traceDevice(std::unique_ptr<Device> inner, std::shared_p
 
 TraceBackend::TraceBackend(std::unique_ptr<Backend> inner, std::shared_ptr<TraceSink> sink)
     : inner_(std::move(inner)), sink_(std::move(sink))
-{
-}
+{}
 
 std::vector<InterfaceInfo> TraceBackend::enumerate()
 {
@@ -166,4 +164,4 @@ std::unique_ptr<hotplug::Monitor> TraceBackend::createMonitor()
     return inner_->createMonitor();
 }
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

@@ -44,7 +44,7 @@ private:
     void write(const std::string& line);
     int fd_;
     std::mutex mutex_;
-    int transfers_ = 0;                   // set-features and output reports under way
+    int transfers_ = 0;   // set-features and output reports under way
     struct HeldLine {
         std::string path, op;
         std::vector<uint8_t> bytes;
@@ -75,4 +75,4 @@ private:
 // A single device in the trace (TraceBackend uses it for every device it opens).
 std::unique_ptr<Device> traceDevice(std::unique_ptr<Device> inner, std::shared_ptr<TraceSink> sink);
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

@@ -33,7 +33,7 @@ struct TopLevelCollection {
 };
 
 struct InterfaceInfo {
-    std::string path;           // "/dev/hidraw3", "emulator:cmd"
+    std::string path;   // "/dev/hidraw3", "emulator:cmd"
     uint16_t vendorId = 0;
     uint16_t productId = 0;
     int interfaceNumber = -1;   // USB bInterfaceNumber, -1 when not a USB interface
@@ -114,4 +114,4 @@ public:
     virtual std::unique_ptr<hotplug::Monitor> createMonitor() = 0;
 };
 
-} // namespace orvane::hid
+}   // namespace orvane::hid

@@ -90,7 +90,8 @@ std::optional<hid::InterfaceInfo> describeNode(const fs::path& classEntry, const
     info.productId = ids->productId;
     info.interfaceNumber = interfaceNumberOf(hidDevice);
     // hid device -> USB interface -> USB device: shared by the keyboard's interfaces.
-    info.deviceKey = "hidraw:" + (info.interfaceNumber >= 0 ? hidDevice.parent_path().parent_path() : hidDevice).string();
+    info.deviceKey =
+        "hidraw:" + (info.interfaceNumber >= 0 ? hidDevice.parent_path().parent_path() : hidDevice).string();
     if (std::optional<std::string> rd = readSmallFile(hidDevice / "report_descriptor", kMaxDescriptorSize)) {
         const auto* data = reinterpret_cast<const uint8_t*>(rd->data());
         info.collections = parseReportDescriptor({data, rd->size()}).collections;
@@ -98,7 +99,7 @@ std::optional<hid::InterfaceInfo> describeNode(const fs::path& classEntry, const
     return info;
 }
 
-} // namespace
+}   // namespace
 
 std::optional<HidIds> parseHidId(const std::string& uevent)
 {
@@ -144,4 +145,4 @@ bool isKeyboardIds(uint16_t vendorId, uint16_t productId)
     return hid::usb::isKeyboardFamily(vendorId, productId);
 }
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

@@ -27,4 +27,4 @@ std::vector<hid::InterfaceInfo> discoverHidrawNodes(const std::string& sysfsRoot
 // True for the vendor and product ids of the keyboard (and of its LCD variants).
 bool isKeyboardIds(uint16_t vendorId, uint16_t productId);
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

@@ -11,8 +11,7 @@ class HidrawBackend final : public hid::Backend {
 public:
     HidrawBackend(std::string sysfsRoot, std::string devRoot)
         : sysfsRoot_(std::move(sysfsRoot)), devRoot_(std::move(devRoot))
-    {
-    }
+    {}
 
     std::vector<hid::InterfaceInfo> enumerate() override { return discoverHidrawNodes(sysfsRoot_, devRoot_); }
 
@@ -32,11 +31,11 @@ private:
     std::string devRoot_;
 };
 
-} // namespace
+}   // namespace
 
 std::unique_ptr<hid::Backend> createHidrawBackend(const std::string& sysfsRoot, const std::string& devRoot)
 {
     return std::make_unique<HidrawBackend>(sysfsRoot, devRoot);
 }
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

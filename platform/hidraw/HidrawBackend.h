@@ -12,4 +12,4 @@ namespace orvane::hidraw {
 std::unique_ptr<hid::Backend> createHidrawBackend(const std::string& sysfsRoot = "/sys",
                                                   const std::string& devRoot = "/dev");
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

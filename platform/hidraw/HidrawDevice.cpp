@@ -70,8 +70,7 @@ public:
     HidrawDevice(int fd, int wakeFd, int stopFd, hid::InterfaceInfo info, std::unique_ptr<FeatureIo> featureIo)
         : fd_(fd), wakeFd_(wakeFd), stopFd_(stopFd), info_(std::move(info)), numbered_(info_.numberedReports()),
           featureIo_(std::move(featureIo)), worker_(std::make_unique<TransferWorker>())
-    {
-    }
+    {}
 
     ~HidrawDevice() override
     {
@@ -88,9 +87,8 @@ public:
         if (!acceptsReportId(report))
             return false;
         std::vector<uint8_t> buffer(report.begin(), report.end());
-        return worker_->run(
-            [this](std::vector<uint8_t>& b) { return featureIo_->setFeature(fd_.get(), b) >= 0; }, buffer,
-            timeout);
+        return worker_->run([this](std::vector<uint8_t>& b) { return featureIo_->setFeature(fd_.get(), b) >= 0; },
+                            buffer, timeout);
     }
 
     bool getFeature(std::span<uint8_t> report, hid::Millis timeout) override
@@ -98,8 +96,8 @@ public:
         if (!acceptsReportId(report))
             return false;
         std::vector<uint8_t> buffer(report.begin(), report.end());
-        if (!worker_->run([this](std::vector<uint8_t>& b) { return featureIo_->getFeature(fd_.get(), b) >= 0; },
-                          buffer, timeout))
+        if (!worker_->run([this](std::vector<uint8_t>& b) { return featureIo_->getFeature(fd_.get(), b) >= 0; }, buffer,
+                          timeout))
             return false;
         std::copy(buffer.begin(), buffer.end(), report.begin());
         return true;
@@ -146,7 +144,7 @@ public:
         std::array<uint8_t, kDrainBufferSize> scratch;
         for (int i = 0; i < kMaxDrainedReports; ++i)
             if (::read(fd_.get(), scratch.data(), scratch.size()) <= 0)
-                return;  // EAGAIN: nothing queued any more
+                return;   // EAGAIN: nothing queued any more
     }
 
     void interruptRead() override { signalEventFd(wakeFd_.get()); }
@@ -173,7 +171,7 @@ private:
         if (n < 0)
             return errno == EAGAIN || errno == EINTR ? 0 : -1;
         if (n == 0)
-            return -1;  // end of file: the node is gone
+            return -1;   // end of file: the node is gone
         if (!numbered_)
             buffer[0] = 0;
         return static_cast<int>(n + static_cast<ssize_t>(skip));
@@ -205,14 +203,14 @@ private:
     hid::InterfaceInfo info_;
     bool numbered_;
     std::unique_ptr<FeatureIo> featureIo_;
-    std::unique_ptr<TransferWorker> worker_;  // destroyed first: it joins before the descriptors close
+    std::unique_ptr<TransferWorker> worker_;   // destroyed first: it joins before the descriptors close
 };
 
 bool sameIds(const hidraw_devinfo& raw, const hid::InterfaceInfo& listed)
 {
     // The kernel's ids are __s16: the cast gives back the unsigned USB ids.
-    return static_cast<uint16_t>(raw.vendor) == listed.vendorId
-           && static_cast<uint16_t>(raw.product) == listed.productId;
+    return static_cast<uint16_t>(raw.vendor) == listed.vendorId &&
+        static_cast<uint16_t>(raw.product) == listed.productId;
 }
 
 bool readDescriptor(int fd, std::vector<hid::TopLevelCollection>& collections)
@@ -228,7 +226,7 @@ bool readDescriptor(int fd, std::vector<hid::TopLevelCollection>& collections)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 int FeatureIo::setFeature(int fd, std::span<uint8_t> report)
 {
@@ -265,7 +263,7 @@ std::unique_ptr<hid::Device> openHidrawNode(const hid::InterfaceInfo& listed)
     }
     hidraw_devinfo raw{};
     if (::ioctl(fd.get(), HIDIOCGRAWINFO, &raw) < 0 || !sameIds(raw, listed))
-        return nullptr;  // not the node that was listed (replaced since), or not hidraw at all
+        return nullptr;   // not the node that was listed (replaced since), or not hidraw at all
     hid::InterfaceInfo info = listed;
     if (!readDescriptor(fd.get(), info.collections))
         return nullptr;
@@ -276,8 +274,8 @@ std::string permissionHint(const hid::InterfaceInfo& node)
 {
     char ids[16];
     std::snprintf(ids, sizeof ids, "%04x:%04x", node.vendorId, node.productId);
-    return "Cannot open " + node.path + " (keyboard " + ids + "): permission denied. Install the udev rule "
-           + kUdevRule + " as the README describes, then plug the keyboard in again.";
+    return "Cannot open " + node.path + " (keyboard " + ids + "): permission denied. Install the udev rule " +
+        kUdevRule + " as the README describes, then plug the keyboard in again.";
 }
 
 bool reportOpenError(const hid::InterfaceInfo& node, int error)
@@ -293,4 +291,4 @@ bool reportOpenError(const hid::InterfaceInfo& node, int error)
     return true;
 }
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

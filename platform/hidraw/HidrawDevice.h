@@ -42,4 +42,4 @@ std::string permissionHint(const hid::InterfaceInfo& node);
 // was not reported before in this process. True when it printed.
 bool reportOpenError(const hid::InterfaceInfo& node, int error);
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

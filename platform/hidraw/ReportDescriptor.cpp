@@ -14,7 +14,7 @@ constexpr uint8_t kSizeMask = 0x03;
 constexpr uint8_t kTypeShift = 2;
 constexpr uint8_t kTypeMask = 0x03;
 constexpr uint8_t kTagShift = 4;
-constexpr uint8_t kLongItemPrefix = 0xFE;  // then data size, long tag, data
+constexpr uint8_t kLongItemPrefix = 0xFE;   // then data size, long tag, data
 constexpr std::size_t kLongItemHeader = 3;
 constexpr std::array<std::size_t, 4> kShortDataSize{0, 1, 2, 4};
 
@@ -38,7 +38,7 @@ struct Item {
     uint8_t type = 0;
     uint8_t tag = 0;
     std::size_t dataSize = 0;
-    uint32_t data = 0;  // little-endian, zero-extended
+    uint32_t data = 0;   // little-endian, zero-extended
 };
 
 struct Globals {
@@ -125,9 +125,9 @@ private:
         case kFeature: addReport(ReportKind::Feature); break;
         case kCollection: openCollection(); break;
         case kEndCollection: closeCollection(); break;
-        default: break;  // reserved main tags (a trailing 0x00 byte among them) carry nothing
+        default: break;   // reserved main tags (a trailing 0x00 byte among them) carry nothing
         }
-        usage_.reset();  // local items last until the next main item
+        usage_.reset();   // local items last until the next main item
     }
 
     void applyGlobal(const Item& item)
@@ -194,7 +194,7 @@ private:
     {
         const uint64_t bits = uint64_t{globals_.reportSize} * globals_.reportCount;
         uint64_t& total = sizes_[{kind, globals_.reportId}];
-        total = std::min<uint64_t>(total + bits, UINT64_MAX / 2);  // counts are 32-bit: no wrap
+        total = std::min<uint64_t>(total + bits, UINT64_MAX / 2);   // counts are 32-bit: no wrap
         if (depth_ == 0 || globals_.reportId == 0 || result_.collections.empty())
             return;
         idsOf(result_.collections.back(), kind).push_back(globals_.reportId);
@@ -232,11 +232,11 @@ private:
     ParsedDescriptor result_;
 };
 
-} // namespace
+}   // namespace
 
 ParsedDescriptor parseReportDescriptor(std::span<const uint8_t> bytes)
 {
     return Parser(bytes).run();
 }
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

@@ -36,4 +36,4 @@ struct ParsedDescriptor {
 
 ParsedDescriptor parseReportDescriptor(std::span<const uint8_t> bytes);
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

@@ -54,4 +54,4 @@ void TransferWorker::loop()
     }
 }
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

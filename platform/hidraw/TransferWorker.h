@@ -49,4 +49,4 @@ private:
     std::thread thread_;
 };
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

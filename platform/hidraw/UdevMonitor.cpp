@@ -12,8 +12,8 @@ std::unique_ptr<UdevMonitor> UdevMonitor::create(const std::string& devRoot)
     if (!context)
         return nullptr;
     udev_monitor* monitor = udev_monitor_new_from_netlink(context, "udev");
-    if (!monitor || udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0
-        || udev_monitor_enable_receiving(monitor) < 0 || udev_monitor_get_fd(monitor) < 0) {
+    if (!monitor || udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0 ||
+        udev_monitor_enable_receiving(monitor) < 0 || udev_monitor_get_fd(monitor) < 0) {
         if (monitor)
             udev_monitor_unref(monitor);
         udev_unref(context);
@@ -53,4 +53,4 @@ void UdevMonitor::receive()
     }
 }
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

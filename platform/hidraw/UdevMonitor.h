@@ -31,4 +31,4 @@ private:
     QSocketNotifier* notifier_;
 };
 
-} // namespace orvane::hidraw
+}   // namespace orvane::hidraw

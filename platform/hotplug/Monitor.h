@@ -19,4 +19,4 @@ signals:
     void interfaceRemoved(const QString& path);
 };
 
-} // namespace orvane::hotplug
+}   // namespace orvane::hotplug

@@ -11,7 +11,10 @@
 
 namespace orvane::ui {
 
-QString qtTranslationsFolder() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
+QString qtTranslationsFolder()
+{
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
 
 bool installQtTranslations(QCoreApplication& app, bool chinese, const QString& folder)
 {
@@ -73,7 +76,7 @@ public:
     }
 };
 
-} // namespace
+}   // namespace
 
 void applyDarkStyle(QApplication& app)
 {
@@ -82,4 +85,4 @@ void applyDarkStyle(QApplication& app)
     app.setPalette(darkPalette());
 }
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

@@ -25,4 +25,4 @@ bool installQtTranslations(QCoreApplication& app, bool chinese, const QString& f
 void applyDarkStyle(QApplication& app);
 QPalette darkPalette();
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

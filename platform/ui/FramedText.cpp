@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-
 namespace orvane::ui {
 
 void drawFramed(QPainter& p, const FramedText& t, std::vector<FramedText>* record)
@@ -18,7 +17,10 @@ namespace {
 
 // The text's line box as laid out in its room, and its ink (horizontally: a glyph's bearing or
 // overhang may reach past the advance widths).
-QRect laidOut(const FramedText& t) { return QFontMetrics(t.font).boundingRect(t.room(), t.flags, t.text); }
+QRect laidOut(const FramedText& t)
+{
+    return QFontMetrics(t.font).boundingRect(t.room(), t.flags, t.text);
+}
 
 QRect ink(const FramedText& t)
 {
@@ -29,9 +31,12 @@ QRect ink(const FramedText& t)
     return QRect(box.left() + glyphs.left(), box.top(), glyphs.width(), box.height());
 }
 
-} // namespace
+}   // namespace
 
-QRect measuredRect(const FramedText& t) { return laidOut(t).united(ink(t)); }
+QRect measuredRect(const FramedText& t)
+{
+    return laidOut(t).united(ink(t));
+}
 
 QFont shrunkToFit(QFont font, const QString& text, const QRect& frame, int flags, int minimumPx)
 {
@@ -46,4 +51,4 @@ bool fitsItsFrame(const FramedText& t)
     return t.room().contains(laidOut(t)) && t.frame.contains(ink(t));
 }
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

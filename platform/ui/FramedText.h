@@ -18,10 +18,10 @@ inline constexpr int kTextMarginX = 3;   // between a text and the left/right ed
 inline constexpr int kTextMarginY = 0;   // frames of one text line are as high as the line
 
 struct FramedText {
-    QRect frame;    // the artwork's frame the text belongs to
+    QRect frame;   // the artwork's frame the text belongs to
     QString text;
-    QFont font;     // the font it was drawn with
-    int flags = 0;  // Qt alignment and text flags
+    QFont font;      // the font it was drawn with
+    int flags = 0;   // Qt alignment and text flags
     // The room inside the frame the text is laid out in.
     QRect room() const { return frame.adjusted(kTextMarginX, kTextMarginY, -kTextMarginX, -kTextMarginY); }
 };
@@ -38,4 +38,4 @@ QFont shrunkToFit(QFont font, const QString& text, const QRect& frame, int flags
 QRect measuredRect(const FramedText& t);
 bool fitsItsFrame(const FramedText& t);
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

@@ -89,7 +89,7 @@ void toPixmapForm(QImage& image)
         image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
 }
 
-} // namespace
+}   // namespace
 
 QRegion opaqueRegion(const QImage& image)
 {
@@ -128,8 +128,7 @@ QString findCaseInsensitive(const QString& dir, const QString& name)
 
 SkinImages::SkinImages(QString folder, int scale)
     : folder_(std::move(folder)), scale_(scale == 0 ? screenScale() : (scale > 1 ? 2 : 1))
-{
-}
+{}
 
 int SkinImages::screenScale()
 {
@@ -226,7 +225,10 @@ const SkinImages::Kept& SkinImages::kept(const QString& name) const
     return it->second;
 }
 
-const QImage& SkinImages::image(const QString& name) const { return kept(name).image; }
+const QImage& SkinImages::image(const QString& name) const
+{
+    return kept(name).image;
+}
 
 QSize SkinImages::size(const QString& name) const
 {
@@ -279,4 +281,4 @@ void SkinImages::dropFrom(std::size_t mark) const
     ::malloc_trim(0);
 }
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

@@ -88,7 +88,7 @@ private:
     mutable std::unordered_map<QString, QString> resolved_;   // name ('/' separators) → file found, or empty
     // file → its image; node-based, so references stay valid while other images come and go
     mutable std::unordered_map<QString, Kept> kept_;
-    mutable std::vector<QString> order_;   // the keys of kept_ in the order they were decoded
+    mutable std::vector<QString> order_;                          // the keys of kept_ in the order they were decoded
     mutable std::unordered_map<QString, QStringList> listings_;   // folder → its entries
 };
 
@@ -101,4 +101,4 @@ QRegion opaqueRegion(const QImage& image);
 // Empty when there is none.
 QString findCaseInsensitive(const QString& dir, const QString& name);
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

@@ -51,7 +51,7 @@ QString runFileDialog(QWidget* owner, const FileRequest& r, QFileDialog::AcceptM
     return dialog.selectedFiles().front();
 }
 
-} // namespace
+}   // namespace
 
 // ---- Qt ------------------------------------------------------------------------------------
 
@@ -98,8 +98,7 @@ int QtUserDialogs::runModal(QDialog& dialog)
 
 ScriptedUserDialogs::ScriptedUserDialogs()
     : onFailure_([](const QString& what) { qFatal("ScriptedUserDialogs: %s", qPrintable(what)); })
-{
-}
+{}
 
 void ScriptedUserDialogs::answerPanel(int resultCode)
 {
@@ -119,9 +118,9 @@ std::optional<ScriptedUserDialogs::Answer> ScriptedUserDialogs::take(Kind kind, 
         return Kind::RunModal;
     };
     if (answers_.empty() || kindOf(answers_.front()) != kind) {
-        const QString next = answers_.empty() ? QStringLiteral("no answer left")
-                                              : QStringLiteral("next answer is for a %1")
-                                                    .arg(QLatin1String(kindName(kindOf(answers_.front()))));
+        const QString next = answers_.empty()
+            ? QStringLiteral("no answer left")
+            : QStringLiteral("next answer is for a %1").arg(QLatin1String(kindName(kindOf(answers_.front()))));
         onFailure_(QStringLiteral("unexpected %1 \"%2\" / \"%3\" (%4)")
                        .arg(QLatin1String(kindName(kind)), q.caption, q.text, next));
         return std::nullopt;
@@ -171,8 +170,8 @@ std::optional<QFont> ScriptedUserDialogs::chooseFont(QWidget*, const QFont& init
 
 int ScriptedUserDialogs::runModal(QDialog& dialog)
 {
-    const auto a = take(Kind::RunModal,
-                        Question{Kind::RunModal, {}, dialog.windowTitle(), {}, {}, {}, {}, dialog.objectName()});
+    const auto a =
+        take(Kind::RunModal, Question{Kind::RunModal, {}, dialog.windowTitle(), {}, {}, {}, {}, dialog.objectName()});
     if (!a)
         return QDialog::Rejected;
     const int code = std::get<PanelScript>(*a)(dialog);
@@ -180,4 +179,4 @@ int ScriptedUserDialogs::runModal(QDialog& dialog)
     return code;
 }
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

@@ -33,8 +33,8 @@ struct FileRequest {
 class UserDialogs {
 public:
     virtual ~UserDialogs() = default;
-    virtual MessageResult message(QWidget* owner, const QString& text, const QString& caption,
-                                  MessageButtons buttons, MessageIcon icon) = 0;
+    virtual MessageResult message(QWidget* owner, const QString& text, const QString& caption, MessageButtons buttons,
+                                  MessageIcon icon) = 0;
     // The chosen path, or empty when cancelled.
     virtual QString openFile(QWidget* owner, const FileRequest& request) = 0;
     virtual QString saveFile(QWidget* owner, const FileRequest& request) = 0;
@@ -67,8 +67,8 @@ public:
         QString caption;   // caption / title; for a panel its window title
         MessageButtons buttons = MessageButtons::Ok;
         MessageIcon icon = MessageIcon::None;
-        FileRequest file;  // open/save requests; for a folder chooser only its start folder
-        QFont font;        // initial font
+        FileRequest file;     // open/save requests; for a folder chooser only its start folder
+        QFont font;           // initial font
         QString objectName;   // panel object name
     };
     // A panel answer may fill in the panel before it "closes" (it must not exec it).
@@ -101,8 +101,13 @@ public:
     int runModal(QDialog& dialog) override;
 
 private:
-    struct FileAnswer { Kind kind; QString path; };
-    struct FontAnswer { std::optional<QFont> font; };
+    struct FileAnswer {
+        Kind kind;
+        QString path;
+    };
+    struct FontAnswer {
+        std::optional<QFont> font;
+    };
     using Answer = std::variant<MessageResult, FileAnswer, FontAnswer, PanelScript>;
 
     QString fileAnswer(Kind kind, const Question& q);
@@ -114,4 +119,4 @@ private:
     FailureHandler onFailure_;
 };
 
-} // namespace orvane::ui
+}   // namespace orvane::ui

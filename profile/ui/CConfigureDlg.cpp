@@ -28,13 +28,15 @@ QFont captionFont(int px)
     return f;
 }
 
-std::string toPath(const QString& s) { return s.toStdString(); }
+std::string toPath(const QString& s)
+{
+    return s.toStdString();
+}
 
-} // namespace
+}   // namespace
 
 CConfigureDlg::CConfigureDlg(ConfigureEnvironment env, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      m_env(std::move(env)),
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_env(std::move(env)),
       m_profiles(toPath(m_env.configureFolder), m_env.sleeper),
       m_menuExec([](QMenu& menu, const QPoint& at) { return menu.exec(at); })
 {
@@ -185,9 +187,9 @@ void CConfigureDlg::onLoad()
         return;
     }
     const QString chosen = m_env.dialogs.openFile(this, fileRequest());
-    const ProfileFolder::LoadResult r = m_env.load ? m_env.load(m_profiles, line, toPath(chosen))
-                                                   : m_profiles.Load(line, toPath(chosen), m_env.store.image(),
-                                                                     m_env.store.extTable());
+    const ProfileFolder::LoadResult r = m_env.load
+        ? m_env.load(m_profiles, line, toPath(chosen))
+        : m_profiles.Load(line, toPath(chosen), m_env.store.image(), m_env.store.extTable());
     m_list->viewport()->update();
     if (r == ProfileFolder::LoadResult::NotAProfile)
         showMessage(msg::kNotAProfile);
@@ -293,4 +295,4 @@ bool CConfigureDlg::eventFilter(QObject* watched, QEvent* e)
     return QDialog::eventFilter(watched, e);
 }
 
-} // namespace orvane::profile::ui
+}   // namespace orvane::profile::ui

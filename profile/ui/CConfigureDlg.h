@@ -27,7 +27,7 @@ namespace orvane::ui {
 class SkinImages;
 class UserDialogs;
 struct FileRequest;
-} // namespace orvane::ui
+}   // namespace orvane::ui
 
 namespace orvane::macro {
 class CTransparentListBox;
@@ -36,13 +36,13 @@ class CTransparentListBox;
 namespace orvane::profile::ui {
 
 struct ConfigureEnvironment {
-    link::ConfigStore& store;             // the live configuration
-    orvane::ui::UserDialogs& dialogs;     // messages, file dialogs, runModal
-    const orvane::ui::SkinImages& images; // the language's image folder
+    link::ConfigStore& store;               // the live configuration
+    orvane::ui::UserDialogs& dialogs;       // messages, file dialogs, runModal
+    const orvane::ui::SkinImages& images;   // the language's image folder
     model::Language language;
-    QString configureFolder;              // Configure/ of the data folder
-    QString fileDialogFolder;             // where the Save and Load dialogs start
-    link::Sleeper& sleeper;               // the pauses of a rename
+    QString configureFolder;    // Configure/ of the data folder
+    QString fileDialogFolder;   // where the Save and Load dialogs start
+    link::Sleeper& sleeper;     // the pauses of a rename
     // Load runs this (the owner's load into the working pair, an undo step of its own) when set,
     // else the folder's Load into the store.
     std::function<ProfileFolder::LoadResult(ProfileFolder&, int line, const std::string& from)> load = {};
@@ -99,4 +99,4 @@ private:
     MenuExec m_menuExec;
 };
 
-} // namespace orvane::profile::ui
+}   // namespace orvane::profile::ui

@@ -58,8 +58,8 @@ struct CaptionRow {
 };
 inline constexpr std::array<CaptionRow, 3> kCaptions{{
     {"Profile", "\xE9\x85\x8D\xE7\xBD\xAE", {10, 10}, 15},    // 配置
-    {"New", "\xE6\x96\xB0\xE5\xBB\xBA", {30, 578}, 16},        // 新建
-    {"Delete", "\xE5\x88\xA0\xE9\x99\xA4", {200, 578}, 16},    // 删除
+    {"New", "\xE6\x96\xB0\xE5\xBB\xBA", {30, 578}, 16},       // 新建
+    {"Delete", "\xE5\x88\xA0\xE9\x99\xA4", {200, 578}, 16},   // 删除
 }};
 
 // Left-button release: inclusive ranges, tested in order.
@@ -87,11 +87,11 @@ struct MenuRow {
     const char* chinese;
 };
 inline constexpr std::array<MenuRow, 5> kMenu{{
-    {kCmdNew, "New", "\xE6\x96\xB0\xE5\xBB\xBA"},        // 新建
-    {kCmdCopy, "Copy", "\xE5\xA4\x8D\xE5\x88\xB6"},      // 复制
-    {kCmdSave, "Save", "\xE4\xBF\x9D\xE5\xAD\x98"},      // 保存
-    {kCmdLoad, "Load", "\xE5\x8A\xA0\xE8\xBD\xBD"},      // 加载
-    {kCmdDelete, "Delete", "\xE5\x88\xA0\xE9\x99\xA4"},  // 删除
+    {kCmdNew, "New", "\xE6\x96\xB0\xE5\xBB\xBA"},         // 新建
+    {kCmdCopy, "Copy", "\xE5\xA4\x8D\xE5\x88\xB6"},       // 复制
+    {kCmdSave, "Save", "\xE4\xBF\x9D\xE5\xAD\x98"},       // 保存
+    {kCmdLoad, "Load", "\xE5\x8A\xA0\xE8\xBD\xBD"},       // 加载
+    {kCmdDelete, "Delete", "\xE5\x88\xA0\xE9\x99\xA4"},   // 删除
 }};
 
 struct MessageText {
@@ -116,10 +116,11 @@ inline constexpr MessageText kSelectToOpen{"Please select a profile to Open\n", 
                                            "\xE8\xAF\xB7\xE9\x80\x89\xE6\x8B\xA9\xE4\xB8\x80\xE4\xB8\xAA\xE9\x85\x8D"
                                            "\xE7\xBD\xAE\xE6\x89\x93\xE5\xBC\x80",   // 请选择一个配置打开
                                            kTitleChinese};
-inline constexpr MessageText kKeepOne{"Please keep a profile\n", kTitleEnglish,
-                                      "\xE8\xAF\xB7\xE8\x87\xB3\xE5\xB0\x91\xE4\xBF\x9D\xE7\x95\x99\xE4\xB8\x80\xE4"
-                                      "\xB8\xAA\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6",   // 请至少保留一个配置文件
-                                      kTitleChinese};
+inline constexpr MessageText kKeepOne{
+    "Please keep a profile\n", kTitleEnglish,
+    "\xE8\xAF\xB7\xE8\x87\xB3\xE5\xB0\x91\xE4\xBF\x9D\xE7\x95\x99\xE4\xB8\x80\xE4"
+    "\xB8\xAA\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6",   // 请至少保留一个配置文件
+    kTitleChinese};
 inline constexpr MessageText kSelectToDelete{"Please select a profile to delete\n", kTitleEnglish,
                                              "\xE8\xAF\xB7\xE9\x80\x89\xE6\x8B\xA9\xE4\xB8\x80\xE4\xB8\xAA\xE9\x85"
                                              "\x8D\xE7\xBD\xAE\xE5\x88\xA0\xE9\x99\xA4",   // 请选择一个配置删除
@@ -158,11 +159,11 @@ inline constexpr MessageText kNotAProfile{
     "\xE5\xAD\x97\xE8\x8A\x82\xE3\x80\x82\n",
     // 此文件不是配置文件：配置文件的大小为 10,056 或 206,916 字节。
     kTitleChinese};
-} // namespace msg
+}   // namespace msg
 
 // The file dialogs of Save and Load.
 inline constexpr const char* kFileFilter = "bin Files(*.bin)";
 inline constexpr const char* kFileSuffix = "bin";
 inline constexpr const char* kFileNameStart = "*.bin";   // in the file name box when a dialog opens
 
-} // namespace orvane::profile::ui
+}   // namespace orvane::profile::ui

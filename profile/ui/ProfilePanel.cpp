@@ -5,15 +5,10 @@ namespace orvane::profile::ui {
 ProfilePanel::ProfilePanel(link::ConfigStore& store, orvane::ui::UserDialogs& dialogs,
                            const orvane::ui::SkinImages& images, model::Language language, QString configureFolder,
                            QString fileDialogFolder, link::Sleeper* sleeper)
-    : store_(store),
-      dialogs_(dialogs),
-      images_(images),
-      language_(language),
-      configureFolder_(std::move(configureFolder)),
-      fileDialogFolder_(std::move(fileDialogFolder)),
+    : store_(store), dialogs_(dialogs), images_(images), language_(language),
+      configureFolder_(std::move(configureFolder)), fileDialogFolder_(std::move(fileDialogFolder)),
       sleeper_(sleeper ? *sleeper : realSleeper_)
-{
-}
+{}
 
 ProfilePanel::~ProfilePanel()
 {
@@ -30,6 +25,9 @@ CConfigureDlg& ProfilePanel::dialog(QWidget* owner)
     return *dialog_;
 }
 
-int ProfilePanel::run(QWidget* owner, const QRect& mainWindowRect) { return dialog(owner).run(mainWindowRect); }
+int ProfilePanel::run(QWidget* owner, const QRect& mainWindowRect)
+{
+    return dialog(owner).run(mainWindowRect);
+}
 
-} // namespace orvane::profile::ui
+}   // namespace orvane::profile::ui

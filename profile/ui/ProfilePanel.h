@@ -24,7 +24,10 @@ public:
     // The panel (made on first use).
     CConfigureDlg& dialog(QWidget* owner = nullptr);
     // What the panel's Load runs (see ConfigureEnvironment::load); before the first opening.
-    void setLoad(std::function<ProfileFolder::LoadResult(ProfileFolder&, int line, const std::string& from)> load) { load_ = std::move(load); }
+    void setLoad(std::function<ProfileFolder::LoadResult(ProfileFolder&, int line, const std::string& from)> load)
+    {
+        load_ = std::move(load);
+    }
 
 private:
     link::ConfigStore& store_;
@@ -39,4 +42,4 @@ private:
     std::function<ProfileFolder::LoadResult(ProfileFolder&, int line, const std::string& from)> load_;
 };
 
-} // namespace orvane::profile::ui
+}   // namespace orvane::profile::ui

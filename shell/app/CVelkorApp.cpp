@@ -27,8 +27,7 @@ namespace orvane::shell {
 
 SingleInstance::SingleInstance(const QString& folder)
     : lockPath_(folder + QString::fromLatin1(kInstanceName) + QStringLiteral(".lock")),
-      serverPath_(folder + QString::fromLatin1(kInstanceName)),
-      lock_(lockPath_)
+      serverPath_(folder + QString::fromLatin1(kInstanceName)), lock_(lockPath_)
 {
     // A lock whose owner died is taken over (the owner's process id is checked); age alone never
     // makes a running copy's lock stale.
@@ -60,7 +59,7 @@ bool readLockStart(const QByteArray& path, const struct stat& expected, char (&b
     return same && n >= 0;
 }
 
-} // namespace
+}   // namespace
 
 // QLockFile reads whatever is at the lock's name to judge it: a FIFO there blocks it, /dev/zero
 // behind a link feeds it without end, and a file it cannot parse is never stale. So anything
@@ -169,7 +168,8 @@ int CVelkorApp::run(int argc, char** argv)
         std::fprintf(stderr, "QX410-Orvane: %s\n", error.c_str());
         return 2;
     }
-    const std::optional<platform::Folders> folders = platform::Folders::resolve(platform::FolderInputs::fromProcess(), error);
+    const std::optional<platform::Folders> folders =
+        platform::Folders::resolve(platform::FolderInputs::fromProcess(), error);
     if (!folders) {
         std::fprintf(stderr, "QX410-Orvane: %s\n", error.c_str());
         return 1;
@@ -193,8 +193,9 @@ int CVelkorApp::run(int argc, char** argv)
     ui::applyDarkStyle(app);
     const model::Language language = model::languageFor(platform::Settings().chinese());
     if (!ui::installQtTranslations(app, language == model::Language::Chinese))
-        std::fprintf(stderr, "QX410-Orvane: Qt's Chinese texts (qtbase_zh_CN.qm) are not in %s; standard dialogs stay English\n",
-                     qPrintable(ui::qtTranslationsFolder()));
+        std::fprintf(
+            stderr, "QX410-Orvane: Qt's Chinese texts (qtbase_zh_CN.qm) are not in %s; standard dialogs stay English\n",
+            qPrintable(ui::qtTranslationsFolder()));
     ui::QtUserDialogs dialogs;
     link::RealSleeper sleeper;
     DesktopLauncher launcher;
@@ -223,4 +224,4 @@ int CVelkorApp::run(int argc, char** argv)
     return app.exec();
 }
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

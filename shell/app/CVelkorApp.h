@@ -56,4 +56,4 @@ public:
     static int run(int argc, char** argv);
 };
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

@@ -29,7 +29,7 @@ constexpr QSize kSliderStartSize{30, 10};
 constexpr int kReportSliderOffset = 23;   // below the USB Report Rate header
 constexpr int kProfileSettleMs = 50;
 
-} // namespace
+}   // namespace
 
 platform::FirmwareVersion ReadVerBin(const QString& path)
 {
@@ -47,24 +47,19 @@ usecases::SessionContext sessionContext(const ShellContext& ctx)
 
 CVelkorDlg::CVelkorDlg(ShellContext ctx, usecases::Session& session, QWidget* parent)
     : CVelkorDlg(std::move(ctx), nullptr, &session, parent)
-{
-}
+{}
 
 CVelkorDlg::CVelkorDlg(ShellContext ctx, QWidget* parent)
     : CVelkorDlg(ctx, std::make_unique<usecases::Session>(sessionContext(ctx)), nullptr, parent)
-{
-}
+{}
 
 CVelkorDlg::CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owned, usecases::Session* session,
                        QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      ctx_(std::move(ctx)),
-      language_(ctx_.language),
-      images_(ctx_.installFolder +
-              (language_ == model::Language::Chinese ? QStringLiteral("png/chinese/") : QStringLiteral("png/english/"))),
-      ownSession_(std::move(owned)),
-      session_(session ? *session : *ownSession_),
-      panel_(&session_.panel())
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), ctx_(std::move(ctx)), language_(ctx_.language),
+      images_(
+          ctx_.installFolder +
+          (language_ == model::Language::Chinese ? QStringLiteral("png/chinese/") : QStringLiteral("png/english/"))),
+      ownSession_(std::move(owned)), session_(session ? *session : *ownSession_), panel_(&session_.panel())
 {
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     setMouseTracking(true);
@@ -177,8 +172,8 @@ bool CVelkorDlg::initialise()
     brightness_->setPageStep(1);
     brightness_->setValue(1);
     if (ctx_.showSplash) {
-        controls::CSplashScreen splash(ctx_.installFolder, chinese(), ctx_.splashTicks ? *ctx_.splashTicks
-                                                                                       : ownSplashTicks_);
+        controls::CSplashScreen splash(ctx_.installFolder, chinese(),
+                                       ctx_.splashTicks ? *ctx_.splashTicks : ownSplashTicks_);
         splash.exec();
     }
     reportRate_->setRange(0, 3);
@@ -197,7 +192,8 @@ QIcon CVelkorDlg::applicationIcon() const
 {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        if (const QString f = ctx_.installFolder + QStringLiteral("icons/QX410-Orvane-%1.png").arg(size); QFile::exists(f))
+        if (const QString f = ctx_.installFolder + QStringLiteral("icons/QX410-Orvane-%1.png").arg(size);
+            QFile::exists(f))
             icon.addFile(f, QSize(size, size));
     return icon.isNull() ? QIcon(images_.pixmap(QStringLiteral("logo.png"))) : icon;
 }
@@ -571,4 +567,4 @@ void CVelkorDlg::exitProgram(bool saveShadow)
     emit exitRequested();
 }
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

@@ -51,7 +51,7 @@ struct ShellContext {
     QString verBinPath;
     model::Language language = model::Language::English;
     bool showSplash = true;
-    bool useTray = true;     // tests keep the desktop's tray out of it
+    bool useTray = true;   // tests keep the desktop's tray out of it
     // Whether the desktop has a notification area now (asked each time the window hides, since a
     // tray can appear or go away while the program runs); empty: the platform's answer.
     std::function<bool()> trayAvailable{};
@@ -138,8 +138,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owned, usecases::Session* session,
-               QWidget* parent);
+    CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owned, usecases::Session* session, QWidget* parent);
     // What the session reports.
     void connectSession();
     void hideMainWindow();
@@ -218,4 +217,4 @@ private:
     QRect coveredByList_;
 };
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

@@ -54,9 +54,12 @@ QRect keyRect(std::size_t k)
     return QRect(r.left, r.top, r.right - r.left + 1, r.bottom - r.top + 1);
 }
 
-} // namespace
+}   // namespace
 
-const QPixmap& CVelkorDlg::pix(const char* name) const { return images_.pixmap(QString::fromLatin1(name)); }
+const QPixmap& CVelkorDlg::pix(const char* name) const
+{
+    return images_.pixmap(QString::fromLatin1(name));
+}
 
 void CVelkorDlg::text(QPainter& p, int px, const QRect& frame, const QString& s, int flags)
 {
@@ -110,8 +113,8 @@ void CVelkorDlg::paintKeys(QPainter& p)
     const bool diyMap = panel_->diyMode() && isCustomEffect(store().image()[img::kEffect]);
     for (std::size_t k = 0; k < keymap::kKeyCount; ++k) {
         const bool under = int(k) == hover;
-        const bool show = diyMap ? (panel_->keyLit(k) || under)
-                                 : (under || (panel_->marks()[k] && k != keymap::kKeyLeftWindows));
+        const bool show =
+            diyMap ? (panel_->keyLit(k) || under) : (under || (panel_->marks()[k] && k != keymap::kKeyLeftWindows));
         if (!show)
             continue;
         // The highlighted picture carries every key's caption, so a lit key shows its name.
@@ -240,7 +243,8 @@ void CVelkorDlg::paintResponse(QPainter& p)
 {
     const int e = panel_->responseY();
     p.drawPixmap(19, e, pix(panel_->responseCollapsed() ? "responsetime_close.png" : "responsetime_open.png"));
-    text(p, kCaptionPx, QRect(kHeaderTextLeft, e, kHeaderTextWidth, kHeaderHeight), tr2("Response Time", "按键响应时间"));
+    text(p, kCaptionPx, QRect(kHeaderTextLeft, e, kHeaderTextWidth, kHeaderHeight),
+         tr2("Response Time", "按键响应时间"));
     if (panel_->responseCollapsed())
         return;
     p.drawPixmap(28, e + 28, pix("Light_Item.png"));
@@ -252,7 +256,8 @@ void CVelkorDlg::paintReportRate(QPainter& p)
 {
     const int f = panel_->reportY();
     p.drawPixmap(19, f, pix(panel_->reportCollapsed() ? "reportrate_Close.png" : "reportrate_Open.png"));
-    text(p, kCaptionPx, QRect(kHeaderTextLeft, f, kHeaderTextWidth, kHeaderHeight), tr2("USB Report Rate", "USB报告率"));
+    text(p, kCaptionPx, QRect(kHeaderTextLeft, f, kHeaderTextWidth, kHeaderHeight),
+         tr2("USB Report Rate", "USB报告率"));
     if (!panel_->reportCollapsed())
         RedrawSlider(kReportRateSliderId, &p);
 }
@@ -295,7 +300,8 @@ void CVelkorDlg::paintLists(QPainter& p)
     };
     if (panel_->effectListOpen())
         rows(28, 248, kEffectListTop, kEffectCount, panel_->effectHighlight(), [&](std::size_t k) {
-            return QString::fromStdU16String(std::u16string(chinese() ? kEffectList[k].chinese : kEffectList[k].english));
+            return QString::fromStdU16String(
+                std::u16string(chinese() ? kEffectList[k].chinese : kEffectList[k].english));
         });
     if (panel_->responseListOpen())
         rows(27, 247, panel_->responseListTop(), kResponseRows, panel_->responseHighlight(),
@@ -313,7 +319,8 @@ void CVelkorDlg::paintHelpMenu(QPainter& p)
     const QString rows[] = {host, tr2("Update Firmware", "驱动更新"), tr2("LCD Setting", "LCD设置"),
                             QStringLiteral("Ver: 1.1")};
     for (int row = 0; row < 4; ++row)
-        text(p, kHelpPx, QRect(847, 22 + kHelpRowHeight * row, 147, kHelpRowHeight), rows[row]);   // right of the row's dot
+        text(p, kHelpPx, QRect(847, 22 + kHelpRowHeight * row, 147, kHelpRowHeight),
+             rows[row]);   // right of the row's dot
 }
 
 void CVelkorDlg::RedrawSlider(int id, QPainter* painter)
@@ -331,4 +338,4 @@ void CVelkorDlg::RedrawSlider(int id, QPainter* painter)
     storeSliderPositions();
 }
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

@@ -15,7 +15,7 @@ namespace orvane::shell {
 namespace {
 Q_LOGGING_CATEGORY(lcCompanions, "orvane.shell.companions", QtWarningMsg)
 constexpr const char* kWindowCaption = "QX410-Orvane";
-} // namespace
+}   // namespace
 
 bool DesktopCompanionStarter::startProgram(const QString& program)
 {
@@ -39,7 +39,8 @@ QString companionFailureText(Companion which, const QString& target, bool missin
     case Companion::WebPage:
         return chinese ? QString::fromUtf8("没有可以打开网页 %1 的浏览器。请安装或设置默认浏览器。").arg(target)
                        : QStringLiteral("No web browser could be opened for %1. Install or choose a default "
-                                        "browser.").arg(target);
+                                        "browser.")
+                             .arg(target);
     case Companion::Updater:
         if (missing)
             return chinese ? QString::fromUtf8("程序文件夹中没有驱动更新程序：\n%1").arg(target)
@@ -58,8 +59,7 @@ QString companionFailureText(Companion which, const QString& target, bool missin
 
 DesktopCompanions::DesktopCompanions(const CompanionEnvironment& env, std::unique_ptr<CompanionStarter> starter)
     : dialogs_(env.dialogs), installFolder_(env.installFolder), chinese_(env.chinese), starter_(std::move(starter))
-{
-}
+{}
 
 QString DesktopCompanions::programPath(Companion which) const
 {
@@ -77,7 +77,8 @@ void DesktopCompanions::StartCompanion(Companion which, QWidget* owner)
                      ui::MessageButtons::Ok, ui::MessageIcon::Warning);
 }
 
-void DesktopCompanions::checkFirmware(QWidget* owner, platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped)
+void DesktopCompanions::checkFirmware(QWidget* owner, platform::FirmwareVersion keyboard,
+                                      platform::FirmwareVersion shipped)
 {
     // An arrival reports once per interface it opens; while one prompt waits for an answer, a
     // second read must not stack another prompt on top of it.
@@ -100,4 +101,4 @@ std::unique_ptr<Companions> createCompanions(const CompanionEnvironment& env, st
     return std::make_unique<DesktopCompanions>(env, std::move(starter));
 }
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

@@ -23,7 +23,6 @@ class UserDialogs;
 
 namespace orvane::shell {
 
-
 // File names in the install folder, and the maker's web page (the help menu's first row shows
 // its host name).
 inline constexpr const char* kUpdaterProgram = "QX410-Orvane_Update";
@@ -45,7 +44,9 @@ public:
     virtual void startLcdTool(QWidget* /*owner*/) {}   // row 2: the LCD program
     // After a keyboard read (configuration loaded, lParam 0): offer an update when the shipped
     // firmware (VER.bin) is newer than the keyboard's.
-    virtual void checkFirmware(QWidget* /*owner*/, platform::FirmwareVersion /*keyboard*/, platform::FirmwareVersion /*shipped*/) {}
+    virtual void checkFirmware(QWidget* /*owner*/, platform::FirmwareVersion /*keyboard*/,
+                               platform::FirmwareVersion /*shipped*/)
+    {}
 };
 
 enum class Companion { WebPage, Updater, LcdTool };
@@ -94,6 +95,7 @@ private:
 
 std::unique_ptr<Companions> createCompanions(const CompanionEnvironment& env);
 // The same with another starter (tests).
-std::unique_ptr<Companions> createCompanions(const CompanionEnvironment& env, std::unique_ptr<CompanionStarter> starter);
+std::unique_ptr<Companions> createCompanions(const CompanionEnvironment& env,
+                                             std::unique_ptr<CompanionStarter> starter);
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

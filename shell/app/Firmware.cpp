@@ -16,13 +16,14 @@ bool firmwareUpdateOffered(platform::FirmwareVersion keyboard, platform::Firmwar
     return shipped > keyboard;
 }
 
-bool CheckFirmware(ui::UserDialogs& dialogs, QWidget* owner, bool chinese, platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped)
+bool CheckFirmware(ui::UserDialogs& dialogs, QWidget* owner, bool chinese, platform::FirmwareVersion keyboard,
+                   platform::FirmwareVersion shipped)
 {
     if (!firmwareUpdateOffered(keyboard, shipped))
         return false;
     const FirmwarePrompt prompt = firmwarePrompt(chinese);
-    return dialogs.message(owner, prompt.text, prompt.caption, ui::MessageButtons::OkCancel,
-                           ui::MessageIcon::None) == ui::MessageResult::Ok;
+    return dialogs.message(owner, prompt.text, prompt.caption, ui::MessageButtons::OkCancel, ui::MessageIcon::None) ==
+        ui::MessageResult::Ok;
 }
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

@@ -33,6 +33,7 @@ bool firmwareUpdateOffered(platform::FirmwareVersion keyboard, platform::Firmwar
 
 // Shows the OK/Cancel prompt, owned by `owner`, when an update is offered. True only when the
 // user chose OK: the caller then starts the updater.
-bool CheckFirmware(ui::UserDialogs& dialogs, QWidget* owner, bool chinese, platform::FirmwareVersion keyboard, platform::FirmwareVersion shipped);
+bool CheckFirmware(ui::UserDialogs& dialogs, QWidget* owner, bool chinese, platform::FirmwareVersion keyboard,
+                   platform::FirmwareVersion shipped);
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

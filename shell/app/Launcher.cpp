@@ -6,7 +6,10 @@
 
 namespace orvane::shell {
 
-void DesktopLauncher::openPath(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+void DesktopLauncher::openPath(const QString& path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 void DesktopLauncher::startProgram(const QString& program, const QString& workingFolder)
 {
@@ -26,4 +29,4 @@ bool launchHostAction(Launcher& launcher, const QString& path, bool startup)
     return true;
 }
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

@@ -23,4 +23,4 @@ public:
 // opens nothing. `startup` is the record kind 5 (start a program). False when nothing was opened.
 bool launchHostAction(Launcher& launcher, const QString& path, bool startup);
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

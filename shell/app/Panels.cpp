@@ -7,9 +7,15 @@
 
 namespace orvane::shell {
 
-bool PanelHost::runKeyMap(QWidget*, const KeyMapRequest&, keymap::PendingAssignment&, uint8_t&) { return false; }
+bool PanelHost::runKeyMap(QWidget*, const KeyMapRequest&, keymap::PendingAssignment&, uint8_t&)
+{
+    return false;
+}
 
-bool PanelHost::runMacroManager(QWidget*) { return false; }
+bool PanelHost::runMacroManager(QWidget*)
+{
+    return false;
+}
 
 void PanelHost::runProfile(QWidget*, const QRect&) {}
 
@@ -37,8 +43,8 @@ public:
     void runProfile(QWidget* owner, const QRect& mainWindowRect) override
     {
         const ui::SkinImages::Scope images(env_.images);
-        profile::ui::ProfilePanel profile{env_.store, env_.dialogs, env_.images, env_.language,
-                                          env_.configureFolder, env_.dataFolder};
+        profile::ui::ProfilePanel profile{env_.store,    env_.dialogs,         env_.images,
+                                          env_.language, env_.configureFolder, env_.dataFolder};
         profile.setLoad(env_.loadProfile);
         profile.run(owner, mainWindowRect);
     }
@@ -47,8 +53,11 @@ private:
     PanelEnvironment& env_;
 };
 
-} // namespace
+}   // namespace
 
-std::unique_ptr<PanelHost> createPanelHost(PanelEnvironment& env) { return std::make_unique<BuiltPanels>(env); }
+std::unique_ptr<PanelHost> createPanelHost(PanelEnvironment& env)
+{
+    return std::make_unique<BuiltPanels>(env);
+}
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

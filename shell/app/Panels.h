@@ -41,24 +41,25 @@ class QWidget;
 namespace orvane::ui {
 class SkinImages;
 class UserDialogs;
-} // namespace orvane::ui
+}   // namespace orvane::ui
 
 namespace orvane::shell {
 
 // What every panel may use, all owned by the main window for the whole run.
 struct PanelEnvironment {
-    link::ConfigStore& store;              // working and shadow image and records, keymap.bin
-    macro::MacroStore& macros;             // MacroDefine.bin's store
+    link::ConfigStore& store;    // working and shadow image and records, keymap.bin
+    macro::MacroStore& macros;   // MacroDefine.bin's store
     const keymap::KeyNameTable& names;
-    ui::UserDialogs& dialogs;              // message boxes, file dialogs, runModal
-    const ui::SkinImages& images;          // the image folder of the language
+    ui::UserDialogs& dialogs;       // message boxes, file dialogs, runModal
+    const ui::SkinImages& images;   // the image folder of the language
     model::Language language;
-    QString installFolder;                 // ends in '/'
-    QString dataFolder;                    // ends in '/'
-    QString configureFolder;               // profiles, ends in '/'
-    QString macroFilePath;                 // MacroDefine.bin
+    QString installFolder;     // ends in '/'
+    QString dataFolder;        // ends in '/'
+    QString configureFolder;   // profiles, ends in '/'
+    QString macroFilePath;     // MacroDefine.bin
     // The profile panel's Load: the session's, so that each load is an undo step.
-    std::function<profile::ProfileFolder::LoadResult(profile::ProfileFolder&, int, const std::string&)> loadProfile = {};
+    std::function<profile::ProfileFolder::LoadResult(profile::ProfileFolder&, int, const std::string&)> loadProfile =
+        {};
 };
 
 // The key the key map panel opens for.
@@ -76,4 +77,4 @@ public:
 // The panels of this build (the single place where panels are constructed).
 std::unique_ptr<PanelHost> createPanelHost(PanelEnvironment& env);
 
-} // namespace orvane::shell
+}   // namespace orvane::shell

@@ -14,7 +14,10 @@ CBitSlider::CBitSlider(int id, QWidget* parent) : QSlider(Qt::Horizontal, parent
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
-    connect(this, &QSlider::valueChanged, this, [this] { recomputeThumb(); update(); });
+    connect(this, &QSlider::valueChanged, this, [this] {
+        recomputeThumb();
+        update();
+    });
     connect(this, &QSlider::rangeChanged, this, [this] { recomputeThumb(); });
 }
 
@@ -114,4 +117,4 @@ void drawBitSlider(QPainter& painter, QPoint origin, const CBitSlider& slider, c
         painter.drawImage(QPoint(origin.x() + x, origin.y() + slider.thumbPos().y() + 1), images.thumb);
 }
 
-} // namespace orvane::controls
+}   // namespace orvane::controls

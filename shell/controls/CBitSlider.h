@@ -75,4 +75,4 @@ struct SliderImages {
 // top-left in the painter's coordinates.
 void drawBitSlider(QPainter& painter, QPoint origin, const CBitSlider& slider, const SliderImages& images);
 
-} // namespace orvane::controls
+}   // namespace orvane::controls

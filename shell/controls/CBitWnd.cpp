@@ -26,8 +26,14 @@ void CBitWnd::setHover(bool hover)
     update();
 }
 
-void CBitWnd::enterEvent(QEnterEvent*) { setHover(true); }
-void CBitWnd::leaveEvent(QEvent*) { setHover(false); }
+void CBitWnd::enterEvent(QEnterEvent*)
+{
+    setHover(true);
+}
+void CBitWnd::leaveEvent(QEvent*)
+{
+    setHover(false);
+}
 
 void CBitWnd::forward(QMouseEvent* event)
 {
@@ -76,4 +82,4 @@ void CBitWnd::paintEvent(QPaintEvent*)
     p.drawImage(0, 0, image_);
 }
 
-} // namespace orvane::controls
+}   // namespace orvane::controls

@@ -20,9 +20,9 @@ public:
     bool latched() const { return latched_; }
     const QImage& image() const { return image_; }
 
-    void setToggle(bool on) { toggle_ = on; }         // a click latches / unlatches
-    void setSendCommand(bool on) { sendCommand_ = on; } // a click emits command(id)
-    void setForwarding(bool on) { forward_ = on; }     // mouse input also goes to the parent
+    void setToggle(bool on) { toggle_ = on; }             // a click latches / unlatches
+    void setSendCommand(bool on) { sendCommand_ = on; }   // a click emits command(id)
+    void setForwarding(bool on) { forward_ = on; }        // mouse input also goes to the parent
 
 signals:
     void command(int id);
@@ -49,4 +49,4 @@ private:
     bool forward_ = false;
 };
 
-} // namespace orvane::controls
+}   // namespace orvane::controls

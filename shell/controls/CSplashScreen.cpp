@@ -9,8 +9,8 @@ namespace orvane::controls {
 
 QString splashImagePath(const QString& installFolder, bool chinese)
 {
-    return installFolder + (chinese ? QStringLiteral("png/chinese/") : QStringLiteral("png/english/"))
-           + QStringLiteral("SplashScreen.png");
+    return installFolder + (chinese ? QStringLiteral("png/chinese/") : QStringLiteral("png/english/")) +
+        QStringLiteral("SplashScreen.png");
 }
 
 namespace {
@@ -30,12 +30,11 @@ QImage loadSplash(const QString& path)
     return img;
 }
 
-} // namespace
+}   // namespace
 
 CSplashScreen::CSplashScreen(const QString& installFolder, bool chinese, int& tickCounter, QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
-      image_(loadSplash(splashImagePath(installFolder, chinese))),
-      ticks_(tickCounter)
+      image_(loadSplash(splashImagePath(installFolder, chinese))), ticks_(tickCounter)
 {
     setModal(true);
     setFixedSize(image_.isNull() ? kSplashTemplateSize : image_.deviceIndependentSize().toSize());
@@ -66,4 +65,4 @@ void CSplashScreen::paintEvent(QPaintEvent*)
         p.drawImage(0, 0, image_);
 }
 
-} // namespace orvane::controls
+}   // namespace orvane::controls

@@ -37,4 +37,4 @@ private:
     QTimer timer_;
 };
 
-} // namespace orvane::controls
+}   // namespace orvane::controls

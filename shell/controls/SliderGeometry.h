@@ -16,7 +16,10 @@ struct SliderRange {
     int max = 0;
 };
 
-constexpr int channelWidth(int controlWidth) { return controlWidth > kThumbWidth ? controlWidth - kThumbWidth : 1; }
+constexpr int channelWidth(int controlWidth)
+{
+    return controlWidth > kThumbWidth ? controlWidth - kThumbWidth : 1;
+}
 
 // Position for a click at control x: offset in the channel × (max − min) / channel width, to the
 // nearest integer with halves going up, kept within the range.
@@ -42,7 +45,10 @@ constexpr int thumbLeft(int position, int controlWidth, SliderRange r)
 }
 
 // Top of the thumb: centred vertically in the control.
-constexpr int thumbTop(int controlHeight) { return (controlHeight - kThumbHeight) / 2; }
+constexpr int thumbTop(int controlHeight)
+{
+    return (controlHeight - kThumbHeight) / 2;
+}
 
 // The report-rate slider's drawing rule: thumb x within 0..205, and 2 px right at position 0.
 constexpr int reportRateThumbX(int thumbX, int position)
@@ -53,4 +59,4 @@ constexpr int reportRateThumbX(int thumbX, int position)
     return x;
 }
 
-} // namespace orvane::controls
+}   // namespace orvane::controls

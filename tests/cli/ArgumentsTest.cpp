@@ -12,13 +12,16 @@ using namespace orvane::cli;
 
 namespace {
 
-ParseResult parse(std::vector<std::string> args) { return parseArguments(args); }
+ParseResult parse(std::vector<std::string> args)
+{
+    return parseArguments(args);
+}
 
 TEST(ArgumentsTest, SetTakesEveryValueInTheImagesUnits)
 {
-    const ParseResult r = parse({"set", "effect=waterrun-mode", "speed=0", "brightness=50", "colour=8",
-                                 "direction=4", "colour3=#0a0B0c", "game-mode=off", "win-lock=on",
-                                 "response-time=20", "report-rate=250"});
+    const ParseResult r =
+        parse({"set", "effect=waterrun-mode", "speed=0", "brightness=50", "colour=8", "direction=4", "colour3=#0a0B0c",
+               "game-mode=off", "win-lock=on", "response-time=20", "report-rate=250"});
     ASSERT_TRUE(r.invocation) << r.error;
     const SetValues& v = r.invocation->set;
     EXPECT_EQ(r.invocation->command, Command::Set);
@@ -115,7 +118,7 @@ TEST(ArgumentsTest, MistakesAreRefusedWithAMessageNamingThem)
     }
 }
 
-} // namespace
+}   // namespace
 
 namespace {
 
@@ -123,9 +126,15 @@ TEST(ArgumentsTest, AssignFunctionsAndTheOtherCommandsOperands)
 {
     using Kind = AssignSpec::Kind;
     const std::vector<std::tuple<std::string, Kind, std::size_t>> functions = {
-        {"key:Z", Kind::Key, 1},          {"key:kpenter", Kind::Key, 1},    {"combo:LCtrl+LAlt+Del", Kind::Combo, 3},
-        {"combo:LShift+F5", Kind::Combo, 2}, {"function:vol+", Kind::Function, 0}, {"function:静音", Kind::Function, 0},
-        {"macro:32", Kind::Macro, 0},     {"folder:/tmp", Kind::Folder, 0}, {"disable", Kind::Disable, 0},
+        {"key:Z", Kind::Key, 1},
+        {"key:kpenter", Kind::Key, 1},
+        {"combo:LCtrl+LAlt+Del", Kind::Combo, 3},
+        {"combo:LShift+F5", Kind::Combo, 2},
+        {"function:vol+", Kind::Function, 0},
+        {"function:静音", Kind::Function, 0},
+        {"macro:32", Kind::Macro, 0},
+        {"folder:/tmp", Kind::Folder, 0},
+        {"disable", Kind::Disable, 0},
         {"default", Kind::Default, 0},
     };
     for (const auto& [text, kind, keys] : functions) {
@@ -166,12 +175,19 @@ TEST(ArgumentsTest, AssignFunctionsAndTheOtherCommandsOperands)
     EXPECT_EQ(r.invocation->sizePt, 12);
     EXPECT_TRUE(r.invocation->italic && r.invocation->fit && !r.invocation->bold);
 
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"macro"}, {"macro", "list", "1"}, {"macro", "show"}, {"macro", "export", "1"}, {"macro", "show", "0"},
-             {"profile", "save", "a/b"}, {"profile", "save", ".."}, {"profile", "load", "a", "b"},
-             {"profile", "list", "--dry-run"}, {"assign", "A", "combo:A+B+C+D"}, {"assign", "LWin", "key:A"}}) {
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"macro"},
+                                                                                     {"macro", "list", "1"},
+                                                                                     {"macro", "show"},
+                                                                                     {"macro", "export", "1"},
+                                                                                     {"macro", "show", "0"},
+                                                                                     {"profile", "save", "a/b"},
+                                                                                     {"profile", "save", ".."},
+                                                                                     {"profile", "load", "a", "b"},
+                                                                                     {"profile", "list", "--dry-run"},
+                                                                                     {"assign", "A", "combo:A+B+C+D"},
+                                                                                     {"assign", "LWin", "key:A"}}) {
         EXPECT_FALSE(parse(bad).invocation) << bad.size();
     }
 }
 
-} // namespace
+}   // namespace

@@ -21,7 +21,10 @@
 
 namespace orvane::clitest {
 
-inline QString binFolder() { return test::programFolder(); }
+inline QString binFolder()
+{
+    return test::programFolder();
+}
 
 struct CliResult {
     int code = -1;
@@ -127,4 +130,4 @@ protected:
     QTemporaryDir dir;
 };
 
-} // namespace orvane::clitest
+}   // namespace orvane::clitest

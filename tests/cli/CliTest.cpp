@@ -62,7 +62,7 @@ TEST_F(CliTest, SetIsOneUploadAndShowGivesBackWhatWasSet)
     start();
     const int beginsBefore = int(traceLines({"SF"}).filter(QRegularExpression("SF 00 08 01 ")).size());
     const CliResult set = run({"set", "effect=wave", "speed=3", "brightness=20", "direction=2", "colour3=#102030",
-                         "game-mode=on", "win-lock=on", "response-time=6", "report-rate=250"});
+                               "game-mode=on", "win-lock=on", "response-time=6", "report-rate=250"});
     ASSERT_EQ(set.code, 0) << set.err.toStdString();
     EXPECT_TRUE(set.out.isEmpty());
 
@@ -215,8 +215,8 @@ TEST_F(CliTest, AFailingKeyboardIsExitOneAndLeavesThingsAsTheyWere)
     const QMap<QString, QByteArray> before = snapshot();
 
     // No acknowledgement for the upload's first step.
-    const CliResult noAck = run({"set", "colour1=#010203", "game-mode=on", "brightness=10"},
-                          {{"ORVANE_EMULATOR_FAULTS", "no-ack@1x*"}});
+    const CliResult noAck =
+        run({"set", "colour1=#010203", "game-mode=on", "brightness=10"}, {{"ORVANE_EMULATOR_FAULTS", "no-ack@1x*"}});
     EXPECT_EQ(noAck.code, 1);
     EXPECT_TRUE(noAck.err.contains("could not be saved to the keyboard")) << noAck.err.toStdString();
     EXPECT_EQ(snapshot(), before);
@@ -232,8 +232,8 @@ TEST_F(CliTest, AFailingKeyboardIsExitOneAndLeavesThingsAsTheyWere)
     const int tracedBefore = int(traceLines({"SF"}).size());
     ASSERT_EQ(run({"show"}).code, 0);
     const int readSetFeatures = int(traceLines({"SF"}).size()) - tracedBefore;
-    const CliResult reset = run({"reset", "--yes"},
-                                {{"ORVANE_EMULATOR_FAULTS", QStringLiteral("sf-fail@%1").arg(readSetFeatures + 1)}});
+    const CliResult reset =
+        run({"reset", "--yes"}, {{"ORVANE_EMULATOR_FAULTS", QStringLiteral("sf-fail@%1").arg(readSetFeatures + 1)}});
     EXPECT_EQ(reset.code, 1) << reset.err.toStdString();
     EXPECT_TRUE(reset.err.contains("did not complete the factory reset")) << reset.err.toStdString();
     EXPECT_EQ(snapshot(), before);
@@ -366,12 +366,13 @@ TEST_F(CliTest, MacroImportRefusesWhatDoesNotFit)
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(message)) << args.join(' ').toStdString() << ": " << r.err.toStdString();
     }
-    for (const QByteArray& bad : std::vector<QByteArray>{
-             "not json", "[]", R"({"loops":1,"events":[]})", R"({"name":"x","loops":0,"events":[]})",
-             R"({"name":"x","loops":1,"events":[{"key":"NoSuchKey","action":"press"}]})",
-             R"({"name":"x","loops":1,"events":[{"key":"A","action":"hold"}]})",
-             R"({"name":"x","loops":1,"events":[{"key":"A","action":"press","delay_ms":5}]})",
-             R"({"name":"x","loops":1,"events":[{"key":"A","action":"press"},{"key":"A","action":"release","delay_ms":60001}]})"}) {
+    for (
+        const QByteArray& bad : std::vector<QByteArray>{
+            "not json", "[]", R"({"loops":1,"events":[]})", R"({"name":"x","loops":0,"events":[]})",
+            R"({"name":"x","loops":1,"events":[{"key":"NoSuchKey","action":"press"}]})",
+            R"({"name":"x","loops":1,"events":[{"key":"A","action":"hold"}]})",
+            R"({"name":"x","loops":1,"events":[{"key":"A","action":"press","delay_ms":5}]})",
+            R"({"name":"x","loops":1,"events":[{"key":"A","action":"press"},{"key":"A","action":"release","delay_ms":60001}]})"}) {
         writeFile("bad.json", bad);
         const CliResult r = run({"macro", "import", "2", path("bad.json")});
         EXPECT_EQ(r.code, 2) << bad.toStdString();
@@ -398,8 +399,8 @@ TEST_F(CliTest, ProfileSaveAndLoad)
     ASSERT_EQ(run({"reset", "--yes"}).code, 0);
     ASSERT_NE(state().left(int(link::kConfigImageSize)), configured);
     const QMap<QString, QByteArray> before = snapshot();
-    for (const QStringList& args : std::vector<QStringList>{{"load", "nothing"}, {"load", "../racing"}, {"load"},
-                                                            {"save", ""}, {"rename", "x"}}) {
+    for (const QStringList& args : std::vector<QStringList>{
+             {"load", "nothing"}, {"load", "../racing"}, {"load"}, {"save", ""}, {"rename", "x"}}) {
         const CliResult r = run(QStringList{"profile"} + args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
     }
@@ -427,10 +428,20 @@ TEST_F(CliTest, BadAssignmentsAreExitTwoAndTouchNothing)
     start();
     const QMap<QString, QByteArray> before = snapshot();
     const std::vector<QStringList> cases = {
-        {"Nope", "key:A"},     {"Fn", "key:A"},        {"LWin", "key:A"},      {"A", "key:Nope"},
-        {"A", "combo:LCtrl"},  {"A", "combo:A+B+C+D"}, {"A", "function:Sing"}, {"A", "macro:1"},
-        {"A", "macro:0"},      {"A", "program:"},      {"A", "launch:/x"},     {"A", "keyA"},
-        {"A"},                 {"A", "key:A", "x"},
+        {"Nope", "key:A"},
+        {"Fn", "key:A"},
+        {"LWin", "key:A"},
+        {"A", "key:Nope"},
+        {"A", "combo:LCtrl"},
+        {"A", "combo:A+B+C+D"},
+        {"A", "function:Sing"},
+        {"A", "macro:1"},
+        {"A", "macro:0"},
+        {"A", "program:"},
+        {"A", "launch:/x"},
+        {"A", "keyA"},
+        {"A"},
+        {"A", "key:A", "x"},
     };
     for (const QStringList& args : cases) {
         const CliResult r = run(QStringList{"assign"} + args);
@@ -490,11 +501,18 @@ TEST_F(CliTest, LcdMistakesAndAFailingKeyboard)
 {
     ASSERT_EQ(run({"lcd", "logo"}).code, 0);
     const QByteArray before = state();
-    for (const QStringList& args : std::vector<QStringList>{
-             {"lcd"}, {"lcd", "text"}, {"lcd", "text", "a", "b"}, {"lcd", "text", "a", "--size", "0"},
-             {"lcd", "text", "a", "--size"}, {"lcd", "text", "a", "--font", QString(40, u'x')},
-             {"lcd", "logo", "--bold"}, {"set", "brightness=3", "--fit"}, {"lcd", "blink"},
-             {"lcd", "text", QString(300, u'x')}, {"--dry-run", "lcd", "text", "a", "--preview", path("x.pbm")}}) {
+    for (const QStringList& args :
+         std::vector<QStringList>{{"lcd"},
+                                  {"lcd", "text"},
+                                  {"lcd", "text", "a", "b"},
+                                  {"lcd", "text", "a", "--size", "0"},
+                                  {"lcd", "text", "a", "--size"},
+                                  {"lcd", "text", "a", "--font", QString(40, u'x')},
+                                  {"lcd", "logo", "--bold"},
+                                  {"set", "brightness=3", "--fit"},
+                                  {"lcd", "blink"},
+                                  {"lcd", "text", QString(300, u'x')},
+                                  {"--dry-run", "lcd", "text", "a", "--preview", path("x.pbm")}}) {
         const CliResult r = run(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
     }
@@ -544,7 +562,8 @@ TEST_F(CliTest, TwoCopiesAtOnceBothArrive)
         for (QProcess* p : {&a, &b})
             p->setProcessEnvironment(environment());
         a.start(clitest::binFolder() + "orvanectl", {"set", QStringLiteral("brightness=%1").arg(brightness)});
-        b.start(clitest::binFolder() + "orvanectl", {"set", QStringLiteral("colour2=#0000%1").arg(round + 1, 2, 10, QLatin1Char('0'))});
+        b.start(clitest::binFolder() + "orvanectl",
+                {"set", QStringLiteral("colour2=#0000%1").arg(round + 1, 2, 10, QLatin1Char('0'))});
         ASSERT_TRUE(a.waitForFinished(60000) && b.waitForFinished(60000));
         EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
         EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
@@ -569,4 +588,4 @@ TEST_F(CliTest, HelpAndVersion)
     EXPECT_FALSE(QFile::exists(statePath()));   // none of these opened the keyboard
 }
 
-} // namespace
+}   // namespace

@@ -9,8 +9,14 @@
 
 namespace {
 
-QString sourceFolder() { return qEnvironmentVariable("ORVANE_SOURCE_DIR"); }
-QString program() { return qEnvironmentVariable("ORVANE_BIN_DIR") + "/orvanectl"; }
+QString sourceFolder()
+{
+    return qEnvironmentVariable("ORVANE_SOURCE_DIR");
+}
+QString program()
+{
+    return qEnvironmentVariable("ORVANE_BIN_DIR") + "/orvanectl";
+}
 
 // The completions bash offers for the words typed so far (the last one is being completed).
 QStringList complete(const QStringList& words)
@@ -62,4 +68,4 @@ TEST(CompletionTest, ManualPageFormatsCleanly)
     EXPECT_EQ(QString::fromUtf8(groff.readAllStandardError()), QString());
 }
 
-} // namespace
+}   // namespace

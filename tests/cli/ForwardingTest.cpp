@@ -116,4 +116,4 @@ TEST_F(ForwardingTest, TwoCommandsAtOnceBothArrive)
     }
 }
 
-} // namespace
+}   // namespace

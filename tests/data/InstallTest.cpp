@@ -23,12 +23,15 @@
 namespace {
 
 constexpr const char* kProgramDir = ORVANE_PROGRAM_SUBDIR;
-constexpr qint64 kKeymapSize = 206916;        // image and 255 key records
-constexpr qint64 kMacroFileSize = 190 * 894;  // 190 macro records
+constexpr qint64 kKeymapSize = 206916;         // image and 255 key records
+constexpr qint64 kMacroFileSize = 190 * 894;   // 190 macro records
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 constexpr uid_t kNobody = 65534;
 
-QString buildDir() { return QStringLiteral(ORVANE_BUILD_DIR); }
+QString buildDir()
+{
+    return QStringLiteral(ORVANE_BUILD_DIR);
+}
 
 // One install for the whole suite: it copies the whole program.
 class InstallTest : public ::testing::Test {
@@ -41,8 +44,8 @@ protected:
         install.setProcessChannelMode(QProcess::MergedChannels);
         install.start(QStringLiteral(ORVANE_CMAKE_COMMAND),
                       {QStringLiteral("--install"), buildDir(), QStringLiteral("--prefix"), prefix});
-        installed = install.waitForFinished(120000) && install.exitStatus() == QProcess::NormalExit &&
-                    install.exitCode() == 0;
+        installed =
+            install.waitForFinished(120000) && install.exitStatus() == QProcess::NormalExit && install.exitCode() == 0;
         installLog = install.readAll();
     }
     static void TearDownTestSuite()
@@ -76,8 +79,8 @@ TEST_F(InstallTest, ProgramFolderHoldsWhatTheBuildShips)
         EXPECT_TRUE(info.isFile() && info.isExecutable()) << exe;
     }
     EXPECT_TRUE(QFileInfo(p + "libVantrel.so").isFile());
-    for (const char* image : {"png/english/main.png", "png/chinese/main.png", "png/english/SplashScreen.png",
-                              "icons/QX410-Orvane-64.png"})
+    for (const char* image :
+         {"png/english/main.png", "png/chinese/main.png", "png/english/SplashScreen.png", "icons/QX410-Orvane-64.png"})
         EXPECT_TRUE(QFileInfo(p + QLatin1String(image)).isFile()) << image;
     EXPECT_FALSE(QFileInfo::exists(p + "png/.generated")) << "the build's stamp is not part of the program";
     const QDir configure(p + "Configure");
@@ -114,7 +117,8 @@ TEST_F(InstallTest, DesktopEntriesNameInstalledLaunchersAndIcons)
         EXPECT_TRUE(QFileInfo(at(QStringLiteral("bin/") + QLatin1String(e.exec))).isExecutable()) << e.file;
         EXPECT_EQ(entry.value("Icon").toString(), QLatin1String(e.icon)) << e.file;
         for (int size : kIconSizes) {
-            const QString icon = at(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(QLatin1String(e.icon)));
+            const QString icon =
+                at(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(QLatin1String(e.icon)));
             const QImage image(icon);
             EXPECT_EQ(image.size(), QSize(size, size)) << icon.toStdString();
         }
@@ -138,8 +142,9 @@ TEST_F(InstallTest, ReadOnlyProgramFolderKeepsDataInTheXdgDataFolder)
     const QString home = root->filePath("home"), runtime = root->filePath("run");
     ASSERT_TRUE(QDir().mkpath(home) && QDir().mkpath(runtime));
     ASSERT_EQ(::chmod(runtime.toLocal8Bit().constData(), 0700), 0);
-    ASSERT_TRUE(QFile::setPermissions(programFolder(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                                           QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(programFolder(),
+                                      QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                                          QFile::ReadOther | QFile::ExeOther));
     if (asRoot) {
         ASSERT_EQ(::chmod(root->path().toLocal8Bit().constData(), 0755), 0);
         for (const QString& d : {home, runtime})
@@ -173,7 +178,7 @@ TEST_F(InstallTest, ReadOnlyProgramFolderKeepsDataInTheXdgDataFolder)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
     const auto saved = [&] {
         return QFileInfo(data + "keymap.bin").size() == kKeymapSize &&
-               QFileInfo(data + "MacroDefine.bin").size() == kMacroFileSize;
+            QFileInfo(data + "MacroDefine.bin").size() == kMacroFileSize;
     };
     while (!saved() && program.state() == QProcess::Running && std::chrono::steady_clock::now() < deadline)
         QThread::msleep(50);
@@ -192,4 +197,4 @@ TEST_F(InstallTest, ReadOnlyProgramFolderKeepsDataInTheXdgDataFolder)
     EXPECT_FALSE(QFileInfo::exists(programFolder() + "MacroDefine.bin"));
 }
 
-} // namespace
+}   // namespace

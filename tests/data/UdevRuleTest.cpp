@@ -154,8 +154,8 @@ TEST(UdevRule, TheShippedRuleTagsEachProductOfTheFamilyForTheSeatUserOnly)
 TEST(UdevRule, ChecksFindWhatIsWrong)
 {
     EXPECT_TRUE(ruleProblems(family()).empty()) << joined(ruleProblems(family()));
-    EXPECT_TRUE(ruleProblems("# comment\n\n" + kHead + "0001\", \\\n  TAG+=\"uaccess\"\n" + kHead + "a12c" + kTail + "\n" +
-                             kHead + "a129" + kTail + "\n" + kHead + "a125" + kTail + "\n")
+    EXPECT_TRUE(ruleProblems("# comment\n\n" + kHead + "0001\", \\\n  TAG+=\"uaccess\"\n" + kHead + "a12c" + kTail +
+                             "\n" + kHead + "a129" + kTail + "\n" + kHead + "a125" + kTail + "\n")
                     .empty())
         << "a continued line is one rule";
 
@@ -187,4 +187,4 @@ TEST(UdevRule, ChecksFindWhatIsWrong)
     EXPECT_TRUE(ruleProblems(family(R"(, MODE="0660")")).empty()) << "a mode for owner and group only";
 }
 
-} // namespace
+}   // namespace

@@ -117,5 +117,5 @@ TEST(BackendChoice, EnvironmentErrors)
     }
 }
 
-} // namespace
-} // namespace orvane::hid::test
+}   // namespace
+}   // namespace orvane::hid::test

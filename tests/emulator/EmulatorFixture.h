@@ -38,7 +38,8 @@ inline std::string withoutTime(const std::string& line)
     const std::size_t space = line.find(' ');
     const std::size_t dot = line.find('.');
     const auto digits = [&](std::size_t from, std::size_t to) {
-        return to > from && std::all_of(line.begin() + from, line.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
+        return to > from &&
+            std::all_of(line.begin() + from, line.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
     };
     if (space == std::string::npos || dot == std::string::npos || space != dot + 4 || !digits(0, dot) ||
         !digits(dot + 1, space) || (line[0] == '0' && dot != 1))
@@ -108,4 +109,4 @@ protected:
     std::unique_ptr<Device> cmd, evt;
 };
 
-} // namespace orvane::hid::test
+}   // namespace orvane::hid::test

@@ -139,23 +139,22 @@ TEST_P(EmulatorBulk, WrittenAreaIsStoredAndReadBackAfterTheAnswer)
     cmd->drainInput();
     EXPECT_EQ(ask(command(c.read, 0, c.p3, c.read == 0x8D ? 0 : c.p4))[1], c.read);
     std::vector<uint8_t> back = readBulk(c.reports);
-    EXPECT_TRUE(std::all_of(back.begin() + static_cast<std::ptrdiff_t>(c.size), back.end(),
-                            [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(back.begin() + static_cast<std::ptrdiff_t>(c.size), back.end(), [](uint8_t b) { return b == 0; }));
     back.resize(c.size);
     EXPECT_EQ(back, bytes);
     DataReport extra{};
     EXPECT_EQ(cmd->readReport(extra, Millis(0)), 0) << "no more reports than announced";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Areas, EmulatorBulk,
-    ::testing::Values(BulkCase{"KeyMap", 0x0D, 0x8D, 0, 8, img::kKeyCodeBlock, 512, 8},
-                      BulkCase{"KeyEnable", 0x0E, 0x8E, 0, 0x12, img::kKeyEnable, 18, 1},
-                      BulkCase{"FirstMacroBlock", 0x11, 0x91, 0, 3, img::macroBlock(0), 192, 3},
-                      BulkCase{"LastMacroBlock", 0x11, 0x91, 31, 3, img::macroBlock(31), 192, 3},
-                      BulkCase{"FirstLightMap", 0x12, 0x92, 0, 8, img::lightMap(0), 512, 8},
-                      BulkCase{"LastLightMap", 0x12, 0x92, 4, 8, img::lightMap(4), 512, 8}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Areas, EmulatorBulk,
+                         ::testing::Values(BulkCase{"KeyMap", 0x0D, 0x8D, 0, 8, img::kKeyCodeBlock, 512, 8},
+                                           BulkCase{"KeyEnable", 0x0E, 0x8E, 0, 0x12, img::kKeyEnable, 18, 1},
+                                           BulkCase{"FirstMacroBlock", 0x11, 0x91, 0, 3, img::macroBlock(0), 192, 3},
+                                           BulkCase{"LastMacroBlock", 0x11, 0x91, 31, 3, img::macroBlock(31), 192, 3},
+                                           BulkCase{"FirstLightMap", 0x12, 0x92, 0, 8, img::lightMap(0), 512, 8},
+                                           BulkCase{"LastLightMap", 0x12, 0x92, 4, 8, img::lightMap(4), 512, 8}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EmulatorFixture, FactoryKeyMapIsReadInRowMajorCells)
 {
@@ -177,8 +176,8 @@ TEST_F(EmulatorFixture, PartialWritePhaseStoresNothingAndANewCommandAbandonsIt)
     writeBulk(pattern(7 * 64, 1));
     EXPECT_EQ(emulator->image(), before);
     EXPECT_EQ(acks(), 0);
-    send(command(0x81));             // abandons the key-map phase
-    writeBulk(pattern(64, 9));       // an unannounced report
+    send(command(0x81));         // abandons the key-map phase
+    writeBulk(pattern(64, 9));   // an unannounced report
     EXPECT_EQ(emulator->image(), before);
     EXPECT_EQ(acks(), 0);
 }
@@ -207,28 +206,23 @@ TEST_P(EmulatorAck, AcknowledgesExactlyTheCompletedWriteSteps)
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, EmulatorAck,
-    ::testing::Values(AckCase{"SetReportRate", command(0x01, 2), 0, 1},
-                      AckCase{"SetResponseTime", command(0x04, 3), 0, 1},
-                      AckCase{"BeginConfigWrite", command(0x08, 1, 1, 5, 0, 1, 1), 0, 1},
-                      AckCase{"EndConfigWrite", command(0x08, 2, 1, 5, 50, 1, 1), 0, 1},
-                      AckCase{"SetGameMode", command(0x09, 1), 0, 1},
-                      AckCase{"FactoryReset", command(0x13, 0xFF), 0, 1},
-                      AckCase{"WriteColour", command(0x14, 0, 6, 1, 2, 3), 0, 1},
-                      AckCase{"WriteKeyMap", command(0x0D, 0, 0, 8), 8, 1},
-                      AckCase{"WriteKeyEnable", command(0x0E, 0, 0, 0x12), 1, 1},
-                      AckCase{"WriteMacroBlock", command(0x11, 0, 31, 3), 3, 1},
-                      AckCase{"WriteLightMap", command(0x12, 0, 4, 8), 8, 1},
-                      AckCase{"DeviceInfo", command(0x80), 0, 0},
-                      AckCase{"ReadKeyMap", command(0x8D), 0, 0},
-                      AckCase{"ReadLightMap", command(0x92, 0, 0, 8), 0, 0},
-                      AckCase{"LcdImage", command(0x15, 0, 9, 1), 9, 0},
-                      AckCase{"ConfigWriteOtherStep", command(0x08, 3), 0, 0},
-                      AckCase{"FactoryResetWithoutKey", command(0x13, 0), 0, 0},
-                      AckCase{"UnknownCommand", command(0x30, 1), 0, 0},
-                      AckCase{"KeyMapWrongCount", command(0x0D, 0, 0, 7), 8, 0},
-                      AckCase{"MacroBlockOutOfRange", command(0x11, 0, 32, 3), 3, 0},
-                      AckCase{"LightMapOutOfRange", command(0x12, 0, 5, 8), 8, 0},
-                      AckCase{"ColourOutOfRange", command(0x14, 0, 7, 1, 2, 3), 0, 0}),
+    ::testing::Values(
+        AckCase{"SetReportRate", command(0x01, 2), 0, 1}, AckCase{"SetResponseTime", command(0x04, 3), 0, 1},
+        AckCase{"BeginConfigWrite", command(0x08, 1, 1, 5, 0, 1, 1), 0, 1},
+        AckCase{"EndConfigWrite", command(0x08, 2, 1, 5, 50, 1, 1), 0, 1},
+        AckCase{"SetGameMode", command(0x09, 1), 0, 1}, AckCase{"FactoryReset", command(0x13, 0xFF), 0, 1},
+        AckCase{"WriteColour", command(0x14, 0, 6, 1, 2, 3), 0, 1},
+        AckCase{"WriteKeyMap", command(0x0D, 0, 0, 8), 8, 1},
+        AckCase{"WriteKeyEnable", command(0x0E, 0, 0, 0x12), 1, 1},
+        AckCase{"WriteMacroBlock", command(0x11, 0, 31, 3), 3, 1},
+        AckCase{"WriteLightMap", command(0x12, 0, 4, 8), 8, 1}, AckCase{"DeviceInfo", command(0x80), 0, 0},
+        AckCase{"ReadKeyMap", command(0x8D), 0, 0}, AckCase{"ReadLightMap", command(0x92, 0, 0, 8), 0, 0},
+        AckCase{"LcdImage", command(0x15, 0, 9, 1), 9, 0}, AckCase{"ConfigWriteOtherStep", command(0x08, 3), 0, 0},
+        AckCase{"FactoryResetWithoutKey", command(0x13, 0), 0, 0}, AckCase{"UnknownCommand", command(0x30, 1), 0, 0},
+        AckCase{"KeyMapWrongCount", command(0x0D, 0, 0, 7), 8, 0},
+        AckCase{"MacroBlockOutOfRange", command(0x11, 0, 32, 3), 3, 0},
+        AckCase{"LightMapOutOfRange", command(0x12, 0, 5, 8), 8, 0},
+        AckCase{"ColourOutOfRange", command(0x14, 0, 7, 1, 2, 3), 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EmulatorFixture, MalformedCommandReportsAreIgnored)
@@ -460,5 +454,5 @@ TEST_F(EmulatorFixture, UnplugReleasesBlockedTransfersAndClosingDoesNotHang)
     EXPECT_FALSE(blocked.get());
 }
 
-} // namespace
-} // namespace orvane::hid::test
+}   // namespace
+}   // namespace orvane::hid::test

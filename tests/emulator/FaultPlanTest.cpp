@@ -15,7 +15,8 @@ using namespace std::chrono_literals;
 
 std::string describe(const FaultPlan& plan)
 {
-    static const char* const kNames[] = {"sf-fail", "gf-fail", "read-stall", "write-fail", "no-ack", "unplug", "host-key"};
+    static const char* const kNames[] = {"sf-fail", "gf-fail", "read-stall", "write-fail",
+                                         "no-ack",  "unplug",  "host-key"};
     std::string out;
     for (const FaultItem& f : plan.items()) {
         out += out.empty() ? "" : ",";
@@ -204,5 +205,5 @@ TEST_F(FaultPlanOnEmulator, FailedTransfersCountToo)
     EXPECT_FALSE(emulator->pluggedIn());
 }
 
-} // namespace
-} // namespace orvane::hid::test
+}   // namespace
+}   // namespace orvane::hid::test

@@ -82,5 +82,5 @@ TEST(EmulatorHotplug, DestroyedMonitorHearsNothingAndCannotCrash)
     ASSERT_TRUE(processEventsUntil([&] { return r.seen.size() == 4; }));
 }
 
-} // namespace
-} // namespace orvane::hid
+}   // namespace
+}   // namespace orvane::hid

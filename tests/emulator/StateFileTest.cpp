@@ -113,7 +113,7 @@ TEST(EmulatorStateFile, TwoProcessesSharingTheFileNeverLoseEachOthersSteps)
     const std::string path = dir.file("shared.state");
     Program a(path), b(path);
     a.send(command(0x01, 0));
-    b.send(command(0x04, 9));    // b re-reads the file first: a's step stays
+    b.send(command(0x04, 9));   // b re-reads the file first: a's step stays
     a.send(command(0x09, 1));
     EXPECT_EQ(a.emulator->image()[img::kResponseTime], 9) << "a sees b's step";
     const link::ConfigImage im = b.emulator->image();
@@ -185,7 +185,9 @@ TEST(EmulatorStateFile, AFailedReplacementNamesItsOwnError)
     constexpr uid_t kNobody = 65534;
     TempFolder dir;
     const std::string path = dir.file("keyboard.state");
-    { Program create(path); }
+    {
+        Program create(path);
+    }
     const std::string folder = std::filesystem::path(path).parent_path().string();
     const bool asRoot = ::geteuid() == 0;
     ASSERT_EQ(::chmod(folder.c_str(), asRoot ? 0755 : 0555), 0);
@@ -222,13 +224,13 @@ TEST(EmulatorStateFile, BytesTheKeyboardDoesNotHoldStayZero)
     std::vector<uint8_t> bytes(10587, 0);
     const link::ConfigImage factory = factoryImage();
     std::copy(factory.begin(), factory.end(), bytes.begin());
-    bytes[0] = 0x77;                 // reserved
-    bytes[img::kWinLock] = 1;        // not held by the keyboard
+    bytes[0] = 0x77;            // reserved
+    bytes[img::kWinLock] = 1;   // not held by the keyboard
     bytes[10058] = 0xFF;
     TempFolder::write(path, bytes);
     Program p(path);
     EXPECT_EQ(p.emulator->image(), factory);
 }
 
-} // namespace
-} // namespace orvane::hid::test
+}   // namespace
+}   // namespace orvane::hid::test

@@ -24,7 +24,6 @@ std::vector<std::string> lines(const std::string& path)
     return out;
 }
 
-
 TEST(HidTrace, FormatsOneLinePerTransfer)
 {
     const std::array<uint8_t, 9> r{0x00, 0x80, 0, 0, 0, 0, 0, 0, 0x7f};
@@ -191,5 +190,5 @@ TEST(HidTraceOrder, AnAcknowledgementFollowsTheReportItAcknowledges)
     }
 }
 
-} // namespace
-} // namespace orvane::hid::test
+}   // namespace
+}   // namespace orvane::hid::test

@@ -23,7 +23,8 @@ inline void check(bool ok)
 inline const std::string& scratchFolder()
 {
     static const std::string folder = [] {
-        std::string base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
+        std::string base =
+            ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
         std::string pattern = base + "/orvane-fuzz-XXXXXX";
         if (!::mkdtemp(pattern.data()))
             std::abort();
@@ -68,4 +69,4 @@ inline std::vector<uint8_t> readFile(const std::string& path)
     return bytes;
 }
 
-} // namespace orvane::fuzz
+}   // namespace orvane::fuzz

@@ -17,6 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         for (const auto* ids : {&c.inputReportIds, &c.outputReportIds, &c.featureReportIds})
             for (std::size_t i = 0; i < ids->size(); ++i)
                 if ((*ids)[i] == 0 || (i > 0 && (*ids)[i - 1] >= (*ids)[i]))
-                    std::abort();  // ids are 1..255, sorted, without duplicates
+                    std::abort();   // ids are 1..255, sorted, without duplicates
     return 0;
 }

@@ -19,14 +19,13 @@ using namespace orvane;
 
 namespace {
 
-
 bool sameArea(const link::ConfigImage& a, const link::ConfigImage& b, std::size_t offset, std::size_t size)
 {
     return std::equal(a.begin() + std::ptrdiff_t(offset), a.begin() + std::ptrdiff_t(offset + size),
                       b.begin() + std::ptrdiff_t(offset));
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
@@ -54,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     check(version == state.firmware);
 
     link::ConfigImage read{};
-    check(link::ReadKeyMap(port, read) && sameArea(read, state.image, link::image::kKeyCodeBlock, link::image::kKeyCodeBlockSize));
+    check(link::ReadKeyMap(port, read) &&
+          sameArea(read, state.image, link::image::kKeyCodeBlock, link::image::kKeyCodeBlockSize));
     const std::size_t block = data[0] % link::image::kMacroBlockCount;
     check(link::ReadMacroBlock(port, read, block) &&
           sameArea(read, state.image, link::image::macroBlock(block), link::image::kMacroBlockSize));

@@ -40,9 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             check(due);
             break;
         }
-        default:
-            check(plan->hits(item.kind, item.first));
-            break;
+        default: check(plan->hits(item.kind, item.first)); break;
         }
     }
     for (uint64_t ordinal : {uint64_t{0}, uint64_t{1}, uint64_t{2}, uint64_t{1} << 32, ~uint64_t{0}}) {

@@ -106,7 +106,7 @@ struct Keyboard {
     struct CommandState {
         uint8_t code = 0;
         std::array<uint8_t, 9> report{};
-        bool bulkRead = false;       // a read command whose bulk reports are being counted
+        bool bulkRead = false;   // a read command whose bulk reports are being counted
         std::size_t readsWanted = 0, readsDone = 0;
         std::vector<uint8_t> readData;
         std::size_t writeArea = 0;   // the area a bulk write fills, and what came of it so far
@@ -121,7 +121,7 @@ struct Keyboard {
 
     // Write side: the keyboard's memory as the writes set it (known areas only).
     ConfigImage memory{};
-    std::vector<bool> written;    // per area of areas()
+    std::vector<bool> written;   // per area of areas()
 
     // Command interface: bulk input reports waiting.
     std::deque<std::vector<uint8_t>> bulk;
@@ -131,7 +131,6 @@ struct Keyboard {
     std::condition_variable changed;
     std::deque<std::array<uint8_t, 4>> events;
     bool interrupted = false;
-
 };
 
 std::optional<std::size_t> areaIndexAt(std::size_t offset)
@@ -217,7 +216,9 @@ public:
         switch (s.code) {
         case link::command::kWriteKeyMap | link::command::kReadBit: wanted = 8; break;
         case link::command::kWriteKeyEnable | link::command::kReadBit: wanted = 1; break;
-        case link::command::kWriteMacroBlock | link::command::kReadBit: wanted = p3 < img::kMacroBlockCount ? 3 : 0; break;
+        case link::command::kWriteMacroBlock | link::command::kReadBit:
+            wanted = p3 < img::kMacroBlockCount ? 3 : 0;
+            break;
         case link::command::kWriteLightMap | link::command::kReadBit: wanted = p3 < img::kLightMapCount ? 8 : 0; break;
         default: break;
         }
@@ -265,8 +266,12 @@ public:
                 markComplete(k_, img::colourEntry(s.report[3]), a + 4, 3);
             break;
         case link::command::kSetGameMode | link::command::kReadBit: markComplete(k_, img::kGameMode, a + 2, 1); break;
-        case link::command::kSetReportRate | link::command::kReadBit: markComplete(k_, img::kReportRate, a + 2, 1); break;
-        case link::command::kSetResponseTime | link::command::kReadBit: markComplete(k_, img::kResponseTime, a + 2, 1); break;
+        case link::command::kSetReportRate | link::command::kReadBit:
+            markComplete(k_, img::kReportRate, a + 2, 1);
+            break;
+        case link::command::kSetResponseTime | link::command::kReadBit:
+            markComplete(k_, img::kResponseTime, a + 2, 1);
+            break;
         default: break;
         }
         return true;
@@ -475,7 +480,7 @@ void startOperation(Keyboard& k)
     k.state = {};
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

@@ -66,8 +66,10 @@ void applyAssignment(link::ConfigStore& store, uint8_t selector)
     static const keymap::KeyNameTable names = keymap::BuildKeyNameTable();
     keymap::ModifiedMarks marks{};
     keymap::RecomputeModifiedMarks(store.image(), records, marks);
-    keymap::AssignmentContext ctx{store.image(), records, marks, selected, enabled,
-                                  (selector & 1) ? keymap::Language::Chinese : keymap::Language::English, saved, names};
+    keymap::AssignmentContext ctx{store.image(), records,
+                                  marks,         selected,
+                                  enabled,       (selector & 1) ? keymap::Language::Chinese : keymap::Language::English,
+                                  saved,         names};
     keymap::ApplyAssignment(p, ctx);
     keymap::ApplyEnableState(ctx);
     if (selected < keymap::kKeyCount)
@@ -75,7 +77,7 @@ void applyAssignment(link::ConfigStore& store, uint8_t selector)
     (void)keymap::findLaunchRecord(records, selector);
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {

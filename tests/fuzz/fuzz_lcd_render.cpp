@@ -38,15 +38,24 @@ int32_t int32At(const uint8_t* p)
 }
 
 // Installed faces, the default face and names no font has.
-const std::u16string kFaces[] = {u"", u"\u9ED1\u4F53", u"DejaVu Sans", u"DejaVu Sans Mono", u"Liberation Serif",
-                                 u"WenQuanYi Zen Hei", u"No Such Face", std::u16string(1, char16_t(0xD800))};
+const std::u16string kFaces[] = {u"",
+                                 u"\u9ED1\u4F53",
+                                 u"DejaVu Sans",
+                                 u"DejaVu Sans Mono",
+                                 u"Liberation Serif",
+                                 u"WenQuanYi Zen Hei",
+                                 u"No Such Face",
+                                 std::u16string(1, char16_t(0xD800))};
 
-} // namespace
+}   // namespace
 
 // fontconfig keeps what it loads once (its configuration, the font list) to the end of the process
 // and drops its last pointer to a few hundred bytes of it: the seeds alone show the same 288 bytes
 // at exit, so it is no leak of the renderer, which would grow with the inputs.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {

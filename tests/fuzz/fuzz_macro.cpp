@@ -56,7 +56,10 @@ macro::EventArrays runEventOps(macro::EventArrays a, const uint8_t* ops, std::si
         case 1: ok = macro::deleteLine(a, line); break;
         case 2: ok = macro::setDelay(a, line, static_cast<uint32_t>(arg) * 300u); break;
         case 3: ok = macro::giveNextEvent50ms(a, line); break;
-        case 4: ok = macro::appendRecordedEvent(a, arg, ops[i] & 0x80, line * 400u, ops[i] & 0x40, line == 0, names()).appended; break;
+        case 4:
+            ok = macro::appendRecordedEvent(a, arg, ops[i] & 0x80, line * 400u, ops[i] & 0x40, line == 0, names())
+                     .appended;
+            break;
         case 5: ok = macro::insertEvent(a, line, arg, ops[i] & 0x80, names()); break;
         }
         checkWhole(a);
@@ -95,7 +98,7 @@ void runRecord(const uint8_t* data, std::size_t size)
         check(macro::loadEvents(r) == edited && macro::recordName(r) == state.name);
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {

@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     }
     for (std::size_t b = macro::kMaxMacrosInUse; b < link::image::kMacroBlockCount; ++b)
         check(std::all_of(image.begin() + std::ptrdiff_t(link::image::macroBlock(b)),
-                          image.begin() + std::ptrdiff_t(link::image::macroBlock(b + 1)), [](uint8_t v) { return v == 0x5A; }));
+                          image.begin() + std::ptrdiff_t(link::image::macroBlock(b + 1)),
+                          [](uint8_t v) { return v == 0x5A; }));
 
     return 0;
 }

@@ -36,7 +36,6 @@ public:
 
 using Bytes = std::vector<uint8_t>;
 
-
 // The file's profile part as a whole profile: what it holds up to 206,916 bytes, zeros after.
 Bytes profilePart(const Bytes& file)
 {
@@ -55,7 +54,7 @@ std::vector<std::string> listing(const std::string& folder)
     return names;
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
@@ -85,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     fuzz::writeFile(root + "/from.bin", from.data(), from.size());
     const std::vector<std::string> outside = [&] {
         std::vector<std::string> l = listing(root);
-        l.erase(std::remove_if(l.begin(), l.end(), [&](const std::string& p) { return p.rfind(folder, 0) == 0; }), l.end());
+        l.erase(std::remove_if(l.begin(), l.end(), [&](const std::string& p) { return p.rfind(folder, 0) == 0; }),
+                l.end());
         return l;
     }();
 
@@ -158,8 +158,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     }
     // Whatever the names, nothing outside the folder appeared or went.
     std::vector<std::string> after = listing(root);
-    after.erase(std::remove_if(after.begin(), after.end(), [&](const std::string& p) { return p.rfind(folder, 0) == 0; }),
-                after.end());
+    after.erase(
+        std::remove_if(after.begin(), after.end(), [&](const std::string& p) { return p.rfind(folder, 0) == 0; }),
+        after.end());
     check(after == outside);
     return 0;
 }

@@ -48,7 +48,7 @@ struct Window {
     }
 };
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
@@ -59,7 +59,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 // The fonts of the controls come through fontconfig, which keeps what it loads once to the end of
 // the process and drops its last pointer to 288 bytes of it: no leak of the skin reader.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
@@ -82,16 +85,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const std::optional<QString> main = ini.GetString(QStringLiteral("SCREEN"), QStringLiteral("Main"), QString());
     const QString found = FindIniValue(text, QStringLiteral("SCREEN"), QStringLiteral("Main")).value_or(QString());
     check(main.value_or(QString()) == found.left(CIniFile::kMaxValueUnits));
-    const std::optional<QString> mask = ini.GetString(QStringLiteral("SCREEN"), QStringLiteral("Mask"), main.value_or(QString()));
+    const std::optional<QString> mask =
+        ini.GetString(QStringLiteral("SCREEN"), QStringLiteral("Mask"), main.value_or(QString()));
     // An image name the window would read: one plain name of the skin folder, never a way out of it.
     for (const std::optional<QString>& name : {main, mask})
         if (name && IsPlainSkinFileName(*name))
-            check(!name->contains(u'/') && !name->contains(u'\\') && *name != QLatin1String("..") && *name != QLatin1String("."));
+            check(!name->contains(u'/') && !name->contains(u'\\') && *name != QLatin1String("..") &&
+                  *name != QLatin1String("."));
 
     static Window w;
     for (std::size_t i = 0; i < kSkinControls.size(); ++i) {
         const QString key = QString::fromUtf8(kSkinControls[i].key.data(), qsizetype(kSkinControls[i].key.size()));
-        const QString value = ini.GetString(QStringLiteral("BUTTONINFO"), key, QStringLiteral("1,1,1,1,x")).value_or(QString());
+        const QString value =
+            ini.GetString(QStringLiteral("BUTTONINFO"), key, QStringLiteral("1,1,1,1,x")).value_or(QString());
         const QRect r = ParseSkinRect(value);
         CPngButton* b = w.buttons[i];
         b->setGeometry(r);

@@ -35,16 +35,22 @@ constexpr uint32_t kRelease = 0x80000000u;
 struct Key {
     uint32_t vk;
     uint32_t lParam;
-    friend bool operator==(const Key &, const Key &) = default;
+    friend bool operator==(const Key&, const Key&) = default;
 };
 
-std::ostream &operator<<(std::ostream &os, const Key &k)
+std::ostream& operator<<(std::ostream& os, const Key& k)
 {
     return os << "{0x" << std::hex << k.vk << ", 0x" << k.lParam << std::dec << "}";
 }
 
-Key press(uint32_t vk) { return {vk, 0}; }
-Key release(uint32_t vk) { return {vk, kRelease}; }
+Key press(uint32_t vk)
+{
+    return {vk, 0};
+}
+Key release(uint32_t vk)
+{
+    return {vk, kRelease};
+}
 
 // Stands in for the key map panel or the macro manager.
 class Receiver : public QObject {
@@ -53,11 +59,11 @@ public:
     bool removeOnFirst = false;
 
 protected:
-    bool event(QEvent *e) override
+    bool event(QEvent* e) override
     {
         if (e->type() != WM_KEYHOOK)
             return QObject::event(e);
-        const auto *k = static_cast<KeyHookEvent *>(e);
+        const auto* k = static_cast<KeyHookEvent*>(e);
         keys.push_back({k->wParam(), k->lParam()});
         if (removeOnFirst)
             removehook();
@@ -66,7 +72,8 @@ protected:
 };
 
 // Runs the event loop until `done` or a 5 s deadline.
-template <typename Pred> bool waitFor(Pred done)
+template <typename Pred>
+bool waitFor(Pred done)
 {
     QElapsedTimer timer;
     timer.start();
@@ -75,7 +82,7 @@ template <typename Pred> bool waitFor(Pred done)
     return done();
 }
 
-bool endsWith(const std::vector<Key> &keys, Key last)
+bool endsWith(const std::vector<Key>& keys, Key last)
 {
     return !keys.empty() && keys.back() == last;
 }
@@ -102,31 +109,31 @@ protected:
         unsetenv("VANTREL_INPUT_DIR");
     }
 
-    void append(const char *name, const std::vector<input_event> &events)
+    void append(const char* name, const std::vector<input_event>& events)
     {
         QFile f(dir.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::Append));
-        for (const input_event &ev : events)
-            f.write(reinterpret_cast<const char *>(&ev), sizeof ev);
+        for (const input_event& ev : events)
+            f.write(reinterpret_cast<const char*>(&ev), sizeof ev);
     }
-    void appendBytes(const char *name, const void *data, std::size_t size)
+    void appendBytes(const char* name, const void* data, std::size_t size)
     {
         QFile f(dir.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write(static_cast<const char *>(data), static_cast<qint64>(size));
+        f.write(static_cast<const char*>(data), static_cast<qint64>(size));
     }
     // A Z press after the events under test: once it arrives, everything before it has.
-    void appendSentinel(const char *name) { append(name, {record(EV_KEY, KEY_Z, 1)}); }
+    void appendSentinel(const char* name) { append(name, {record(EV_KEY, KEY_Z, 1)}); }
 
     QTemporaryDir dir;
 };
 
 // A held A (press, two repeats, release), keypad Enter, a mouse button and sync records.
 const std::vector<input_event> kHeldA = {
-    record(EV_MSC, MSC_SCAN, 0x70004), record(EV_KEY, KEY_A, 1), record(EV_SYN, SYN_REPORT, 0),
-    record(EV_KEY, KEY_A, 2), record(EV_KEY, KEY_A, 2), record(EV_SYN, SYN_REPORT, 0),
-    record(EV_KEY, KEY_A, 0), record(EV_KEY, BTN_LEFT, 1), record(EV_KEY, BTN_LEFT, 0),
-    record(EV_KEY, KEY_KPENTER, 1), record(EV_KEY, KEY_KPENTER, 0), record(EV_KEY, KEY_RIGHTCTRL, 1),
+    record(EV_MSC, MSC_SCAN, 0x70004), record(EV_KEY, KEY_A, 1),       record(EV_SYN, SYN_REPORT, 0),
+    record(EV_KEY, KEY_A, 2),          record(EV_KEY, KEY_A, 2),       record(EV_SYN, SYN_REPORT, 0),
+    record(EV_KEY, KEY_A, 0),          record(EV_KEY, BTN_LEFT, 1),    record(EV_KEY, BTN_LEFT, 0),
+    record(EV_KEY, KEY_KPENTER, 1),    record(EV_KEY, KEY_KPENTER, 0), record(EV_KEY, KEY_RIGHTCTRL, 1),
 };
 
 TEST_F(InputDirTest, ModeZeroReportsPressesOnly)
@@ -146,8 +153,9 @@ TEST_F(InputDirTest, ModeOneReportsRepeatsAndReleases)
     append("event0", kHeldA);
     appendSentinel("event0");
     ASSERT_TRUE(waitFor([&] { return endsWith(r.keys, press(0x5A)); }));
-    EXPECT_EQ(r.keys, (std::vector<Key>{press(0x41), press(0x41), press(0x41), release(0x41), press(0x6C),
-                                        release(0x6C), press(0xA3), press(0x5A)}));
+    EXPECT_EQ(r.keys,
+              (std::vector<Key>{press(0x41), press(0x41), press(0x41), release(0x41), press(0x6C), release(0x6C),
+                                press(0xA3), press(0x5A)}));
 }
 
 TEST_F(InputDirTest, FollowsGrowthOfExistingFilesWithoutReplayAndSplitRecords)
@@ -156,7 +164,7 @@ TEST_F(InputDirTest, FollowsGrowthOfExistingFilesWithoutReplayAndSplitRecords)
     Receiver r;
     ASSERT_TRUE(installhook(&r, 1));
     const input_event shift = record(EV_KEY, KEY_LEFTSHIFT, 1);
-    const auto *bytes = reinterpret_cast<const uint8_t *>(&shift);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&shift);
     appendBytes("event1", bytes, 10);
     appendBytes("event1", bytes + 10, sizeof shift - 10);
     append("event2", {record(EV_KEY, KEY_RIGHTMETA, 1), record(EV_KEY, KEY_COMPOSE, 0)});
@@ -199,7 +207,7 @@ TEST_F(InputDirTest, InstallingTwiceReplacesWindowAndMode)
 
 TEST_F(InputDirTest, DestroyedWindowReceivesNothingAndNothingCrashes)
 {
-    auto *gone = new Receiver;
+    auto* gone = new Receiver;
     ASSERT_TRUE(installhook(gone, 0));
     append("event0", {record(EV_KEY, KEY_A, 1)});
     ASSERT_TRUE(waitFor([&] { return !gone->keys.empty(); }));
@@ -270,7 +278,7 @@ protected:
         if (anyEventNodeReadable())
             GTEST_SKIP() << "input devices are readable here: the library reads them instead of the fallback";
         unsetenv("VANTREL_INPUT_DIR");
-        auto *layout = new QVBoxLayout(&window);
+        auto* layout = new QVBoxLayout(&window);
         edit = new QLineEdit;
         plain = new QWidget;   // ignores keys: Qt propagates them to its parent
         plain->setFocusPolicy(Qt::StrongFocus);
@@ -284,7 +292,7 @@ protected:
     void TearDown() override { removehook(); }
 
     // A key event as the window system delivers it: with the X11 scan code (evdev + 8).
-    static void sendNative(QWidget *to, QEvent::Type type, int qtKey, quint32 evdevCode, bool autoRepeat = false)
+    static void sendNative(QWidget* to, QEvent::Type type, int qtKey, quint32 evdevCode, bool autoRepeat = false)
     {
         QKeyEvent ev(type, qtKey, Qt::NoModifier, evdevCode + 8, 0, 0, QString(), autoRepeat);
         QApplication::sendEvent(to, &ev);
@@ -293,8 +301,8 @@ protected:
 
     Receiver r;
     QWidget window;
-    QLineEdit *edit = nullptr;
-    QWidget *plain = nullptr;
+    QLineEdit* edit = nullptr;
+    QWidget* plain = nullptr;
 };
 
 TEST_F(FallbackTest, ScanCodesGoThroughTheEvdevTable)
@@ -307,8 +315,9 @@ TEST_F(FallbackTest, ScanCodesGoThroughTheEvdevTable)
     sendNative(edit, QEvent::KeyPress, Qt::Key_End, KEY_KP1);
     sentinel();
     ASSERT_TRUE(waitFor([&] { return endsWith(r.keys, release(0x5A)); }));
-    EXPECT_EQ(r.keys, (std::vector<Key>{press(0x41), release(0x41), press(0x6C), press(0xA3), press(0x61),
-                                        press(0x5A), release(0x5A)}));
+    EXPECT_EQ(r.keys,
+              (std::vector<Key>{press(0x41), release(0x41), press(0x6C), press(0xA3), press(0x61), press(0x5A),
+                                release(0x5A)}));
 }
 
 TEST_F(FallbackTest, QtKeysWithoutScanCode)
@@ -325,7 +334,7 @@ TEST_F(FallbackTest, QtKeysWithoutScanCode)
 }
 
 // A held key arrives from Qt as press, (release, press) x n with isAutoRepeat, release.
-void holdA(QWidget *to, int repeats)
+void holdA(QWidget* to, int repeats)
 {
     QKeyEvent first(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, KEY_A + 8, 0, 0);
     QApplication::sendEvent(to, &first);
@@ -345,8 +354,8 @@ TEST_F(FallbackTest, AutoRepeatGivesRepeatedPressesInModeOneOnly)
     holdA(edit, 2);
     sentinel();
     ASSERT_TRUE(waitFor([&] { return endsWith(r.keys, release(0x5A)); }));
-    EXPECT_EQ(r.keys, (std::vector<Key>{press(0x41), press(0x41), press(0x41), release(0x41), press(0x5A),
-                                        release(0x5A)}));
+    EXPECT_EQ(r.keys,
+              (std::vector<Key>{press(0x41), press(0x41), press(0x41), release(0x41), press(0x5A), release(0x5A)}));
 
     r.keys.clear();
     ASSERT_TRUE(installhook(&r, 0));
@@ -358,7 +367,7 @@ TEST_F(FallbackTest, AutoRepeatGivesRepeatedPressesInModeOneOnly)
 
 // X sometimes gives the pairs of a held key without the auto-repeat mark; a release and a press of
 // the same key with one timestamp are still such a pair. Other timestamps are real key strokes.
-void sendTimed(QWidget *to, QEvent::Type type, quint32 evdevCode, int qtKey, quint64 timestamp)
+void sendTimed(QWidget* to, QEvent::Type type, quint32 evdevCode, int qtKey, quint64 timestamp)
 {
     QKeyEvent ev(type, qtKey, Qt::NoModifier, evdevCode + 8, 0, 0);
     ev.setTimestamp(timestamp);
@@ -379,15 +388,16 @@ TEST_F(FallbackTest, UnmarkedReleasePressPairWithOneTimestampIsARepeat)
         sendTimed(edit, QEvent::KeyRelease, KEY_A, Qt::Key_A, 1600);   // let go
         sendTimed(edit, QEvent::KeyPress, KEY_B, Qt::Key_B, 1600);     // another key at that time
         sendTimed(edit, QEvent::KeyRelease, KEY_B, Qt::Key_B, 1700);
-        sendTimed(edit, QEvent::KeyPress, KEY_A, Qt::Key_A, 1800);     // typed again
+        sendTimed(edit, QEvent::KeyPress, KEY_A, Qt::Key_A, 1800);   // typed again
         sendTimed(edit, QEvent::KeyRelease, KEY_A, Qt::Key_A, 1900);
         QTest::qWait(40);
         sentinel();
         ASSERT_TRUE(waitFor([&] { return endsWith(r.keys, mode == 1 ? release(0x5A) : press(0x5A)); })) << mode;
         if (mode == 1)
-            EXPECT_EQ(r.keys, (std::vector<Key>{press(0x41), press(0x41), release(0x41), press(0x41), release(0x41),
-                                                press(0x42), release(0x42), press(0x41), release(0x41), press(0x5A),
-                                                release(0x5A)}));
+            EXPECT_EQ(
+                r.keys,
+                (std::vector<Key>{press(0x41), press(0x41), release(0x41), press(0x41), release(0x41), press(0x42),
+                                  release(0x42), press(0x41), release(0x41), press(0x5A), release(0x5A)}));
         else
             EXPECT_EQ(r.keys, (std::vector<Key>{press(0x41), press(0x41), press(0x42), press(0x41), press(0x5A)}));
     }
@@ -422,4 +432,4 @@ TEST_F(FallbackTest, ObservesOnlyAndStopsOnRemove)
     EXPECT_EQ(other.keys, (std::vector<Key>{press(0x5A)}));
 }
 
-} // namespace
+}   // namespace

@@ -177,8 +177,7 @@ TEST_F(KeymapFile, UnreadableOrSpecialFileIsLeftAloneForTheWholeRun)
         std::function<bool()> unchanged;
     };
     std::vector<Case> cases = {
-        {"a link that points at itself",
-         [&] { fs::create_symlink("keymap.bin", path); },
+        {"a link that points at itself", [&] { fs::create_symlink("keymap.bin", path); },
          [&] { return fs::is_symlink(path) && fs::read_symlink(path) == "keymap.bin"; }},
         {"a folder", [&] { fs::create_directory(path); }, [&] { return fs::is_directory(path); }},
         // These would block the start (a FIFO until someone writes to it) or be replaced by a
@@ -281,20 +280,21 @@ TEST(ChangeDetection, FindsEachAreaOnItsOwn)
         const ChangedAreas changed = DetectChanges(working, shadow);
         EXPECT_TRUE(c.flag(changed)) << c.name;
         EXPECT_EQ(changed.anyStep(), !changed.lighting) << c.name << ": exactly one area";
-        int flags = changed.colours + changed.gameMode + changed.reportRate + changed.responseTime + changed.keyMap
-                  + changed.keyEnable + changed.lighting;
+        int flags = changed.colours + changed.gameMode + changed.reportRate + changed.responseTime + changed.keyMap +
+            changed.keyEnable + changed.lighting;
         for (bool b : changed.macroBlocks)
             flags += b;
         for (bool b : changed.lightMaps)
             flags += b;
         EXPECT_EQ(flags, 1) << c.name;
     }
-    for (std::size_t reserved : {std::size_t{0}, std::size_t{12}, std::size_t{791}, std::size_t{7448}, image::kWinLock}) {
+    for (std::size_t reserved :
+         {std::size_t{0}, std::size_t{12}, std::size_t{791}, std::size_t{7448}, image::kWinLock}) {
         ConfigImage working{};
         working[reserved] = 1;
         EXPECT_FALSE(DetectChanges(working, shadow).any()) << "reserved byte " << reserved;
     }
 }
 
-} // namespace
-} // namespace orvane::link
+}   // namespace
+}   // namespace orvane::link

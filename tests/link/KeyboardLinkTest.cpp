@@ -83,10 +83,7 @@ protected:
         link_->setAckTimeout(hid::Millis(100));
         link_->store().setKeymapPath(keymap_.string());
     }
-    void TearDown() override
-    {
-        link_.reset();
-    }
+    void TearDown() override { link_.reset(); }
 
     // Start-up as the main window runs it, then the read-all to its end.
     void startUp()
@@ -151,8 +148,8 @@ protected:
 
 std::vector<std::string> expectedReadAllTransfers()
 {
-    std::vector<std::string> e = {cmd(0x09, {.p2 = 1}), cmd(0x80), "GF 00 80 01 01 00 00 00 00 7d",
-                                  cmd(0x88), "GF 00 88 00 01 05 32 01 01 3d"};
+    std::vector<std::string> e = {cmd(0x09, {.p2 = 1}), cmd(0x80), "GF 00 80 01 01 00 00 00 00 7d", cmd(0x88),
+                                  "GF 00 88 00 01 05 32 01 01 3d"};
     for (uint8_t i = 0; i < 7; ++i)
         append(e, {cmd(0x94, {.p3 = i}), "GF"});
     append(e, {cmd(0x89), "GF", cmd(0x81), "GF", cmd(0x84), "GF"});
@@ -190,8 +187,8 @@ TEST_F(LinkOnEmulator, StartUpReadsEverythingInOrderAndFillsTheShadow)
 
     std::vector<std::string> got;
     for (const std::string& l : trace())
-        got.push_back(l.rfind("GF 00 80", 0) == 0 || l.rfind("GF 00 88", 0) == 0 || l[0] == 'S' ? l
-                                                                                               : l.substr(0, l.find(' ')));
+        got.push_back(
+            l.rfind("GF 00 80", 0) == 0 || l.rfind("GF 00 88", 0) == 0 || l[0] == 'S' ? l : l.substr(0, l.find(' ')));
     EXPECT_EQ(got, expectedReadAllTransfers());
     EXPECT_EQ(sleeps_.lines(), expectedReadAllPauses());
 
@@ -283,10 +280,9 @@ TEST_F(LinkOnEmulator, OneMacroIsBeginOneBlockAndEnd)
         image()[image::macroBlock(5) + i] = static_cast<uint8_t>(i + 3);
     sleeps_.clear();
     EXPECT_EQ(link_->UploadChanges(), UploadResult::Uploaded);
-    EXPECT_EQ(commands(), (std::vector<std::string>{kBegin, cmd(0x11, {.p3 = 5, .p4 = 3}),
-                                                    "W", "W", "W", kEnd}));
-    EXPECT_EQ(sleeps_.lines(), (std::vector<std::string>{"sleep 10", "sleep 10", "sleep 1", "yield", "yield",
-                                                         "sleep 10"}));
+    EXPECT_EQ(commands(), (std::vector<std::string>{kBegin, cmd(0x11, {.p3 = 5, .p4 = 3}), "W", "W", "W", kEnd}));
+    EXPECT_EQ(sleeps_.lines(),
+              (std::vector<std::string>{"sleep 10", "sleep 10", "sleep 1", "yield", "yield", "sleep 10"}));
     EXPECT_EQ(link_->ackWaitCount(), 2);
     const ConfigImage kb = emu_->image();
     EXPECT_TRUE(std::equal(kb.begin() + image::macroBlock(5), kb.begin() + image::macroBlock(6),
@@ -298,8 +294,7 @@ TEST_F(LinkOnEmulator, WinLockSendsTheBitmap)
     startUp();
     image()[image::kWinLock] = 1;
     EXPECT_EQ(link_->UploadChanges(), UploadResult::Uploaded);
-    EXPECT_EQ(commands(), (std::vector<std::string>{kBegin, cmd(0x0E, {.p4 = 0x12}), "W",
-                                                    kEnd}));
+    EXPECT_EQ(commands(), (std::vector<std::string>{kBegin, cmd(0x0E, {.p4 = 0x12}), "W", kEnd}));
     EXPECT_EQ(emu_->image()[image::kKeyEnable], 0xFD);
     EXPECT_EQ(link_->ackWaitCount(), 2);
 }
@@ -327,7 +322,9 @@ TEST_F(LinkOnEmulator, EveryAreaGoesOutInOrderEachAcknowledged)
         const std::size_t at = image::colourEntry(i);
         append(e, {cmd(0x14, {.p3 = i, .p4 = img[at], .p5 = img[at + 1], .p6 = img[at + 2]})});
     }
-    append(e, {cmd(0x09, {.p2 = img[image::kGameMode]}), cmd(0x01, {.p2 = 1}), cmd(0x04, {.p2 = 4}), cmd(0x0D, {.p4 = 8})});
+    append(
+        e,
+        {cmd(0x09, {.p2 = img[image::kGameMode]}), cmd(0x01, {.p2 = 1}), cmd(0x04, {.p2 = 4}), cmd(0x0D, {.p4 = 8})});
     append(e, repeat(8, "W"));
     append(e, {cmd(0x0E, {.p4 = 0x12}), "W"});
     for (uint8_t b = 0; b < 32; ++b) {
@@ -529,5 +526,5 @@ TEST(LinkMatching, AcceptsOnlyTheKeyboardsInterfaces)
     EXPECT_FALSE(MatchesInterface(other, LinkInterface::Command));
 }
 
-} // namespace
-} // namespace orvane::link
+}   // namespace
+}   // namespace orvane::link

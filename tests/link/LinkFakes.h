@@ -124,4 +124,4 @@ private:
     hid::InterfaceInfo info_;
 };
 
-} // namespace orvane::link::testing
+}   // namespace orvane::link::testing

@@ -65,10 +65,7 @@ protected:
         sink_ = hid::TraceSink::open((dir_ / "trace").string(), error);
         ASSERT_TRUE(sink_) << error;
     }
-    void TearDown() override
-    {
-        ::unsetenv("LUMETRA_DUMP_DIR");
-    }
+    void TearDown() override { ::unsetenv("LUMETRA_DUMP_DIR"); }
 
     std::unique_ptr<hid::Backend> program()
     {
@@ -111,7 +108,10 @@ constexpr uint8_t kLcdCommand = 0x15;
 constexpr std::size_t kLcdReports = 9;
 constexpr std::size_t kLcdPageAt = 10'059;
 
-bool isCommand(const TraceLine& l, uint8_t code) { return l.op == "SF" && l.bytes.size() > 1 && l.bytes[1] == code; }
+bool isCommand(const TraceLine& l, uint8_t code)
+{
+    return l.op == "SF" && l.bytes.size() > 1 && l.bytes[1] == code;
+}
 
 TEST(ExchangeLockTest, HeldLockKeepsOthersOutUntilReleased)
 {
@@ -176,9 +176,9 @@ TEST_F(TwoPrograms, LcdDownloadsNeverLandInsideAnUploadAndBothReachTheKeyboard)
     std::thread lcd([&] {
         while (!stop) {
             page.fill(static_cast<uint8_t>(downloads + 1));
-            panelo::DownloadLcdImage(*lcdProgram, page, [] { return uint8_t{1}; }, [&](const std::u16string& t) {
-                (t == panelo::kMsgDownloadOk ? downloads : failures)++;
-            });
+            panelo::DownloadLcdImage(
+                *lcdProgram, page, [] { return uint8_t{1}; },
+                [&](const std::u16string& t) { (t == panelo::kMsgDownloadOk ? downloads : failures)++; });
         }
     });
     std::this_thread::sleep_for(20ms);
@@ -203,7 +203,8 @@ TEST_F(TwoPrograms, LcdDownloadsNeverLandInsideAnUploadAndBothReachTheKeyboard)
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!isCommand(lines[i], kLcdCommand))
             continue;
-        EXPECT_FALSE(i > begin && i < end) << "LCD command at line " << i << " inside the upload " << begin << ".." << end;
+        EXPECT_FALSE(i > begin && i < end)
+            << "LCD command at line " << i << " inside the upload " << begin << ".." << end;
         ASSERT_LE(i + kLcdReports, lines.size() - 1 + 1);
         for (std::size_t k = 1; k <= kLcdReports && i + k < lines.size(); ++k)
             EXPECT_EQ(lines[i + k].op, "W") << "line " << i + k << " of the download at " << i;
@@ -241,5 +242,5 @@ TEST_F(TwoPrograms, AnOperationGivesUpWhileAnotherProgramKeepsTheKeyboard)
     EXPECT_TRUE(link.RefreshFromKeyboard());
 }
 
-} // namespace
-} // namespace orvane::link
+}   // namespace
+}   // namespace orvane::link

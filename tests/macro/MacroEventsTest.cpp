@@ -55,7 +55,7 @@ EventArrays filled(std::size_t n)
     return a;
 }
 
-} // namespace
+}   // namespace
 
 TEST(MacroEventsTest, LinesOfASequence)
 {
@@ -79,7 +79,12 @@ TEST(MacroEventsTest, MouseButtonsAndNoDelayLines)
 TEST(MacroEventsTest, LineToOffsetAndOwner)
 {
     const EventArrays a = sample();
-    struct Case { std::size_t line; std::size_t boundary; std::size_t event; bool delay; };
+    struct Case {
+        std::size_t line;
+        std::size_t boundary;
+        std::size_t event;
+        bool delay;
+    };
     for (const Case& c : {Case{0, 0, 0, false}, Case{1, 2, 1, true}, Case{2, 2, 1, false}, Case{3, 6, 2, true},
                           Case{4, 6, 2, false}, Case{5, 8, 3, false}}) {
         EXPECT_EQ(boundaryBeforeLine(a, c.line), c.boundary) << c.line;
@@ -94,7 +99,10 @@ TEST(MacroEventsTest, LineToOffsetAndOwner)
 
 TEST(MacroEventsTest, RecordedDelaysAt126And127AndAbove60000)
 {
-    struct Case { uint32_t ms; std::vector<uint8_t> bytes; };
+    struct Case {
+        uint32_t ms;
+        std::vector<uint8_t> bytes;
+    };
     for (const Case& c : {Case{126, {126, 0x04}}, Case{127, {0x7F, 0x04, 0x00, 0x7F}},
                           Case{70000, {0x7F, 0x04, 0xEA, 0x60}}, Case{0, {0x01, 0x04}}}) {
         EventArrays a = make({0x01, 0x05}, {0x42});
@@ -128,9 +136,9 @@ TEST(MacroEventsTest, RecordingRules)
 
     EventArrays full = filled(92);   // 184 bytes
     EXPECT_FALSE(appendRecordedEvent(full, 0x41, false, 1, false, false, names()).appended);
-    EXPECT_TRUE(appendRecordedEvent(full, 0x41, true, 300, true, false, names()).appended);   // 4 bytes, to 188
-    EXPECT_FALSE(appendRecordedEvent(full, 0x41, true, 300, true, false, names()).appended);  // would pass 190
-    EXPECT_TRUE(appendRecordedEvent(full, 0x41, true, 3, true, false, names()).appended);     // 2 bytes fit
+    EXPECT_TRUE(appendRecordedEvent(full, 0x41, true, 300, true, false, names()).appended);    // 4 bytes, to 188
+    EXPECT_FALSE(appendRecordedEvent(full, 0x41, true, 300, true, false, names()).appended);   // would pass 190
+    EXPECT_TRUE(appendRecordedEvent(full, 0x41, true, 3, true, false, names()).appended);      // 2 bytes fit
     EXPECT_EQ(appendPosition(full), 190u);
 }
 
@@ -154,8 +162,8 @@ TEST(MacroEventsTest, InsertShiftsBothArraysAndRefusesWhatDoesNotFit)
     EXPECT_EQ(appendPosition(a), 12u);
 
     const EventArrays before = a;
-    EXPECT_FALSE(insertEvent(a, 3, 0x43, false, names()));     // inside an event
-    EXPECT_FALSE(insertEvent(a, 0, 0x07, false, names()));     // usage 0
+    EXPECT_FALSE(insertEvent(a, 3, 0x43, false, names()));   // inside an event
+    EXPECT_FALSE(insertEvent(a, 0, 0x07, false, names()));   // usage 0
     EXPECT_FALSE(insertEvent(a, 0, 0x00, true, names()));
     EXPECT_EQ(a, before);
 

@@ -7,7 +7,10 @@ using namespace orvane::macro;
 namespace {
 
 constexpr uint64_t kHz = 10'000'000;   // ticks per second
-constexpr uint64_t ms(uint64_t n) { return n * kHz / 1000; }
+constexpr uint64_t ms(uint64_t n)
+{
+    return n * kHz / 1000;
+}
 
 struct Recording : ::testing::Test {
     orvane::keymap::KeyNameTable names = orvane::keymap::BuildKeyNameTable();
@@ -15,7 +18,7 @@ struct Recording : ::testing::Test {
     void SetUp() override { rec.start(); }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Recording, HeldKeyGivesOneDownAndOneUpWithTheWholeHold)
 {
@@ -45,8 +48,8 @@ TEST_F(Recording, RepeatCheckComparesWithTheLastLineOnly)
 TEST_F(Recording, LongPauseIsCappedAndSameMillisecondIsNoDelay)
 {
     rec.onKey(0x41, false, ms(0), true);
-    rec.onKey(0x42, false, ms(120000), true);    // 2 minutes
-    rec.onKey(0x42, true, ms(120000), true);     // same millisecond
+    rec.onKey(0x42, false, ms(120000), true);   // 2 minutes
+    rec.onKey(0x42, true, ms(120000), true);    // same millisecond
     EXPECT_EQ(rec.lines(), (std::vector<std::u16string>{u"A  dn", u"60000 ms", u"B  dn", u"B  up"}));
     EXPECT_EQ(rec.events().device[4], 0xEA);
     EXPECT_EQ(rec.events().device[5], 0x60);

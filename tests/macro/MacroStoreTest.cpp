@@ -15,10 +15,7 @@ namespace {
 
 class MacroFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        path = (dir / "MacroDefine.bin").string();
-    }
+    void SetUp() override { path = (dir / "MacroDefine.bin").string(); }
     void writeFile(const std::vector<uint8_t>& bytes)
     {
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -38,7 +35,7 @@ MacroRecord named(std::u16string_view name, uint16_t loops, uint8_t firstEventBy
     return r;
 }
 
-} // namespace
+}   // namespace
 
 TEST(MacroRecordTest, FieldsSitAtTheirOffsetsLittleEndian)
 {

@@ -88,4 +88,4 @@ struct Manager : ::testing::Test {
     }
 };
 
-} // namespace macrotest
+}   // namespace macrotest

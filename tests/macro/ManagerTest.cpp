@@ -14,7 +14,7 @@ TEST_F(Manager, HoldingAKeyGivesOneDownAndOneUpWithTheWholeHold)
     press(A, 5000);   // the pause before the first key is no delay
     for (int i = 0; i < 20; ++i)
         press(A, 33);   // auto-repeat
-    release(A, 340);   // held 20 * 33 + 340 = 1000 ms
+    release(A, 340);    // held 20 * 33 + 340 = 1000 ms
     EXPECT_EQ(mgr.eventLines(), (Lines{dn(A), u"1000 ms", up(A)}));
     EXPECT_EQ(timings(), (std::vector<uint8_t>{0x01, 0xFF}));
     const EventBytes stored = deviceEvents(working(0));   // stored back as it goes
@@ -56,11 +56,11 @@ TEST_F(Manager, DelaysAsMeasuredAndATwoMinutePauseIsSixtySeconds)
     openWith({u"Macro_001"});
     mgr.toggleRecordDelays();
     mgr.toggleRecording();
-    press(A, 90000);       // first event: no delay
-    release(A, 126);       // short, 126
-    press(B, 127);         // long, 127
-    release(B, 120000);    // two minutes
-    press(C, 1);           // exactly 1 ms: no delay line
+    press(A, 90000);      // first event: no delay
+    release(A, 126);      // short, 126
+    press(B, 127);        // long, 127
+    release(B, 120000);   // two minutes
+    press(C, 1);          // exactly 1 ms: no delay line
     EXPECT_EQ(mgr.eventLines(), (Lines{dn(A), u"126 ms", up(A), u"127 ms", dn(B), u"60000 ms", up(B), dn(C)}));
     const EventBytes& d = mgr.events().device;
     EXPECT_EQ(d[0], 0x01);
@@ -248,7 +248,11 @@ TEST_F(Edited, AnInsertDuringARecordingKeepsTheRecordingsHook)
 
 TEST_F(Edited, InsertLinesAroundADelayLine)
 {
-    struct Case { bool before; int selected; int insertLine; };
+    struct Case {
+        bool before;
+        int selected;
+        int insertLine;
+    };
     for (Case c : {Case{true, 1, 1}, Case{true, 2, 1}, Case{false, 1, 3}, Case{false, 0, 1}}) {
         mgr.selectLine(c.selected);
         c.before ? mgr.insertBefore() : mgr.insertAfter();

@@ -19,20 +19,40 @@ const KeyNameTable& names()
     return t;
 }
 
-} // namespace
+}   // namespace
 
 TEST(KeyNameTableTest, NamesAndUsages)
 {
-    struct Case { uint8_t vk; std::u16string name; uint8_t usage; };
+    struct Case {
+        uint8_t vk;
+        std::u16string name;
+        uint8_t usage;
+    };
     const Case cases[] = {
-        {0x41, u"A ", 0x04},          {0x5A, u"Z ", 0x1D},          {0x30, u"0", 0x27},
-        {0x31, u"1 ", 0x1E},          {0x39, u"9 ", 0x26},          {0x70, u"F1 ", 0x3A},
-        {0x7B, u"F12 ", 0x45},        {0x07, u"", 0x00},            {0xE9, u"", 0x00},
-        {0xAE, u"Volume DOWN ", 0xEA}, {0xAF, u"Volume UP ", 0xE9}, {0xB3, u"Play/Pause", 0xCD},
-        {0xB5, u"Media ", 0x83},      {0x6C, u"Enter ", 0x58},      {0x0D, u"Enter ", 0x28},
-        {0xDC, u"\\ ", 0x32},         {0xC0, u"` ", 0x35},          {0x60, u"0-num ", 0x62},
-        {0x61, u"1-num ", 0x59},      {0x69, u"9-num ", 0x61},      {0xF0, u"MsLB", 0xF0},
-        {0xF3, u"", 0xF3},            {0xF7, u"Mouse pointer Down", 0xF7}, {0x5D, u"Apps ", 0x65},
+        {0x41, u"A ", 0x04},
+        {0x5A, u"Z ", 0x1D},
+        {0x30, u"0", 0x27},
+        {0x31, u"1 ", 0x1E},
+        {0x39, u"9 ", 0x26},
+        {0x70, u"F1 ", 0x3A},
+        {0x7B, u"F12 ", 0x45},
+        {0x07, u"", 0x00},
+        {0xE9, u"", 0x00},
+        {0xAE, u"Volume DOWN ", 0xEA},
+        {0xAF, u"Volume UP ", 0xE9},
+        {0xB3, u"Play/Pause", 0xCD},
+        {0xB5, u"Media ", 0x83},
+        {0x6C, u"Enter ", 0x58},
+        {0x0D, u"Enter ", 0x28},
+        {0xDC, u"\\ ", 0x32},
+        {0xC0, u"` ", 0x35},
+        {0x60, u"0-num ", 0x62},
+        {0x61, u"1-num ", 0x59},
+        {0x69, u"9-num ", 0x61},
+        {0xF0, u"MsLB", 0xF0},
+        {0xF3, u"", 0xF3},
+        {0xF7, u"Mouse pointer Down", 0xF7},
+        {0x5D, u"Apps ", 0x65},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(names().name(c.vk), c.name) << int(c.vk);
@@ -60,14 +80,14 @@ TEST(KeyLayoutTest, DerivedCellBitAndLightMap)
 {
     EXPECT_EQ(cellIndex(KeyLayoutTable[0]), 105u);   // Esc, row 5 column 0
     EXPECT_EQ(enableBit(0), 120u);
-    EXPECT_EQ(enableBit(96), 1u);                    // left Windows: the Win-lock bit
+    EXPECT_EQ(enableBit(96), 1u);   // left Windows: the Win-lock bit
     EXPECT_EQ(enableBit(111), 37u);
-    EXPECT_EQ(enableBit(112), 37u);                  // shares key 111's bit
+    EXPECT_EQ(enableBit(112), 37u);   // shares key 111's bit
     EXPECT_EQ(lightMapOffset(KeyLayoutTable[109]), 296u);
     std::set<std::size_t> cells;
     for (const KeyLayout& k : KeyLayoutTable)
         cells.insert(cellIndex(k));
-    EXPECT_EQ(cells.size(), kKeyCount);              // no two keys share a matrix position
+    EXPECT_EQ(cells.size(), kKeyCount);   // no two keys share a matrix position
 }
 
 TEST(KeyLayoutTest, FactoryCodes)
@@ -115,10 +135,17 @@ bool readTsv(const std::string& path, Table& rows)
     return true;
 }
 
-int hexOf(const std::string& s) { return static_cast<int>(std::stoul(s, nullptr, 16)); }
+int hexOf(const std::string& s)
+{
+    return static_cast<int>(std::stoul(s, nullptr, 16));
+}
 
 // Our entry, the Windows name of that key, and the HID name of the usage it must send.
-struct RefKey { uint8_t vk; const char* vkName; const char* usageName; };
+struct RefKey {
+    uint8_t vk;
+    const char* vkName;
+    const char* usageName;
+};
 
 // clang-format off
 const RefKey kRefKeys[] = {
@@ -160,13 +187,22 @@ const RefKey kRefKeys[] = {
 // clang-format on
 
 // Values set on purpose, not the HID usage of the key.
-struct Exception { uint8_t vk; const char* vkName; uint8_t usage; const char* why; };
+struct Exception {
+    uint8_t vk;
+    const char* vkName;
+    uint8_t usage;
+    const char* why;
+};
 const Exception kExceptions[] = {
     {0xDC, "VK_OEM_5", 0x32, "backslash sends the non-US hash usage"},
     {0x6C, "VK_SEPARATOR", 0x58, "keypad Enter arrives as the separator code"},
 };
 // Media keys: the low byte of their consumer usage.
-struct MediaKey { uint8_t vk; const char* vkName; const char* consumerName; };
+struct MediaKey {
+    uint8_t vk;
+    const char* vkName;
+    const char* consumerName;
+};
 const MediaKey kMedia[] = {
     {0xAE, "VK_VOLUME_DOWN", "Volume Decrement"},
     {0xAF, "VK_VOLUME_UP", "Volume Increment"},
@@ -203,7 +239,7 @@ protected:
     std::map<std::string, int> vkByName, usageByName, consumerByName;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(KeyNameReferenceTest, EveryNamedKeyHasItsWindowsCodeAndHidUsage)
 {
@@ -222,7 +258,7 @@ TEST_F(KeyNameReferenceTest, EveryNamedKeyHasItsWindowsCodeAndHidUsage)
         checkVk(static_cast<uint8_t>(vk), std::string("VK_") + char(vk));
         EXPECT_EQ(names().usage(static_cast<uint8_t>(vk)), usageByName[std::string("Keyboard ") + char(vk)]);
     }
-    const char* digits[] = {"1 ! (Bang)", "2 @ (At)", "3 # (Hash)", "4 $ (Dollar)", "5 % (Percent)",
+    const char* digits[] = {"1 ! (Bang)",  "2 @ (At)",        "3 # (Hash)", "4 $ (Dollar)",      "5 % (Percent)",
                             "6 ^ (Caret)", "7 & (Ampersand)", "8 * (Star)", "9 ( (Left Bracket)"};
     for (int d = 1; d <= 9; ++d) {
         checkVk(static_cast<uint8_t>(0x30 + d), "VK_" + std::to_string(d));
@@ -243,7 +279,8 @@ TEST_F(KeyNameReferenceTest, EveryNamedKeyHasItsWindowsCodeAndHidUsage)
     }
     // Every entry with a name or a usage was checked, except the mouse pseudo-codes 0xF0..0xF9.
     for (int vk = 0; vk < 256; ++vk) {
-        const bool named = !names().name(static_cast<uint8_t>(vk)).empty() || names().usage(static_cast<uint8_t>(vk)) != 0;
+        const bool named =
+            !names().name(static_cast<uint8_t>(vk)).empty() || names().usage(static_cast<uint8_t>(vk)) != 0;
         if (vk >= 0xF0 && vk <= 0xF9) {
             EXPECT_EQ(names().usage(static_cast<uint8_t>(vk)), vk);
         } else if (named) {

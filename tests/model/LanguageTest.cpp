@@ -22,5 +22,5 @@ TEST(Language, InLanguagePicksTheTextOfTheLanguage)
     EXPECT_EQ(inLanguage<Text>(Language::Chinese, u"Media", u"多媒体"), u"多媒体");
 }
 
-} // namespace
-} // namespace orvane::model
+}   // namespace
+}   // namespace orvane::model

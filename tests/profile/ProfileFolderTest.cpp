@@ -186,8 +186,8 @@ TEST_P(ProfileLoadTest, LoadTakesOnlyFilesOfAProfilesSize)
 INSTANTIATE_TEST_SUITE_P(Sizes, ProfileLoadTest,
                          ::testing::Values(LoadCase{"Full", kProfileFileSize}, LoadCase{"ImageOnly", kProfileImageSize},
                                            LoadCase{"HalfImage", 5000}, LoadCase{"ImageAndTwoRecords", 10056 + 1544},
-                                           LoadCase{"MacroDefine", 169860}, LoadCase{"OneByteMore", kProfileFileSize + 1},
-                                           LoadCase{"Empty", 0}),
+                                           LoadCase{"MacroDefine", 169860},
+                                           LoadCase{"OneByteMore", kProfileFileSize + 1}, LoadCase{"Empty", 0}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(ProfileFolderTest, LoadFromAFileThatCannotBeReadKeepsTheConfiguration)
@@ -198,7 +198,8 @@ TEST_F(ProfileFolderTest, LoadFromAFileThatCannotBeReadKeepsTheConfiguration)
     LivePair live(1);
     const std::vector<uint8_t> before = live.bytes();
     for (const fs::path& from : {root / "missing.bin", root / "folder.bin"}) {
-        EXPECT_EQ(profiles->Load(0, from.string(), *live.image, *live.ext), ProfileFolder::LoadResult::ReadFailed) << from;
+        EXPECT_EQ(profiles->Load(0, from.string(), *live.image, *live.ext), ProfileFolder::LoadResult::ReadFailed)
+            << from;
         EXPECT_EQ(live.bytes(), before);
     }
     // Without a chosen file the profile still receives the live pair.
@@ -358,10 +359,14 @@ TEST_F(ProfileFolderTest, UnsafeNamesAreRefusedAndNothingOutsideTheFolderChanges
     profiles->Scan();
     const std::vector<std::string> before = filesAround();
     const std::vector<std::pair<std::string, NameProblem>> cases = {
-        {"../escape", NameProblem::Separator}, {"a/b", NameProblem::Separator},
-        {"/tmp/x", NameProblem::Separator},    {"..", NameProblem::DotName},
-        {".", NameProblem::DotName},           {"...bin", NameProblem::DotName},
-        {"", NameProblem::Empty},              {".bin", NameProblem::Empty},
+        {"../escape", NameProblem::Separator},
+        {"a/b", NameProblem::Separator},
+        {"/tmp/x", NameProblem::Separator},
+        {"..", NameProblem::DotName},
+        {".", NameProblem::DotName},
+        {"...bin", NameProblem::DotName},
+        {"", NameProblem::Empty},
+        {".bin", NameProblem::Empty},
         {std::string("a\0b", 3), NameProblem::Nul},
     };
     for (const auto& [text, problem] : cases) {
@@ -376,7 +381,7 @@ TEST_F(ProfileFolderTest, UnsafeNamesAreRefusedAndNothingOutsideTheFolderChanges
 
 TEST_F(ProfileFolderTest, FileNamesOver255BytesAreRefusedBeforeAnythingIsWritten)
 {
-    EXPECT_EQ(checkProfileName(std::string(251, 'a')), NameProblem::None);        // 255 bytes with ".bin"
+    EXPECT_EQ(checkProfileName(std::string(251, 'a')), NameProblem::None);   // 255 bytes with ".bin"
     EXPECT_EQ(checkProfileName(std::string(251, 'a') + ".bin"), NameProblem::None);
     EXPECT_EQ(checkProfileName(std::string(252, 'a')), NameProblem::TooLong);
     file("Keep.bin");
@@ -404,4 +409,4 @@ TEST(ProfileNames, SuffixAndOrder)
     EXPECT_TRUE(profileNameLess("Profile_1", "Profile_2"));
 }
 
-} // namespace
+}   // namespace

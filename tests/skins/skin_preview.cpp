@@ -131,7 +131,7 @@ QImage compose(const SkinImages& img, bool zh, bool helpOpen)
     return out;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -143,8 +143,8 @@ int main(int argc, char** argv)
     for (bool zh : {false, true}) {
         const SkinImages images(bin + (zh ? "/png/chinese" : "/png/english"));
         const QString lang = zh ? QStringLiteral("chinese") : QStringLiteral("english");
-        if (!compose(images, zh, false).save(out + "/orvane-main-" + lang + ".png")
-            || !compose(images, zh, true).save(out + "/orvane-main-help-" + lang + ".png"))
+        if (!compose(images, zh, false).save(out + "/orvane-main-" + lang + ".png") ||
+            !compose(images, zh, true).save(out + "/orvane-main-help-" + lang + ".png"))
             return 1;
     }
     return 0;

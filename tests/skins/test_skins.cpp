@@ -124,7 +124,8 @@ TEST_P(GeneratedSkins, EveryImageHasADoubleThatShowsTheSamePicture)
             continue;
         SCOPED_TRACE(plainPath.toStdString());
         const QImage plain = QImage(plainPath).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        const QImage doubled = QImage(SkinImages::scaledName(plainPath, 2)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage doubled =
+            QImage(SkinImages::scaledName(plainPath, 2)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         ASSERT_FALSE(doubled.isNull()) << "no @2x image";
         ASSERT_EQ(doubled.size(), plain.size() * 2);
         const QImage shrunk = doubled.scaled(plain.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -138,8 +139,8 @@ TEST_P(GeneratedSkins, EveryImageHasADoubleThatShowsTheSamePicture)
                 rows[std::size_t(y)] += double(d) / plain.width();
                 columns[std::size_t(x)] += double(d) / plain.height();
             }
-        const double worst = std::max(*std::max_element(rows.begin(), rows.end()),
-                                      *std::max_element(columns.begin(), columns.end()));
+        const double worst =
+            std::max(*std::max_element(rows.begin(), rows.end()), *std::max_element(columns.begin(), columns.end()));
         EXPECT_LT(worst, kDoubleTolerance);
         ++checked;
     }
@@ -178,4 +179,4 @@ TEST(KeyLegends, EveryLegendFitsItsKeyAtOneSizePerRow)
     }
 }
 
-} // namespace
+}   // namespace

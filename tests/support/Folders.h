@@ -23,14 +23,20 @@ inline std::string folderFrom(const char* variable, const char* built)
         folder += '/';
     return folder;
 }
-} // namespace detail
+}   // namespace detail
 
 // The program folder of this build (both programs, libVantrel.so, the skins), ending in '/':
 // ORVANE_BIN_DIR, as CTest sets it, or the folder the test was built for.
-inline std::string binFolder() { return detail::folderFrom("ORVANE_BIN_DIR", ORVANE_TEST_BIN_DIR); }
+inline std::string binFolder()
+{
+    return detail::folderFrom("ORVANE_BIN_DIR", ORVANE_TEST_BIN_DIR);
+}
 
 // The project's source folder, ending in '/': ORVANE_SOURCE_DIR or the one the test was built from.
-inline std::string sourceFolder() { return detail::folderFrom("ORVANE_SOURCE_DIR", ORVANE_TEST_SOURCE_DIR); }
+inline std::string sourceFolder()
+{
+    return detail::folderFrom("ORVANE_SOURCE_DIR", ORVANE_TEST_SOURCE_DIR);
+}
 
 // A fresh folder of its own under the system's temporary folder ($TMPDIR or /tmp), made with
 // mkdtemp (mode 0700, a name nobody could have prepared) and removed with everything in it at the
@@ -72,12 +78,12 @@ public:
     }
     static void write(const std::string& path, const std::vector<uint8_t>& bytes)
     {
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 
 private:
     std::filesystem::path path_;
 };
 
-} // namespace orvane::test
+}   // namespace orvane::test

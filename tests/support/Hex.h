@@ -47,4 +47,4 @@ inline std::vector<uint8_t> hexBytes(std::string_view text)
     return bytes;
 }
 
-} // namespace orvane::test
+}   // namespace orvane::test

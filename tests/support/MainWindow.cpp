@@ -60,4 +60,4 @@ void EmulatedMainWindow::closeWindow()
     EXPECT_EQ(dialogs.pendingAnswers(), 0u) << "scripted answers left unused";
 }
 
-} // namespace orvane::test
+}   // namespace orvane::test

@@ -71,4 +71,4 @@ protected:
     std::unique_ptr<shell::CVelkorDlg> window;
 };
 
-} // namespace orvane::test
+}   // namespace orvane::test

@@ -11,4 +11,4 @@ public:
     void yield() override {}
 };
 
-} // namespace orvane::test
+}   // namespace orvane::test

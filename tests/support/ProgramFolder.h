@@ -15,7 +15,10 @@
 namespace orvane::test {
 
 // binFolder() as a QString, ending in '/'.
-inline QString programFolder() { return QString::fromStdString(binFolder()); }
+inline QString programFolder()
+{
+    return QString::fromStdString(binFolder());
+}
 
 // Every file named (relative to the program folder, e.g. "png/english/main.png") exists.
 inline ::testing::AssertionResult skinImagesBuilt(std::initializer_list<const char*> files)
@@ -27,4 +30,4 @@ inline ::testing::AssertionResult skinImagesBuilt(std::initializer_list<const ch
     return ::testing::AssertionSuccess();
 }
 
-} // namespace orvane::test
+}   // namespace orvane::test

@@ -48,13 +48,18 @@ struct ListBox : ::testing::Test {
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(ListBox, DelayEditIsLimitedAndAlwaysReported)
 {
-    struct Case { const char* typed; int value; const char* shown; };
-    const Case cases[] = {{"0", 2, "2 ms"}, {"70000", 60000, "60000 ms"}, {"99999999999999999999999", 60000, "60000 ms"},
-                          {"", 2, "2 ms"}, {"300", 300, "300 ms"}, {"50", 50, "50 ms"}};
+    struct Case {
+        const char* typed;
+        int value;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"0", 2, "2 ms"}, {"70000", 60000, "60000 ms"}, {"99999999999999999999999", 60000, "60000 ms"},
+        {"", 2, "2 ms"},  {"300", 300, "300 ms"},       {"50", 50, "50 ms"}};
     list->setEditMode(CTransparentListBox::DelayValues);
     for (const Case& c : cases) {
         list->setLines({"A  dn", "50 ms", "A  up"});
@@ -151,7 +156,8 @@ TEST_F(ListBox, SortedListKeepsARenamedLineSelectedAtItsPlace)
 TEST_F(ListBox, BinModeAppendsTheSuffixOnlyWhenMissing)
 {
     list->setEditMode(CTransparentListBox::BinFileNames);
-    for (auto [typed, stored] : {std::pair{"game", "game.bin"}, {"game.bin", "game.bin"}, {"a.bin.txt", "a.bin.txt.bin"}}) {
+    for (auto [typed, stored] :
+         {std::pair{"game", "game.bin"}, {"game.bin", "game.bin"}, {"a.bin.txt", "a.bin.txt.bin"}}) {
         list->setLines({"old.bin"});
         ASSERT_TRUE(edit(0));
         type(QString::fromLatin1(typed));

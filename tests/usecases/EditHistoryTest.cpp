@@ -138,42 +138,53 @@ TEST_F(EditHistoryTest, EveryKindOfStepUndoesAndRedoesToTheSameBytes)
         const char* name;
         const char* chinese;
         std::function<void(EditHistoryTest&)> edit;
-        bool files;   // keymap.bin follows the undo and redo
+        bool files;                                         // keymap.bin follows the undo and redo
         std::function<void(EditHistoryTest&)> setup = {};   // before the edit, a step of its own
     };
     const std::vector<Case> cases = {
-        {"Speed", "速度", [](EditHistoryTest& t) {
+        {"Speed", "速度",
+         [](EditHistoryTest& t) {
              const link::ConfigImage& im = t.store().image();
              t.session->setLevels(2, im[img::kBrightness], im[img::kReportRate]);
-         }, false},
+         },
+         false},
         {"Brightness", "亮度", [](EditHistoryTest& t) { t.setBrightness(12); }, false},
-        {"Report Rate", "回报率", [](EditHistoryTest& t) {
+        {"Report Rate", "回报率",
+         [](EditHistoryTest& t) {
              const link::ConfigImage& im = t.store().image();
              t.session->setLevels(im[img::kSpeed], im[img::kBrightness], uint8_t(im[img::kReportRate] ^ 2));
-         }, false},
+         },
+         false},
         {"Effect", "灯效", [](EditHistoryTest& t) { t.chooseEffectRow(2); }, false},   // Wave: colour 8 too
         {"Direction", "方向", [](EditHistoryTest& t) { t.panel().runStateCommand(cmd::kDirL); }, false},
-        {"Game Mode", "游戏模式", [](EditHistoryTest& t) {
+        {"Game Mode", "游戏模式",
+         [](EditHistoryTest& t) {
              t.panel().runStateCommand(t.store().image()[img::kGameMode] ? cmd::kGameOff : cmd::kGameOn);
-         }, false},
+         },
+         false},
         {"Win Lock", "Win 键锁定", [](EditHistoryTest& t) { t.panel().runStateCommand(cmd::kWinLockOn); }, false},
         {"Response Time", "响应时间", [](EditHistoryTest& t) { t.chooseResponseRow(6); }, false},
         {"DIY Key Light", "DIY 按键灯光", [](EditHistoryTest& t) { t.panel().toggleKeyLight(30); }, false,
          [](EditHistoryTest& t) { t.chooseEffectRow(14); }},   // DIY2
-        {"Key Assignment", "按键设置", [](EditHistoryTest& t) {
+        {"Key Assignment", "按键设置",
+         [](EditHistoryTest& t) {
              t.session->beginKeyAssignment(20);
              keymap::PendingAssignment pending;
              pending.category = keymap::acFunction;
              pending.functionName = u"Mute";
              ASSERT_EQ(t.session->commitKeyAssignment(pending, 0), keymap::ApplyResult::Applied);
-         }, true},
-        {"Macro Edit", "宏编辑", [](EditHistoryTest& t) {
+         },
+         true},
+        {"Macro Edit", "宏编辑",
+         [](EditHistoryTest& t) {
              t.session->beginMacroEdit();
              ASSERT_TRUE(macro::setRecordName(t.session->macros().working()[0], u"Combo"));
              macro::setLoopCount(t.session->macros().working()[0], 3);
              t.session->commitMacroEdit();
-         }, true},
-        {"Profile Load", "载入配置", [](EditHistoryTest& t) {
+         },
+         true},
+        {"Profile Load", "载入配置",
+         [](EditHistoryTest& t) {
              link::ConfigImage image = t.store().image();
              image[img::kEffect] = 53;
              image[img::kBrightness] = 9;
@@ -183,13 +194,17 @@ TEST_F(EditHistoryTest, EveryKindOfStepUndoesAndRedoesToTheSameBytes)
              profile::ProfileFolder folder(QFileInfo(QString::fromStdString(path)).path().toStdString(), t.sleeper);
              folder.Scan();
              ASSERT_EQ(t.session->loadProfile(folder, 0, path), profile::ProfileFolder::LoadResult::Loaded);
-         }, true},
+         },
+         true},
         {"Cancel", "取消", [](EditHistoryTest& t) { t.session->cancelEdits(); }, true},
-        {"Factory Setting", "出厂设置", [](EditHistoryTest& t) {
+        {"Factory Setting", "出厂设置",
+         [](EditHistoryTest& t) {
              t.session->factoryReset();
              EXPECT_FALSE(t.session->undo()) << "nothing is undone while the reset runs";
              t.settle();
-         }, true, [](EditHistoryTest& t) {
+         },
+         true,
+         [](EditHistoryTest& t) {
              t.chooseEffectRow(2);
              t.save();
          }},
@@ -371,8 +386,14 @@ TEST_F(EditHistoryTest, RandomRunAgreesWithAModelOfFullCopies)
         const QByteArray was = pair();
         bool edit = true;
         switch (what) {
-        case 0: session->undo() ? void(--at) : void(); edit = false; break;
-        case 1: session->redo() ? void(++at) : void(); edit = false; break;
+        case 0:
+            session->undo() ? void(--at) : void();
+            edit = false;
+            break;
+        case 1:
+            session->redo() ? void(++at) : void();
+            edit = false;
+            break;
         case 2:
             if (pick(4) == 0)
                 save();
@@ -428,4 +449,4 @@ TEST_F(EditHistoryTest, RandomRunAgreesWithAModelOfFullCopies)
     EXPECT_EQ(at, model.size() - 1);
 }
 
-} // namespace
+}   // namespace

@@ -51,7 +51,7 @@ TEST_F(MainPanelTest, AccordionPositions)
     EXPECT_EQ(panel.HitTestButton(100, 165), cmd::kMacro);   // the macro bar lies there now
     click(100, 160);
     EXPECT_FALSE(panel.effectListOpen());
-    EXPECT_EQ(panel.HitTestButton(100, 210), cmd::kGameHeader);   // g = 195
+    EXPECT_EQ(panel.HitTestButton(100, 210), cmd::kGameHeader);       // g = 195
     EXPECT_EQ(panel.HitTestButton(100, 255), cmd::kResponseHeader);   // e = 250
     const int reportCollapsed = panel.reportY();
     EXPECT_EQ(reportCollapsed, 290);
@@ -72,10 +72,12 @@ TEST_F(MainPanelTest, AccordionPositions)
 
 TEST_F(MainPanelTest, HitOrderTitleBottomAndLogo)
 {
-    const struct { int x, y, command; } cases[] = {
-        {940, 10, cmd::kHelp},   {960, 10, cmd::kMinimise}, {990, 10, cmd::kClose},  {50, 620, cmd::kProfile},
-        {820, 620, cmd::kReturn}, {880, 620, cmd::kCancel},  {950, 620, cmd::kSave},  {100, 50, cmd::kLogoArea},
-        {600, 20, cmd::kNone},   {500, 620, cmd::kNone},
+    const struct {
+        int x, y, command;
+    } cases[] = {
+        {940, 10, cmd::kHelp},    {960, 10, cmd::kMinimise}, {990, 10, cmd::kClose}, {50, 620, cmd::kProfile},
+        {820, 620, cmd::kReturn}, {880, 620, cmd::kCancel},  {950, 620, cmd::kSave}, {100, 50, cmd::kLogoArea},
+        {600, 20, cmd::kNone},    {500, 620, cmd::kNone},
     };
     for (const auto& c : cases)
         EXPECT_EQ(panel.HitTestButton(c.x, c.y), c.command) << c.x << "," << c.y;
@@ -114,7 +116,11 @@ TEST_F(MainPanelTest, EffectListRowsAndClosing)
 TEST_F(MainPanelTest, DirectionTable)
 {
     // effect, button x, expected direction (1 left, 2 right, 3 top, 4 bottom)
-    const struct { int effectRow; int x; uint8_t direction; } cases[] = {
+    const struct {
+        int effectRow;
+        int x;
+        uint8_t direction;
+    } cases[] = {
         {2, 40, 3},  {2, 90, 4},  {2, 140, 2}, {2, 190, 1},   // Wave: T B R L
         {9, 40, 2},  {9, 90, 1},                              // Radar: R L
         {11, 40, 2}, {11, 90, 1},                             // Run Mode: R L
@@ -283,4 +289,4 @@ TEST_F(MainPanelTest, ColourClampAndUnknownEffect)
     EXPECT_EQ(image, before);
 }
 
-} // namespace
+}   // namespace

@@ -70,14 +70,15 @@ protected:
 
     void make()
     {
-        session = std::make_unique<Session>(usecases::SessionContext{.backend = *backend,
-                                                                     .sleeper = paced ? static_cast<link::Sleeper&>(realPace)
-                                                                                      : static_cast<link::Sleeper&>(sleeper),
-                                                                     .dataFolder = dir.path().toStdString() + '/',
-                                                                     .language = keymap::Language::English,
-                                                                     .hotplugDelays = {0, 0, 0}});
-        QObject::connect(session.get(), &Session::levelsChanged,
-                         [this](uint8_t b, uint8_t s, uint8_t r) { levels.push_back({b, s, r}); });
+        session = std::make_unique<Session>(usecases::SessionContext{
+            .backend = *backend,
+            .sleeper = paced ? static_cast<link::Sleeper&>(realPace) : static_cast<link::Sleeper&>(sleeper),
+            .dataFolder = dir.path().toStdString() + '/',
+            .language = keymap::Language::English,
+            .hotplugDelays = {0, 0, 0}});
+        QObject::connect(session.get(), &Session::levelsChanged, [this](uint8_t b, uint8_t s, uint8_t r) {
+            levels.push_back({b, s, r});
+        });
         QObject::connect(session.get(), &Session::configurationApplied, [this](int l) { applied.push_back(l); });
         QObject::connect(session.get(), &Session::readFailed, [this] { ++readFailures; });
         QObject::connect(session.get(), &Session::keyboardMissing, [this] { ++missing; });
@@ -262,10 +263,12 @@ TEST_F(SessionTest, SaveSendsOnlyTheChangedAreas)
         void (*edit)(Session&);
         std::vector<std::string> sent;
     } cases[] = {
-        {"brightness: the end report alone", [](Session& s) {
+        {"brightness: the end report alone",
+         [](Session& s) {
              const link::ConfigImage& im = s.store().image();
              s.setLevels(im[img::kSpeed], 33, im[img::kReportRate]);
-         }, {"08"}},
+         },
+         {"08"}},
         {"effect: the end report alone", [](Session& s) { s.store().image()[img::kEffect] = 3; }, {"08"}},
         {"response time", [](Session& s) { s.store().image()[img::kResponseTime] = 6; }, {"08", "04", "08"}},
         {"game mode", [](Session& s) { s.store().image()[img::kGameMode] ^= 1; }, {"08", "09", "08"}},
@@ -479,4 +482,4 @@ TEST_F(SessionTest, ExitSavesTheShadowOnlyWhenAskedAndClosesTheLink)
     }
 }
 
-} // namespace
+}   // namespace

@@ -47,19 +47,23 @@ PendingAssignment keys(uint8_t category, std::initializer_list<uint8_t> vks)
     return p;
 }
 
-} // namespace
+}   // namespace
 
 TEST(AssignmentTest, SingleKeyCells)
 {
-    struct Case { std::size_t key; uint8_t vk; KeyCodeCell cell; bool marked; };
+    struct Case {
+        std::size_t key;
+        uint8_t vk;
+        KeyCodeCell cell;
+        bool marked;
+    };
     const Case cases[] = {
-        {63, 0x42, {0, 0, 0x05, 0}, true},      // A -> B
-        {63, 0x41, {0, 0, 0x04, 0}, false},     // own key in the Single box
-        {63, 0xB5, {3, 0, 0x83, 1}, true},      // "Media "
-        {63, 0xB3, {3, 0, 0xCD, 0}, true},      // "Play/Pause"
-        {63, 0xAF, {3, 0, 0xE9, 0}, true},      // "Volume UP "
-        {63, 0xAE, {3, 0, 0xEA, 0}, true},
-        {17, 0xB5, {3, 0, 0x83, 1}, false},     // the Media key to itself
+        {63, 0x42, {0, 0, 0x05, 0}, true},                                        // A -> B
+        {63, 0x41, {0, 0, 0x04, 0}, false},                                       // own key in the Single box
+        {63, 0xB5, {3, 0, 0x83, 1}, true},                                        // "Media "
+        {63, 0xB3, {3, 0, 0xCD, 0}, true},                                        // "Play/Pause"
+        {63, 0xAF, {3, 0, 0xE9, 0}, true},                                        // "Volume UP "
+        {63, 0xAE, {3, 0, 0xEA, 0}, true},  {17, 0xB5, {3, 0, 0x83, 1}, false},   // the Media key to itself
     };
     for (const Case& c : cases) {
         Fixture f;
@@ -127,7 +131,12 @@ TEST(AssignmentTest, MacroWithAndWithoutSelection)
 
 TEST(AssignmentTest, FunctionsByNameInTheCurrentLanguage)
 {
-    struct Case { Language lang; std::u16string name; bool found; KeyCodeCell cell; };
+    struct Case {
+        Language lang;
+        std::u16string name;
+        bool found;
+        KeyCodeCell cell;
+    };
     const Case cases[] = {
         {Language::English, u"Homepage", true, {3, 0, 0x23, 2}},
         {Language::Chinese, u"浏览器-主页", true, {3, 0, 0x23, 2}},
@@ -271,14 +280,14 @@ TEST(ModifiedMarksTest, FactoryImage)
 TEST(ModifiedMarksTest, Rules)
 {
     Fixture f;
-    setKeyCell(f.image, 109, {4, 1, 1, 0});    // macro key 2 plays macro 1: factory behaviour
-    setKeyCell(f.image, 110, {4, 1, 0, 0});    // macro key 3 plays macro 0
-    setKeyCell(f.image, 63, {4, 1, 0, 0});     // A plays a macro
-    setKeyCell(f.image, 100, {0, 0, 0x04, 0}); // Fn is never marked
-    f.records[64][1] = acFunction;             // a record category
-    f.records[65][2] = 0x41;                   // one key that is not its own
+    setKeyCell(f.image, 109, {4, 1, 1, 0});      // macro key 2 plays macro 1: factory behaviour
+    setKeyCell(f.image, 110, {4, 1, 0, 0});      // macro key 3 plays macro 0
+    setKeyCell(f.image, 63, {4, 1, 0, 0});       // A plays a macro
+    setKeyCell(f.image, 100, {0, 0, 0x04, 0});   // Fn is never marked
+    f.records[64][1] = acFunction;               // a record category
+    f.records[65][2] = 0x41;                     // one key that is not its own
     f.records[65][257] = 1;
-    f.records[66][2] = 0x41;                   // ... but counted 2: not this rule
+    f.records[66][2] = 0x41;   // ... but counted 2: not this rule
     f.records[66][257] = 2;
     setKeyEnabled(f.image, 67, false);
     RecomputeModifiedMarks(f.image, f.records, f.marks);

@@ -20,7 +20,10 @@ constexpr int kTabX[] = {40, 121, 202, 283};
 constexpr int kBottomY = 257;
 constexpr int kSaveX = 284, kDefaultX = 176, kCancelX = 230;
 constexpr int kRadioX = 20, kBrowseX = 279;
-int rowY(int row) { return 76 + 30 * row; }
+int rowY(int row)
+{
+    return 76 + 30 * row;
+}
 constexpr int kEmptyX = 200, kEmptyY = 230;   // inside the panel, on no button and no Advance item
 
 constexpr uint8_t vkA = 0x41, vkB = 0x42, vkCtrl = 0xA2, vkAlt = 0xA4, vkDel = 0x2E, vkF5 = 0x74;
@@ -69,12 +72,14 @@ protected:
 
 TEST(KeyMapHitTest, ButtonsInOrderWithTheCheckBoxMargin)
 {
-    const struct { int x, y, button; } cases[] = {
-        {310, 10, kBtnClose},     {81, 44, kBtnTabSingle},   // shared edge: the first button wins
-        {82, 44, kBtnTabMacro},   {324, 57, kBtnTabAdvance}, {100, 30, kBtnStrip},
-        {24, 255, kBtnDisable},   {14, 246, kBtnDisable},    // margin corner
-        {13, 255, kNoButton},     {176, 257, kBtnDefault},   {230, 257, kBtnCancel},
-        {305, 268, kBtnSave},     {306, 268, kNoButton},     {kEmptyX, kEmptyY, kNoButton},
+    const struct {
+        int x, y, button;
+    } cases[] = {
+        {310, 10, kBtnClose},   {81, 44, kBtnTabSingle},   // shared edge: the first button wins
+        {82, 44, kBtnTabMacro}, {324, 57, kBtnTabAdvance}, {100, 30, kBtnStrip},
+        {24, 255, kBtnDisable}, {14, 246, kBtnDisable},   // margin corner
+        {13, 255, kNoButton},   {176, 257, kBtnDefault},   {230, 257, kBtnCancel},
+        {305, 268, kBtnSave},   {306, 268, kNoButton},     {kEmptyX, kEmptyY, kNoButton},
     };
     for (const auto& c : cases)
         EXPECT_EQ(buttonAt(c.x, c.y), c.button) << c.x << "," << c.y;
@@ -97,13 +102,15 @@ TEST(KeyMapHitTest, AdvanceItemsPerRow)
 
 TEST(KeyMapDisplayPath, ShortAndLongPaths)
 {
-    const struct { std::u16string path, shown; } cases[] = {
-        {u"/a/a.mp3", u"/a/a.mp3"},                    // 8 units: whole
-        {u"/home/u/a.mp3", u"/home/u/a.mp3"},          // 13 units: whole
-        {u"/Music/b/a.mp3", u"../a.mp3"},              // 14 units
-        {u"/home/user/Music/", u"../Music/"},          // a final separator is not the one cut at
-        {u"abcdefghijklmnop", u"abcdefghijklmnop"},    // no separator: whole
-        {u"abcdefghijklmn/", u"abcdefghijklmn/"},      // only a final one: whole
+    const struct {
+        std::u16string path, shown;
+    } cases[] = {
+        {u"/a/a.mp3", u"/a/a.mp3"},                   // 8 units: whole
+        {u"/home/u/a.mp3", u"/home/u/a.mp3"},         // 13 units: whole
+        {u"/Music/b/a.mp3", u"../a.mp3"},             // 14 units
+        {u"/home/user/Music/", u"../Music/"},         // a final separator is not the one cut at
+        {u"abcdefghijklmnop", u"abcdefghijklmnop"},   // no separator: whole
+        {u"abcdefghijklmn/", u"abcdefghijklmn/"},     // only a final one: whole
         {u"/abcdefghijklmnop", u"../abcdefghijklmnop"},
     };
     for (const auto& c : cases)
@@ -151,14 +158,14 @@ TEST_F(KeyMapStateTest, OpeningRestoresTheRecordsTab)
     EXPECT_EQ(state.launchKind(), kLaunchNone);
 
     tab(kTabMacro);
-    record()[extrec::kCategory] = acNothing;  // the Advance tab was entered last time
+    record()[extrec::kCategory] = acNothing;   // the Advance tab was entered last time
     openKey();
     EXPECT_EQ(state.tab(), kTabAdvance);
 }
 
 TEST_F(KeyMapStateTest, SingleKeyCaptureAndSave)
 {
-    openKey();   // an unassigned key: category 0, no keys
+    openKey();                  // an unassigned key: category 0, no keys
     state.singleBoxFocused();   // the first focus after opening changes nothing
     EXPECT_FALSE(state.firstFocus());
     state.keyHook(vkF5);
@@ -196,7 +203,7 @@ TEST_F(KeyMapStateTest, EmptySaveGivesTheOwnKeyAndFocusClearsTheOtherBox)
     openKey();
     state.singleBoxFocused();   // spared
     EXPECT_EQ(state.pending().keys[0], vkA);
-    state.combineBoxFocused();  // the user moves to the other box
+    state.combineBoxFocused();   // the user moves to the other box
     EXPECT_TRUE(state.singleText().empty());
     state.singleBoxFocused();   // and back: no keys left
     EXPECT_EQ(state.pending().keys[0], 0);
@@ -289,7 +296,11 @@ TEST_F(KeyMapStateTest, RadioOnARestoredActionThenSaveKeepsTheRecord)
 
 TEST_F(KeyMapStateTest, BasicRefusesGroupNodesInBothLanguages)
 {
-    const struct { Language lang; std::u16string text; bool ok; } cases[] = {
+    const struct {
+        Language lang;
+        std::u16string text;
+        bool ok;
+    } cases[] = {
         {Language::English, u"Media", false},   {Language::English, u"Shortcut", false},
         {Language::English, u"Windows", false}, {Language::English, u"", false},
         {Language::Chinese, u"多媒体", false},  {Language::Chinese, u"快捷健", false},
@@ -353,7 +364,7 @@ TEST_F(KeyMapStateTest, HoverFlagsAndBrowseImages)
     EXPECT_FALSE(state.hover(kSaveX + 1, kBottomY));   // same button: no repaint
     EXPECT_TRUE(state.hover(24, 255));
     EXPECT_FALSE(state.buttonHot(kBtnSave));
-    EXPECT_FALSE(state.buttonHot(kBtnDisable));        // hovering never ticks the box
+    EXPECT_FALSE(state.buttonHot(kBtnDisable));   // hovering never ticks the box
     tab(kTabAdvance);
     EXPECT_TRUE(state.hover(kBrowseX, rowY(2)));
     EXPECT_EQ(state.browseHoverRow(), 2);
@@ -371,4 +382,4 @@ TEST_F(KeyMapStateTest, KeysAreIgnoredOutsideTheKeyCategories)
     EXPECT_TRUE(state.singleText().empty());
 }
 
-} // namespace
+}   // namespace

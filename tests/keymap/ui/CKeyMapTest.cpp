@@ -30,7 +30,10 @@ namespace {
 constexpr QPoint kSave{284, 257}, kDisable{24, 255};
 constexpr int kTabY = 44;
 constexpr int kTabX[] = {40, 121, 202, 283};
-QPoint browse(int row) { return {279, 75 + 30 * row}; }
+QPoint browse(int row)
+{
+    return {279, 75 + 30 * row};
+}
 
 class ScriptedHook final : public platform::KeyHook {
 public:
@@ -52,7 +55,8 @@ class CKeyMapTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(orvane::test::skinImagesBuilt({"png/english/Custom/Custom_BK.png", "png/chinese/Custom/Custom_BK.png"}));
+        ASSERT_TRUE(
+            orvane::test::skinImagesBuilt({"png/english/Custom/Custom_BK.png", "png/chinese/Custom/Custom_BK.png"}));
         dialogs.setFailureHandler([](const QString& what) { ADD_FAILURE() << what.toStdString(); });
         resetRecords(records);
         macros.assign(macro::kMacroRecordCount, macro::MacroRecord{});
@@ -101,9 +105,13 @@ TEST_F(CKeyMapTest, ControlsPlacedAndShownPerTab)
     EXPECT_EQ(panel->combineBox().geometry(), QRect(20, 139, 280, 15));
     EXPECT_EQ(panel->macroList().geometry(), QRect(20, 79, 280, 150));
     EXPECT_EQ(panel->singleBox().palette().color(QPalette::Base), QColor(109, 109, 109));
-    const struct { int tab; bool single, list, tree; } cases[] = {
-        {kTabMacro, false, true, false}, {kTabBasic, false, false, true},
-        {kTabAdvance, false, false, false}, {kTabSingleCombine, true, false, false}};
+    const struct {
+        int tab;
+        bool single, list, tree;
+    } cases[] = {{kTabMacro, false, true, false},
+                 {kTabBasic, false, false, true},
+                 {kTabAdvance, false, false, false},
+                 {kTabSingleCombine, true, false, false}};
     for (const auto& c : cases) {
         tab(c.tab);
         EXPECT_EQ(panel->state().tab(), c.tab);
@@ -176,8 +184,9 @@ TEST_F(CKeyMapTest, MacroKeyNameAndEmptyMacroTabHint)
         macros.assign(macro::kMacroRecordCount, macro::MacroRecord{});
         open();
         tab(kTabMacro);
-        const QString hint = zh ? QStringLiteral("还没有宏。请在主窗口的宏管理器中创建宏。")
-                                : QStringLiteral("No macros yet. Macros are made in Macro Management on the main window.");
+        const QString hint = zh
+            ? QStringLiteral("还没有宏。请在主窗口的宏管理器中创建宏。")
+            : QStringLiteral("No macros yet. Macros are made in Macro Management on the main window.");
         EXPECT_EQ(drawn(hint), hint);
         EXPECT_TRUE(panel->macroList().isHidden()) << "no blank box over the hint";
         macro::setRecordName(macros[0], u"Combo");
@@ -199,8 +208,9 @@ TEST_F(CKeyMapTest, TreeInCatalogueOrderWithTheRecordsFunctionSelected)
     QStringList top;
     for (int i = 0; i < tree.topLevelItemCount(); ++i)
         top << tree.topLevelItem(i)->text(0);
-    EXPECT_EQ(top, (QStringList{"搜索", "运行", "多媒体", "快捷健", "Windows", "我的电脑", "任务管理器", "浏览器-主页",
-                                "关闭窗口"}));
+    EXPECT_EQ(top,
+              (QStringList{"搜索", "运行", "多媒体", "快捷健", "Windows", "我的电脑", "任务管理器", "浏览器-主页",
+                           "关闭窗口"}));
     EXPECT_EQ(tree.topLevelItem(2)->childCount(), 8);
     EXPECT_EQ(tree.topLevelItem(3)->childCount(), 7);
     EXPECT_EQ(tree.topLevelItem(4)->childCount(), 2);
@@ -332,7 +342,7 @@ TEST_F(CKeyMapTest, FolderBrowserRefusesWhatIsNotAFolder)
     make();
     open();
     tab(kTabAdvance);
-    dialogs.answerFolder(QString());                       // cancelled: no message
+    dialogs.answerFolder(QString());   // cancelled: no message
     dialogs.answerFolder(data.filePath("no such folder"));
     dialogs.answerMessage(ui::MessageResult::Ok);
     dialogs.answerFolder(data.path());
@@ -361,8 +371,9 @@ TEST_F(CKeyMapTest, TooLongAPathIsRefusedInBothLanguages)
         click(browse(3));
         EXPECT_EQ(panel->state().launchKind(), kLaunchNone);
         EXPECT_TRUE(panel->state().pending().path.empty());
-        EXPECT_EQ(dialogs.asked().back().text, lang == Language::Chinese ? QStringLiteral("路径太长（最多 255 个字符）。")
-                                                                         : QStringLiteral("The path is too long (at most 255 characters)."));
+        EXPECT_EQ(dialogs.asked().back().text,
+                  lang == Language::Chinese ? QStringLiteral("路径太长（最多 255 个字符）。")
+                                            : QStringLiteral("The path is too long (at most 255 characters)."));
     }
 }
 
@@ -399,8 +410,8 @@ TEST_F(CKeyMapTest, RunReturnsThePendingAssignmentAndRemovesTheHook)
     });
     PendingAssignment result;
     uint8_t enabled = 1;
-    ASSERT_TRUE(panel->run(nullptr, {uint8_t(kKey), KeyLayoutTable[kKey].vk, &records[kKey], true, &macros}, result,
-                           enabled));
+    ASSERT_TRUE(
+        panel->run(nullptr, {uint8_t(kKey), KeyLayoutTable[kKey].vk, &records[kKey], true, &macros}, result, enabled));
     EXPECT_EQ(result.category, acSingle);
     EXPECT_EQ(result.keys[0], 0x42);
     EXPECT_EQ(result.keyCount, 1);
@@ -408,8 +419,8 @@ TEST_F(CKeyMapTest, RunReturnsThePendingAssignmentAndRemovesTheHook)
     EXPECT_EQ(hook.installs, 1);
     EXPECT_EQ(hook.removes, 1);
     dialogs.answerPanel(QDialog::Rejected);
-    EXPECT_FALSE(panel->run(nullptr, {uint8_t(kKey), KeyLayoutTable[kKey].vk, &records[kKey], true, &macros}, result,
-                            enabled));
+    EXPECT_FALSE(
+        panel->run(nullptr, {uint8_t(kKey), KeyLayoutTable[kKey].vk, &records[kKey], true, &macros}, result, enabled));
     EXPECT_EQ(hook.removes, 2);
 }
 
@@ -453,4 +464,4 @@ TEST_F(CKeyMapTest, EveryTabPaintsInBothLanguages)
     }
 }
 
-} // namespace
+}   // namespace

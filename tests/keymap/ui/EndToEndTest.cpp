@@ -242,4 +242,4 @@ TEST_F(KeymapEndToEnd, CancelChangesNothingOnTheKeyboard)
     EXPECT_EQ(keymapUploads(), 0);
 }
 
-} // namespace
+}   // namespace

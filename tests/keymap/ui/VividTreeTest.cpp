@@ -42,14 +42,14 @@ protected:
         back.fill(qRgb(0, 128, 0));
         tree.SetBitmaps(back, glyph(false), glyph(true));
     }
-    QTreeWidgetItem *add(const QString &text, QTreeWidgetItem *parent = nullptr)
+    QTreeWidgetItem* add(const QString& text, QTreeWidgetItem* parent = nullptr)
     {
-        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&tree);
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&tree);
         item->setText(0, text);
         return item;
     }
     QImage render() { return tree.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-    static int count(const QImage &img, QRgb colour, QRect r = {})
+    static int count(const QImage& img, QRgb colour, QRect r = {})
     {
         if (r.isNull())
             r = img.rect();
@@ -74,7 +74,7 @@ TEST_F(TreeTest, EmptySolidTreeIsOnePlainRectangle)
 TEST_F(TreeTest, BarOnlyWithFocusOrTheStyleAndTextsStayWhite)
 {
     add("Keys");
-    QTreeWidgetItem *item = add("Media");
+    QTreeWidgetItem* item = add("Media");
     tree.setCurrentItem(item);
     ASSERT_TRUE(item->isSelected());
     const QRect row = tree.visualItemRect(item);
@@ -99,9 +99,9 @@ TEST_F(TreeTest, BarOnlyWithFocusOrTheStyleAndTextsStayWhite)
 
 TEST_F(TreeTest, GlyphsOnlyOnItemsWithChildrenAtTheTextsLeft)
 {
-    QTreeWidgetItem *parent = add("Multimedia");
+    QTreeWidgetItem* parent = add("Multimedia");
     add("Play", parent);
-    QTreeWidgetItem *leaf = add("Disable");
+    QTreeWidgetItem* leaf = add("Disable");
     const QRgb glyphBox = qRgb(220, 220, 220);
     const QRgb glyphSign = qRgb(0, 0, 255);
 
@@ -126,7 +126,7 @@ TEST_F(TreeTest, GlyphsOnlyOnItemsWithChildrenAtTheTextsLeft)
 // next one closes it, while a click on the text beside it only selects.
 TEST_F(TreeTest, ClickOnTheGlyphsRightHalfOpensTheGroup)
 {
-    QTreeWidgetItem *group = add("Multimedia");
+    QTreeWidgetItem* group = add("Multimedia");
     add("Play", group);
     add("Disable");
     tree.show();
@@ -191,7 +191,7 @@ TEST_F(TreeTest, StoresTheItemIconAndKeepsStandardBehaviour)
     pm.fill(Qt::red);
     tree.SetItemIcon(QIcon(pm));
     EXPECT_FALSE(tree.GetItemIcon().isNull());
-    QTreeWidgetItem *a = add("A");
+    QTreeWidgetItem* a = add("A");
     add("child", a);
     add("B");
     tree.setCurrentItem(a);
@@ -210,9 +210,9 @@ TEST(TreeSkin, LoadsTheGeneratedBitmaps)
     tree.resize(180, 100);
     tree.setBkMode(VividTree::BkSolid);
     EXPECT_TRUE(tree.SetBitmaps(orvane::ui::SkinImages(folder)));
-    auto *media = new QTreeWidgetItem(&tree, {QStringLiteral("Multimedia")});
+    auto* media = new QTreeWidgetItem(&tree, {QStringLiteral("Multimedia")});
     new QTreeWidgetItem(media, {QStringLiteral("Play/Pause")});
-    auto *mouse = new QTreeWidgetItem(&tree, {QStringLiteral("Mouse")});
+    auto* mouse = new QTreeWidgetItem(&tree, {QStringLiteral("Mouse")});
     new QTreeWidgetItem(mouse, {QStringLiteral("MsLB")});
     media->setExpanded(true);
     tree.setShowSelectionAlways(true);
@@ -223,4 +223,4 @@ TEST(TreeSkin, LoadsTheGeneratedBitmaps)
     EXPECT_NE(centre, qRgb(30, 30, 30)) << "the generated glyph is drawn";
 }
 
-} // namespace
+}   // namespace

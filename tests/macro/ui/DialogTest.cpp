@@ -84,7 +84,7 @@ struct Panel : ::testing::Test {
     const QString& lastMessage() const { return dialogs.asked().back().text; }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Panel, OpeningShowsTheSavedMacros)
 {
@@ -138,8 +138,9 @@ TEST_F(Panel, MessagesInBothLanguages)
         dlg->initDialog();
         dialogs.answerMessage(MessageResult::Ok);
         dlg->clickButton(kBtnRecord);
-        EXPECT_EQ(lastMessage(), zh ? QString::fromUtf8("请选择一个宏指令文件录制\n")
-                                    : QStringLiteral("Please select a Macro file to record \n"));
+        EXPECT_EQ(lastMessage(),
+                  zh ? QString::fromUtf8("请选择一个宏指令文件录制\n")
+                     : QStringLiteral("Please select a Macro file to record \n"));
         EXPECT_EQ(dialogs.asked().back().caption, zh ? QString::fromUtf8("宏管理器") : QStringLiteral("Macro Manager"));
         dialogs.answerMessage(MessageResult::Ok);   // the confirmation
         dialogs.answerMessage(MessageResult::Ok);   // nothing selected
@@ -148,8 +149,9 @@ TEST_F(Panel, MessagesInBothLanguages)
         const auto& confirm = dialogs.asked()[dialogs.asked().size() - 2];
         EXPECT_EQ(confirm.text, zh ? QString::fromUtf8("确认删除吗？") : QStringLiteral("Confirm to delete?"));
         EXPECT_EQ(confirm.buttons, orvane::ui::MessageButtons::OkCancel);
-        EXPECT_EQ(lastMessage(), zh ? QString::fromUtf8("请选择一个宏指令文件删除\n")
-                                    : QStringLiteral("Please select a Macro file to delete\n"));
+        EXPECT_EQ(lastMessage(),
+                  zh ? QString::fromUtf8("请选择一个宏指令文件删除\n")
+                     : QStringLiteral("Please select a Macro file to delete\n"));
     }
 }
 
@@ -206,8 +208,9 @@ TEST_F(Panel, ARenameOver254CharactersGetsItsOwnMessageInBothLanguages)
         list->editor()->setText(QString(255, u'x'));
         dialogs.answerMessage(MessageResult::Ok);
         QTest::keyClick(list->editor(), Qt::Key_Return);
-        EXPECT_EQ(lastMessage(), zh ? QString::fromUtf8("宏名称不能超过254个字符\n")
-                                    : QStringLiteral("The macro name cannot be longer than 254 characters.\n"));
+        EXPECT_EQ(lastMessage(),
+                  zh ? QString::fromUtf8("宏名称不能超过254个字符\n")
+                     : QStringLiteral("The macro name cannot be longer than 254 characters.\n"));
         EXPECT_EQ(list->lineText(0), QStringLiteral("alpha"));
         dlg->hide();
     }
@@ -221,9 +224,10 @@ TEST_F(Panel, ContextMenuLabelsAndCommands)
     QStringList labels;
     for (QAction* a : menu->actions())
         labels << a->text();
-    EXPECT_EQ(labels, (QStringList{QString::fromUtf8("在之前开始录入"), QString::fromUtf8("在之后开始录入"),
-                                   QString::fromUtf8("插入鼠标按键"), QString::fromUtf8("插入延迟"),
-                                   QString::fromUtf8("删除")}));
+    EXPECT_EQ(
+        labels,
+        (QStringList{QString::fromUtf8("在之前开始录入"), QString::fromUtf8("在之后开始录入"),
+                     QString::fromUtf8("插入鼠标按键"), QString::fromUtf8("插入延迟"), QString::fromUtf8("删除")}));
     QMenu* middle = menu->actions()[2]->menu()->actions()[2]->menu();
     ASSERT_NE(middle, nullptr);
     EXPECT_EQ(middle->title(), QString::fromUtf8("中健"));

@@ -39,8 +39,7 @@ class Panels final : public shell::PanelHost {
 public:
     Panels(shell::CVelkorDlg& window, ScriptedHook& hook, ManualClock& clock, orvane::ui::UserDialogs& dialogs)
         : m_dlg(window.macros(), m_names, dialogs, window.images(), false, &window, &hook, &clock)
-    {
-    }
+    {}
     bool runMacroManager(QWidget*) override { return m_dlg.run(); }
     bool runKeyMap(QWidget*, const shell::KeyMapRequest& r, orvane::keymap::PendingAssignment& p,
                    uint8_t& enabled) override
@@ -98,7 +97,7 @@ struct EndToEnd : ::testing::Test, orvane::test::EmulatedMainWindow {
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(EndToEnd, ARecordedMacroOnMacroKey1ReachesTheKeyboard)
 {

@@ -103,4 +103,4 @@ TEST_P(HighDensityLumetra, ThePreviewIsScaledByWholePixelsNeverSmoothed)
 
 INSTANTIATE_TEST_SUITE_P(Languages, HighDensityLumetra, ::testing::Bool());
 
-} // namespace
+}   // namespace

@@ -140,10 +140,12 @@ TEST_F(PaneloFixture, StartShowsKavirInHeiti24WithEveryControlInItsSkinRectangle
     EXPECT_GT(litPixels(dialog->PreviewImage()), 50);
 
     const std::pair<int, const char*> placed[] = {
-        {IDC_MINIMIZE, "CONTROL_MINIMIZE"},   {IDC_CLOSE, "CONTROL_MAXIMIZE"},  {IDC_FONT_BTN, "CONTROL_FONT_BTN"},
-        {IDC_AUTO_BTN, "CONTROL_AUTO_BTN"},   {IDC_DOWN_BTN, "CONTROL_DOWN_BTN"}, {IDC_PREVIEW_GROUP, "CONTROL_PREVIEW"},
-        {IDC_FONT_LABEL, "CONTROL_FONT_INFO"}, {IDC_FONT_INFO, "CONTROL_FONT_INFO"}, {IDC_DISP_TEXT, "CONTROL_DISP_TEXT"},
-        {IDC_VER_INFO, "CONTROL_VER_INFO"},   {IDC_DEFAULT_BTN, "CONTROL_DEFAULT_BTN"}, {IDC_LOGO, "CONTROL_LOGO"}};
+        {IDC_MINIMIZE, "CONTROL_MINIMIZE"},       {IDC_CLOSE, "CONTROL_MAXIMIZE"},
+        {IDC_FONT_BTN, "CONTROL_FONT_BTN"},       {IDC_AUTO_BTN, "CONTROL_AUTO_BTN"},
+        {IDC_DOWN_BTN, "CONTROL_DOWN_BTN"},       {IDC_PREVIEW_GROUP, "CONTROL_PREVIEW"},
+        {IDC_FONT_LABEL, "CONTROL_FONT_INFO"},    {IDC_FONT_INFO, "CONTROL_FONT_INFO"},
+        {IDC_DISP_TEXT, "CONTROL_DISP_TEXT"},     {IDC_VER_INFO, "CONTROL_VER_INFO"},
+        {IDC_DEFAULT_BTN, "CONTROL_DEFAULT_BTN"}, {IDC_LOGO, "CONTROL_LOGO"}};
     for (const auto& [id, key] : placed) {
         const SkinControl* c = FindSkinControl(key);
         EXPECT_EQ(dialog->Control(id)->geometry(), QRect(c->x, c->y, c->w, c->h)) << key;
@@ -174,8 +176,8 @@ TEST_F(PaneloFixture, MissingButtonInfoKeyLeavesTheControlAtOneOneAndDisablesIts
                                          (files[0].bytes.size() - 2) / 2);
         ini.remove(QRegularExpression("CONTROL_AUTO_BTN=[^\r\n]*\r\n"));
         ini.remove(QRegularExpression("CONTROL_DISP_TEXT=[^\r\n]*\r\n"));
-        files[0].bytes = QByteArray("\xFF\xFE", 2)
-            + QByteArray(reinterpret_cast<const char*>(ini.utf16()), ini.size() * 2);
+        files[0].bytes =
+            QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(ini.utf16()), ini.size() * 2);
         return files;
     };
     auto dialog = start();
@@ -208,8 +210,8 @@ TEST_F(PaneloFixture, NarrowPreviewFrameKeepsItsEdgeAndHidesTheRightColumns)
         QString ini = QString::fromUtf16(reinterpret_cast<const char16_t*>(files[0].bytes.constData() + 2),
                                          (files[0].bytes.size() - 2) / 2);
         ini.replace("CONTROL_PREVIEW=35,78,430,83", "CONTROL_PREVIEW=40,90,100,20");
-        files[0].bytes = QByteArray("\xFF\xFE", 2)
-            + QByteArray(reinterpret_cast<const char*>(ini.utf16()), ini.size() * 2);
+        files[0].bytes =
+            QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(ini.utf16()), ini.size() * 2);
         return files;
     };
     auto dialog = start();
@@ -247,7 +249,7 @@ TEST_F(PaneloFixture, EmbeddedSkinIsTheSixFilesOfTheTable)
                 << files[i].name.toStdString();
         const QImage mask = QImage::fromData(files[5].bytes, "BMP");
         ASSERT_EQ(mask.size(), QSize(kSkinWidth, kSkinHeight));
-        EXPECT_EQ(mask.depth(), 32); // decoded; the file itself is 24-bit
+        EXPECT_EQ(mask.depth(), 32);   // decoded; the file itself is 24-bit
         EXPECT_EQ(uint8_t(files[5].bytes[28]), 24);
         EXPECT_EQ(mask.pixel(0, 0), qRgb(0, 0, 0));
         EXPECT_EQ(mask.pixel(499, 319), qRgb(0, 0, 0));
@@ -546,11 +548,11 @@ TEST_F(PaneloFixture, LogoOpensTheWebSiteCloseEndsTheDialogAndReleasesTheSkin)
     dialog->Button(IDC_LOGO)->click();
     EXPECT_EQ(opened, QStringList{kMakerWebSite});
     dialog->Button(IDC_CLOSE)->click();
-    EXPECT_TRUE(dialog->isVisible()); // posted: the click finishes first
+    EXPECT_TRUE(dialog->isVisible());   // posted: the click finishes first
     QApplication::processEvents();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     EXPECT_TRUE(dialog->Background().isNull());
 }
 
-} // namespace
+}   // namespace

@@ -44,7 +44,7 @@ TEST(RegionFromBitmap, RunsOfOneRowAreKeptApartAndNearWhiteIsNotTransparent)
 {
     QImage mask = solid({6, 2}, Qt::white);
     mask.setPixel(0, 0, qRgb(0, 0, 0));
-    mask.setPixel(1, 0, qRgb(254, 255, 255)); // not white with tolerance 0
+    mask.setPixel(1, 0, qRgb(254, 255, 255));   // not white with tolerance 0
     mask.setPixel(4, 0, qRgb(10, 10, 10));
     mask.setPixel(5, 1, qRgb(200, 0, 0));
     const auto region = CBaseDialog::RegionFromBitmap(mask, orvane::panelo::kMaskTransparent, 0);
@@ -53,7 +53,7 @@ TEST(RegionFromBitmap, RunsOfOneRowAreKeptApartAndNearWhiteIsNotTransparent)
     EXPECT_TRUE(sameArea(*region, expected));
     // With a tolerance the near-white pixel becomes transparent too.
     EXPECT_TRUE(sameArea(*CBaseDialog::RegionFromBitmap(mask, orvane::panelo::kMaskTransparent, 1),
-              QRegion(0, 0, 1, 1) + QRegion(4, 0, 1, 1) + QRegion(5, 1, 1, 1)));
+                         QRegion(0, 0, 1, 1) + QRegion(4, 0, 1, 1) + QRegion(5, 1, 1, 1)));
 }
 
 TEST(RegionFromBitmap, AllBlackIsTheFullRectangleAcrossBatches)
@@ -140,7 +140,7 @@ TEST_F(SkinFolder, UndecodableOrMissingPictureFailsNamingTheFile)
         EXPECT_FALSE(dialog.OnInitDialog());
         EXPECT_TRUE(dialog.SkinError().contains(folder + "b.jpg")) << dialog.SkinError().toStdString();
     }
-    writeIni("[SCREEN]\r\nMask=m.bmp\r\n"); // no "Main": the folder itself is opened, and fails
+    writeIni("[SCREEN]\r\nMask=m.bmp\r\n");   // no "Main": the folder itself is opened, and fails
     CBaseDialog dialog(iniPath, folder);
     EXPECT_FALSE(dialog.OnInitDialog());
     writeFile("empty.bmp", "");
@@ -236,4 +236,4 @@ TEST_F(LoadedDialog, DragOnTheBackgroundMovesTheWindowButNotOnAControl)
     EXPECT_EQ(dialog->pos(), start + QPoint(20, 10));
 }
 
-} // namespace
+}   // namespace

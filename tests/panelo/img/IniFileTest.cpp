@@ -10,16 +10,15 @@ using orvane::panelo::CIniFile;
 
 namespace {
 
-const char16_t* const kSkinIni =
-    u"[SCREEN]\r\n"
-    u"Main=main_normal_eng.jpg\r\n"
-    u"\r\n"
-    u"[BUTTONINFO]\r\n"
-    u"; the label after the rectangle is not read\r\n"
-    u"CONTROL_MINIMIZE=452,9,17,16,\"Minimize\"\r\n"
-    u"  control_preview = 35,78,430,83,\"预览\"  \r\n"
-    u"[OTHER]\r\n"
-    u"Mask=elsewhere.bmp\r\n";
+const char16_t* const kSkinIni = u"[SCREEN]\r\n"
+                                 u"Main=main_normal_eng.jpg\r\n"
+                                 u"\r\n"
+                                 u"[BUTTONINFO]\r\n"
+                                 u"; the label after the rectangle is not read\r\n"
+                                 u"CONTROL_MINIMIZE=452,9,17,16,\"Minimize\"\r\n"
+                                 u"  control_preview = 35,78,430,83,\"预览\"  \r\n"
+                                 u"[OTHER]\r\n"
+                                 u"Mask=elsewhere.bmp\r\n";
 
 QByteArray utf16LeWithBom(const QString& text)
 {
@@ -116,4 +115,4 @@ TEST(IniText, QuotedValueLosesOnePairOfQuotes)
     EXPECT_EQ(orvane::panelo::FindIniValue("[a]\nk=\n", "a", "k"), QString(""));
 }
 
-} // namespace
+}   // namespace

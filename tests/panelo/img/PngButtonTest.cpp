@@ -99,7 +99,7 @@ TEST_F(ButtonFixture, CopiesItsOwnRectangleOutOfTheChosenSurface)
 TEST_F(ButtonFixture, HoverShowsTheOverImageShortlyAfterEnteringAndLeaveRestoresAtOnce)
 {
     enter();
-    EXPECT_EQ(button->CurrentState(), SurfaceState::Normal); // not before the hover delay
+    EXPECT_EQ(button->CurrentState(), SurfaceState::Normal);   // not before the hover delay
     waitForHover();
     ASSERT_TRUE(button->IsHovered());
     EXPECT_EQ(shownAt({5, 5}), QColor(Qt::blue));
@@ -125,8 +125,7 @@ TEST_F(ButtonFixture, DoubleClickCountsAsTwoClicks)
     int clicks = 0;
     QObject::connect(button, &QAbstractButton::clicked, [&] { ++clicks; });
     auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
-        QMouseEvent e(type, QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)), Qt::LeftButton, buttons,
-                      Qt::NoModifier);
+        QMouseEvent e(type, QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)), Qt::LeftButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(button, &e);
     };
     send(QEvent::MouseButtonPress, Qt::LeftButton);
@@ -171,10 +170,10 @@ TEST(PngButton, WithoutSurfacesDrawsNothing)
 
 TEST(MulDivRound, RoundsHalvesAwayFromZero)
 {
-    EXPECT_EQ(orvane::panelo::MulDivRound(11, 96, 72), 15);  // 14.67
-    EXPECT_EQ(orvane::panelo::MulDivRound(3, 1, 2), 2);      // 1.5
+    EXPECT_EQ(orvane::panelo::MulDivRound(11, 96, 72), 15);   // 14.67
+    EXPECT_EQ(orvane::panelo::MulDivRound(3, 1, 2), 2);       // 1.5
     EXPECT_EQ(orvane::panelo::MulDivRound(-3, 1, 2), -2);
     EXPECT_EQ(orvane::panelo::MulDivRound(24, 96, 72), 32);
 }
 
-} // namespace
+}   // namespace

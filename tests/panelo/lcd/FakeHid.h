@@ -31,7 +31,7 @@ struct FakeState {
     std::vector<std::string> opened;
     int openNow = 0;
     bool failSetFeature = false;
-    int writesBeforeFailure = -1;  // -1: never fail
+    int writesBeforeFailure = -1;   // -1: never fail
 };
 
 class FakeDevice final : public hid::Device {
@@ -98,4 +98,4 @@ public:
     std::unique_ptr<hotplug::Monitor> createMonitor() override { return nullptr; }
 };
 
-} // namespace orvane::panelo::test
+}   // namespace orvane::panelo::test

@@ -16,9 +16,10 @@ TEST(LcdBitmap, ConversionPlacesPixelsInBothLayouts)
         std::size_t pageByte;
         uint8_t pageBit;
     };
-    for (const Case c : {Case{0, 0, 0, 0x80, 0, 0x01}, Case{7, 0, 0, 0x01, 7, 0x01}, Case{8, 1, 18, 0x80, 8, 0x02},
-                         Case{131, 7, 7 * 17 + 16, 0x10, 131, 0x80}, Case{0, 8, 8 * 17, 0x80, 132, 0x01},
-                         Case{131, 31, 31 * 17 + 16, 0x10, 527, 0x80}, Case{70, 20, 20 * 17 + 8, 0x02, 264 + 70, 0x10}}) {
+    for (const Case c :
+         {Case{0, 0, 0, 0x80, 0, 0x01}, Case{7, 0, 0, 0x01, 7, 0x01}, Case{8, 1, 18, 0x80, 8, 0x02},
+          Case{131, 7, 7 * 17 + 16, 0x10, 131, 0x80}, Case{0, 8, 8 * 17, 0x80, 132, 0x01},
+          Case{131, 31, 31 * 17 + 16, 0x10, 527, 0x80}, Case{70, 20, 20 * 17 + 8, 0x02, 264 + 70, 0x10}}) {
         LcdPreviewBitmap bmp{};
         SetPreviewPixel(bmp, c.x, c.y);
         ASSERT_EQ(bmp[c.previewByte], c.previewBit) << c.x << "," << c.y;
@@ -38,7 +39,7 @@ TEST(LcdBitmap, PaddingColumnsAreNeitherWrittenNorConverted)
     SetPreviewPixel(bmp, -1, 0);
     SetPreviewPixel(bmp, 0, 32);
     EXPECT_EQ(bmp, LcdPreviewBitmap{});
-    bmp[16] = 0x0F;  // columns 132..135 set behind the helpers' back
+    bmp[16] = 0x0F;   // columns 132..135 set behind the helpers' back
     EXPECT_EQ(PreviewToPageImage(bmp), LcdPageImage{});
 }
 
@@ -71,7 +72,7 @@ TEST(LcdLogo, IsDrawnInTheUpperMiddle)
                 maxY = std::max(maxY, y);
             }
     EXPECT_GT(lit, 200);
-    EXPECT_LE(std::abs((131 - maxX) - minX), 1);  // centred
+    EXPECT_LE(std::abs((131 - maxX) - minX), 1);   // centred
     EXPECT_LT(maxY, 24);
 }
 
@@ -80,11 +81,11 @@ TEST(LogFontMath, MulDivRoundsHalvesAwayFromZero)
     struct Case {
         int32_t a, b, c, result;
     };
-    for (const Case c : {Case{24, 96, 72, 32}, Case{24, 120, 72, 40}, Case{1, 3, 2, 2}, Case{-1, 3, 2, -2},
-                         Case{1, -3, 2, -2}, Case{5, 1, 4, 1}, Case{7, 1, 4, 2}, Case{-32, 72, 96, -24},
-                         Case{-33, 72, 96, -25}, Case{-31, 72, 96, -23}, Case{2000000000, 3, 4, 1500000000},
-                         Case{2000000000, 2000000000, 2000000000, 2000000000}, Case{1, 1, 0, -1},
-                         Case{2000000000, 2, 1, -1}})
+    for (const Case c :
+         {Case{24, 96, 72, 32}, Case{24, 120, 72, 40}, Case{1, 3, 2, 2}, Case{-1, 3, 2, -2}, Case{1, -3, 2, -2},
+          Case{5, 1, 4, 1}, Case{7, 1, 4, 2}, Case{-32, 72, 96, -24}, Case{-33, 72, 96, -25}, Case{-31, 72, 96, -23},
+          Case{2000000000, 3, 4, 1500000000}, Case{2000000000, 2000000000, 2000000000, 2000000000}, Case{1, 1, 0, -1},
+          Case{2000000000, 2, 1, -1}})
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.result) << c.a << "*" << c.b << "/" << c.c;
 }
 
@@ -103,7 +104,7 @@ TEST(LogFontMath, DescriptionNamesBoldOnlyAt700)
 {
     LogFont lf;
     lf.faceName = u"Liberation Sans";
-    lf.height = -16;  // 12 points at 96
+    lf.height = -16;   // 12 points at 96
     lf.weight = 700;
     lf.italic = true;
     EXPECT_EQ(FormatFontDescription(lf, 96), u"Liberation Sans,粗体,倾斜, 12");
@@ -114,5 +115,5 @@ TEST(LogFontMath, DescriptionNamesBoldOnlyAt700)
     }
 }
 
-} // namespace
-} // namespace orvane::panelo
+}   // namespace
+}   // namespace orvane::panelo

@@ -39,21 +39,20 @@ std::vector<std::string> expectedTrace(const std::string& path, const LcdPageIma
 
 class LcdDeviceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        setenv("LUMETRA_DUMP_DIR", m_dir.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        unsetenv("LUMETRA_DUMP_DIR");
-    }
+    void SetUp() override { setenv("LUMETRA_DUMP_DIR", m_dir.c_str(), 1); }
+    void TearDown() override { unsetenv("LUMETRA_DUMP_DIR"); }
 
     // Runs one download; returns the messages shown and counts mode-source calls.
     std::vector<std::u16string> download(const LcdPageImage& img, uint8_t mode = 1)
     {
         std::vector<std::u16string> shown;
         DownloadLcdImage(
-            backend, img, [&] { ++modeCalls; return mode; }, [&](const std::u16string& t) { shown.push_back(t); });
+            backend, img,
+            [&] {
+                ++modeCalls;
+                return mode;
+            },
+            [&](const std::u16string& t) { shown.push_back(t); });
         return shown;
     }
 
@@ -86,7 +85,7 @@ TEST_F(LcdDeviceTest, SendsCommandAndNineDataReportsForBothModes)
 TEST_F(LcdDeviceTest, DumpsTheImageUnchanged)
 {
     backend.listed = {lcdInterface("/dev/hidraw4")};
-    std::ofstream(m_dir / "McuPixel.bin") << std::string(1000, 'x');  // a longer dump of an earlier run
+    std::ofstream(m_dir / "McuPixel.bin") << std::string(1000, 'x');   // a longer dump of an earlier run
     const LcdPageImage img = patternImage();
     download(img);
     std::ifstream in(m_dir / "McuPixel.bin", std::ios::binary);
@@ -140,7 +139,7 @@ TEST_F(LcdDeviceTest, SetFeatureFailureSendsNoDataReport)
 TEST_F(LcdDeviceTest, StallAtDataReportFiveStopsTheTransfer)
 {
     backend.listed = {lcdInterface("/dev/hidraw4")};
-    backend.state.writesBeforeFailure = 4;  // reports 1..4 go out, report 5 times out
+    backend.state.writesBeforeFailure = 4;   // reports 1..4 go out, report 5 times out
     const LcdPageImage img = patternImage();
     EXPECT_EQ(download(img), std::vector<std::u16string>{u"下载失败"});
     std::vector<std::string> expected = expectedTrace("/dev/hidraw4", img, "00 15 00 09 01 00 00 00 e0");
@@ -161,15 +160,16 @@ TEST_F(LcdDeviceTest, SkipsInterfacesThatAreNotTheLcdInterface)
     hid::InterfaceInfo unopenable = lcdInterface("/dev/hidraw6");
     hid::InterfaceInfo tooLong = lcdInterface("/dev/" + std::string(260, 'x'));
     hid::InterfaceInfo good = lcdInterface("/dev/hidraw7", 0x04D9, 0xA125);
-    backend.listed = {otherVendorListed, otherVendorWrongPid, twoCollections, otherPage, otherUsage,
-                      unopenable, tooLong, good};
+    backend.listed = {otherVendorListed, otherVendorWrongPid, twoCollections, otherPage,
+                      otherUsage,        unopenable,          tooLong,        good};
     backend.unopenable = {"/dev/hidraw6"};
 
     EXPECT_EQ(download(patternImage()), std::vector<std::u16string>{u"下载成功"});
     // Another vendor's 0x0001 device is opened and refused; its 0xA129 device is
     // never opened; an over-long path is skipped, not cut.
-    EXPECT_EQ(backend.state.opened, (std::vector<std::string>{"/dev/hidraw0", "/dev/hidraw2", "/dev/hidraw3",
-                                                              "/dev/hidraw5", "/dev/hidraw6", "/dev/hidraw7"}));
+    EXPECT_EQ(backend.state.opened,
+              (std::vector<std::string>{"/dev/hidraw0", "/dev/hidraw2", "/dev/hidraw3", "/dev/hidraw5", "/dev/hidraw6",
+                                        "/dev/hidraw7"}));
     ASSERT_FALSE(backend.state.log.empty());
     EXPECT_EQ(backend.state.log.front().rfind("/dev/hidraw7 SF", 0), 0u);
     EXPECT_EQ(backend.state.openNow, 0);
@@ -205,5 +205,5 @@ TEST(LcdPathFilter, FollowsTheVendorRule)
         EXPECT_EQ(PassesLcdPathFilter(c.vendor, c.product), c.passes) << std::hex << c.vendor << ":" << c.product;
 }
 
-} // namespace
-} // namespace orvane::panelo
+}   // namespace
+}   // namespace orvane::panelo

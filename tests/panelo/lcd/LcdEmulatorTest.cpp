@@ -25,10 +25,7 @@ protected:
         emulator = hid::Emulator::create();
         backend = std::make_unique<hid::TraceBackend>(std::make_unique<hid::EmulatorBackend>(emulator), sink);
     }
-    void TearDown() override
-    {
-        unsetenv("LUMETRA_DUMP_DIR");
-    }
+    void TearDown() override { unsetenv("LUMETRA_DUMP_DIR"); }
 
     // The trace without its time column: "<path> <op> <bytes>".
     std::vector<std::string> trace() const
@@ -43,7 +40,8 @@ protected:
     std::vector<std::u16string> download(const LcdPageImage& img, uint8_t mode)
     {
         std::vector<std::u16string> shown;
-        DownloadLcdImage(*backend, img, [&] { return mode; }, [&](const std::u16string& t) { shown.push_back(t); });
+        DownloadLcdImage(
+            *backend, img, [&] { return mode; }, [&](const std::u16string& t) { shown.push_back(t); });
         return shown;
     }
 
@@ -96,7 +94,7 @@ TEST_F(LcdEmulatorTest, KeyboardReceivesCommandAndNineReportsInBothModes)
     std::vector<std::string> want = expected(img, "00 15 00 09 00 00 00 00 e1");
     const std::vector<std::string> second = expected(img, "00 15 00 09 01 00 00 00 e0");
     want.insert(want.end(), second.begin(), second.end());
-    EXPECT_EQ(trace(), want);  // the event interface is never opened
+    EXPECT_EQ(trace(), want);   // the event interface is never opened
 }
 
 TEST_F(LcdEmulatorTest, SetFeatureFailureSendsNoDataReport)
@@ -146,5 +144,5 @@ TEST_F(LcdEmulatorTest, DefaultTwiceWithoutKeyboardThenDownloadSendsTheLogoWithM
     EXPECT_TRUE(std::equal(page.begin(), page.end(), BuiltInLogo().begin()));
 }
 
-} // namespace
-} // namespace orvane::panelo
+}   // namespace
+}   // namespace orvane::panelo

@@ -46,14 +46,8 @@ public:
 
 class LcdRendererTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        setenv("LUMETRA_DUMP_DIR", m_dir.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        unsetenv("LUMETRA_DUMP_DIR");
-    }
+    void SetUp() override { setenv("LUMETRA_DUMP_DIR", m_dir.c_str(), 1); }
+    void TearDown() override { unsetenv("LUMETRA_DUMP_DIR"); }
 
     LcdRenderer makeRenderer(int dpi = kDpi)
     {
@@ -83,7 +77,7 @@ protected:
                 continue;
             std::istringstream in(l.substr(at + 3));
             unsigned b = 0;
-            in >> std::hex >> b;  // report id
+            in >> std::hex >> b;   // report id
             for (int i = 0; i < 64 && in >> std::hex >> b; ++i)
                 bytes.push_back(uint8_t(b));
         }
@@ -148,9 +142,9 @@ TEST_F(LcdRendererTest, DefaultTwiceWithoutKeyboardThenDownloadSendsTheLogoWithM
 TEST_F(LcdRendererTest, CtrlAltDefaultSendsTheLogoWithMode1AndTheLatestPressDecides)
 {
     LcdRenderer r = makeRenderer();
-    r.Default();  // no keyboard: mode 0 pending
+    r.Default();   // no keyboard: mode 0 pending
     ctrlAlt = true;
-    r.Default();  // no keyboard: now mode 1 pending
+    r.Default();   // no keyboard: now mode 1 pending
     EXPECT_TRUE(r.altDefaultPending());
     EXPECT_FALSE(r.defaultPending());
     backend.listed = {lcdInterface("/dev/hidraw4")};
@@ -281,5 +275,5 @@ TEST_F(LcdRendererTest, AutoAdjustOnEmptyTextChangesNothing)
     EXPECT_EQ(glyphs.calls, 0);
 }
 
-} // namespace
-} // namespace orvane::panelo
+}   // namespace
+}   // namespace orvane::panelo

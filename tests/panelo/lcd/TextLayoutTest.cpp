@@ -90,8 +90,8 @@ TEST(TextLayout, GlyphAtPen131IsClippedAndTheNextIsNotDrawn)
 
 TEST(TextLayout, SpaceAndOversizedGlyphLeaveAGapOfTheirAdvance)
 {
-    GlyphBox over = solid(200, 70, 0, 20, 7);  // 28 x 70 = 1960: fine
-    GlyphBox tooBig = solid(200, 80, 0, 20, 7);  // 28 x 80 = 2240 > 2048
+    GlyphBox over = solid(200, 70, 0, 20, 7);     // 28 x 70 = 1960: fine
+    GlyphBox tooBig = solid(200, 80, 0, 20, 7);   // 28 x 80 = 2240 > 2048
     ASSERT_LE(over.bits.size(), kGlyphBufferBytes);
     ASSERT_GT(tooBig.bits.size(), kGlyphBufferBytes);
     for (const GlyphBox& gap : {blank(7), tooBig}) {
@@ -115,8 +115,8 @@ TEST(TextLayout, DrawingFollowsBitsAndRowPitch)
     LcdPreviewBitmap bmp{};
     DrawLine(std::vector<GlyphBox>{g}, LineStart{10, 5}, bmp);
     LcdPreviewBitmap expected{};
-    SetPreviewPixel(expected, 12, 31 - 7);  // u = 5 + 3 - 1 - 0
-    SetPreviewPixel(expected, 13, 31 - 5);  // u = 5 + 3 - 1 - 2
+    SetPreviewPixel(expected, 12, 31 - 7);   // u = 5 + 3 - 1 - 0
+    SetPreviewPixel(expected, 13, 31 - 5);   // u = 5 + 3 - 1 - 2
     EXPECT_EQ(bmp, expected);
 }
 
@@ -129,5 +129,5 @@ TEST(TextLayout, FitMeasureCountsAdvanceInTheHeight)
     EXPECT_EQ(f.height, 16);
 }
 
-} // namespace
-} // namespace orvane::panelo
+}   // namespace
+}   // namespace orvane::panelo

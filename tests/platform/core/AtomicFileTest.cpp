@@ -137,4 +137,4 @@ TEST_F(AtomicFileTest, CreateNeverReplacesAnExistingEntry)
     EXPECT_EQ(entries(), 1u);
 }
 
-} // namespace
+}   // namespace

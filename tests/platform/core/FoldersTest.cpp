@@ -181,7 +181,10 @@ TEST_F(LanguageTest, ReadingNeverWritesTheFile)
 {
     const std::string path = root + "PX840.conf";
     chineseIn("# the user's own comment\nLanguage=chinese\n");
-    { Settings s(path); (void)s.chinese(); }
+    {
+        Settings s(path);
+        (void)s.chinese();
+    }
     std::ifstream in(path);
     const std::string contents((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(contents, "# the user's own comment\nLanguage=chinese\n");
@@ -190,5 +193,5 @@ TEST_F(LanguageTest, ReadingNeverWritesTheFile)
     EXPECT_FALSE(fs::exists(root + "missing.conf"));
 }
 
-} // namespace
-} // namespace orvane::platform
+}   // namespace
+}   // namespace orvane::platform

@@ -70,7 +70,8 @@ Bytes readAll(const fs::path& p)
 
 void writeAll(const fs::path& p, const Bytes& bytes)
 {
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // What kind of entry the name has now (the entry itself, links not followed), and where a link leads.
@@ -396,5 +397,5 @@ TEST_F(SpecialFiles, ReaderStopsAtItsLimit)
     EXPECT_EQ(platform::readRegularFile((root_ / "link").string(), 10).bytes.size(), 10u);
 }
 
-} // namespace
-} // namespace orvane
+}   // namespace
+}   // namespace orvane

@@ -59,8 +59,8 @@ TEST_F(StaleTemporaryFiles, StaleTemporaryFilesOfOursAreRemovedAndNothingElse)
     const struct timespec anHourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, oldEmpty.c_str(), anHourAgo, 0), 0);
 
-    std::vector<fs::path> kept{plant(".orvane-abc", 5), plant(".orvane-abcdefg", 5), plant("x.orvane-abcdef", 5),
-                               plant(".orvane-ab_cd!", 5), plant(".Orvane-abcdef", 5), plant("keymap.bin", 5),
+    std::vector<fs::path> kept{plant(".orvane-abc", 5),    plant(".orvane-abcdefg", 5), plant("x.orvane-abcdef", 5),
+                               plant(".orvane-ab_cd!", 5), plant(".Orvane-abcdef", 5),  plant("keymap.bin", 5),
                                plant(".orvane-NewEmp", 0)};
     const fs::path target = plant("target", 7);
     fs::create_symlink(target, dir / ".orvane-Link00");
@@ -118,4 +118,4 @@ TEST_F(StaleTemporaryFiles, CleanUpBesideRunningWritersNeverBreaksASave)
     EXPECT_EQ(entries(), 1u);
 }
 
-} // namespace
+}   // namespace

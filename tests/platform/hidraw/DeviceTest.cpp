@@ -26,10 +26,17 @@ struct Gate {
     std::mutex mutex;
     std::condition_variable cv;
     bool open = true;
-    void close() { std::lock_guard l(mutex); open = false; }
+    void close()
+    {
+        std::lock_guard l(mutex);
+        open = false;
+    }
     void release()
     {
-        { std::lock_guard l(mutex); open = true; }
+        {
+            std::lock_guard l(mutex);
+            open = true;
+        }
         cv.notify_all();
     }
     void pass()
@@ -109,7 +116,10 @@ protected:
         if (peer_ >= 0)
             ::close(peer_);
     }
-    void peerSends(const Bytes& report) { ASSERT_EQ(::write(peer_, report.data(), report.size()), ssize_t(report.size())); }
+    void peerSends(const Bytes& report)
+    {
+        ASSERT_EQ(::write(peer_, report.data(), report.size()), ssize_t(report.size()));
+    }
     Bytes peerReceives()
     {
         Bytes buffer(256);
@@ -151,13 +161,13 @@ TEST_F(DeviceFixture, UnnumberedReadsGetReportIdZeroInFront)
 TEST_F(DeviceFixture, UnnumberedWritesKeepTheZeroIdByteForTheKernel)
 {
     open(commandInterface());
-    Bytes report = dataReport(0, 65);  // byte 0 = 0, data 01..40: hidraw drops the 0 itself
+    Bytes report = dataReport(0, 65);   // byte 0 = 0, data 01..40: hidraw drops the 0 itself
     ASSERT_TRUE(device_->writeReport(report, 1000ms));
     EXPECT_EQ(peerReceives(), report);
-    report[1] = 0;  // a data report whose first data byte is 0 travels whole as well
+    report[1] = 0;   // a data report whose first data byte is 0 travels whole as well
     ASSERT_TRUE(device_->writeReport(report, 1000ms));
     EXPECT_EQ(peerReceives(), report);
-    report[0] = 5;  // there are no numbered reports on this interface
+    report[0] = 5;   // there are no numbered reports on this interface
     EXPECT_FALSE(device_->writeReport(report, 1000ms));
     EXPECT_FALSE(device_->setFeature(Bytes{5, 0x80, 0, 0, 0, 0, 0, 0, 0x7F}, 1000ms));
     EXPECT_TRUE(peerReceives().empty());
@@ -186,7 +196,7 @@ TEST_F(DeviceFixture, FeatureReportsTravelWithIdZeroInByteZero)
     EXPECT_EQ(answer, log_.reply);
     ASSERT_EQ(log_.sent.size(), 2u);
     EXPECT_EQ(log_.sent[0], command);
-    EXPECT_EQ(log_.sent[1], (Bytes(9, 0)));  // the preset id went in
+    EXPECT_EQ(log_.sent[1], (Bytes(9, 0)));   // the preset id went in
 
     log_.fail = true;
     Bytes unchanged{0x00, 9, 9, 9, 9, 9, 9, 9, 9};
@@ -204,8 +214,8 @@ TEST_F(DeviceFixture, StalledFeatureCallTimesOutAndIsWaitedForAtClose)
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(device_->getFeature(answer, 50ms));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 50ms);
-    EXPECT_EQ(answer, Bytes(9, 0));  // the late answer never reaches the caller's buffer
-    EXPECT_FALSE(device_->setFeature(Bytes(9, 0), 20ms));  // queued behind the stalled call
+    EXPECT_EQ(answer, Bytes(9, 0));                         // the late answer never reaches the caller's buffer
+    EXPECT_FALSE(device_->setFeature(Bytes(9, 0), 20ms));   // queued behind the stalled call
 
     std::atomic<bool> destroyed{false};
     std::thread closer([&] {
@@ -219,7 +229,7 @@ TEST_F(DeviceFixture, StalledFeatureCallTimesOutAndIsWaitedForAtClose)
     log_.gate.release();
     closer.join();
     EXPECT_TRUE(log_.fdOpenAtReturn);
-    EXPECT_EQ(log_.sent.size(), 1u);  // the abandoned set-feature was never started
+    EXPECT_EQ(log_.sent.size(), 1u);   // the abandoned set-feature was never started
 }
 
 TEST_F(DeviceFixture, WorkerIsFreeAgainAfterAStalledCallReturns)
@@ -235,15 +245,15 @@ TEST_F(DeviceFixture, BlockedWriteTimesOutAndCloseDoesNotHang)
 {
     Bytes filler(65, 0x11);
     filler[0] = 0x00;
-    open(commandInterface(), filler);  // no room: the next write blocks
+    open(commandInterface(), filler);   // no room: the next write blocks
     ASSERT_GT(prefilled_, 0);
     const Bytes report = dataReport(0, 65);
     EXPECT_FALSE(device_->writeReport(report, 30ms));
     EXPECT_FALSE(device_->writeReport(report, 10ms));
-    device_.reset();  // wakes the worker that still waits for room
+    device_.reset();   // wakes the worker that still waits for room
     int received = 0;
     for (Bytes got = peerReceives(); !got.empty(); got = peerReceives()) {
-        EXPECT_EQ(got, filler);  // no late write of an abandoned report
+        EXPECT_EQ(got, filler);   // no late write of an abandoned report
         ++received;
     }
     EXPECT_EQ(received, prefilled_);
@@ -299,5 +309,5 @@ TEST_F(DeviceFixture, GoneDeviceReadsMinusOne)
     EXPECT_FALSE(device_->writeReport(Bytes{0x01, 0x00}, 1000ms));
 }
 
-} // namespace
-} // namespace orvane::hidraw
+}   // namespace
+}   // namespace orvane::hidraw

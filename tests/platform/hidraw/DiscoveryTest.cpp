@@ -24,9 +24,8 @@ using orvane::test::hexBytes;
 
 const char* const kCommandDescriptor =
     "06 01 ff 09 01 a1 01 15 00 26 ff 00 75 08 95 40 81 02 95 40 91 02 95 08 b1 02 c0";
-const char* const kEventDescriptor =
-    "05 01 09 06 a1 01 85 01 05 07 19 e0 29 e7 15 00 25 01 75 01 95 08 81 02 c0 "
-    "06 00 ff 09 01 a1 01 85 04 75 08 95 03 81 02 c0";
+const char* const kEventDescriptor = "05 01 09 06 a1 01 85 01 05 07 19 e0 29 e7 15 00 25 01 75 01 95 08 81 02 c0 "
+                                     "06 00 ff 09 01 a1 01 85 04 75 08 95 03 81 02 c0";
 const char* const kMediaDescriptor = "05 0c 09 01 a1 01 85 03 75 10 95 01 81 00 c0";
 
 void writeFile(const fs::path& path, const std::string& text)
@@ -88,7 +87,7 @@ struct Expected {
     int interfaceNumber;
     std::size_t collections;
     bool numbered;
-    bool eventReport;  // declares input report id 4
+    bool eventReport;   // declares input report id 4
 };
 
 TEST(Discovery, ListsEveryNodeWithWhatTheLinkMatchesOn)
@@ -98,17 +97,17 @@ TEST(Discovery, ListsEveryNodeWithWhatTheLinkMatchesOn)
     tree.addNode(10, 0x04D9, 0x0001, 1, kEventDescriptor);
     tree.addNode(3, 0x04D9, 0xA12C, 3, kCommandDescriptor);
     tree.addNode(2, 0x04D9, 0xA12C, 1, kEventDescriptor);
-    tree.addNode(4, 0x04D9, 0xA12C, 2, kMediaDescriptor);   // third interface: no report id 4
-    tree.addNode(5, 0x046D, 0xA12C, 1, kEventDescriptor);   // another vendor
-    tree.addNode(7, 0x04D9, 0xA12C, -1, kEventDescriptor);  // not behind a USB interface
+    tree.addNode(4, 0x04D9, 0xA12C, 2, kMediaDescriptor);    // third interface: no report id 4
+    tree.addNode(5, 0x046D, 0xA12C, 1, kEventDescriptor);    // another vendor
+    tree.addNode(7, 0x04D9, 0xA12C, -1, kEventDescriptor);   // not behind a USB interface
     // A node whose hid device has no HID_ID is left out; names that are not nodes are ignored.
     writeFile(tree.addNode(6, 0x04D9, 0xA12C, 3, kCommandDescriptor) / "uevent", "DRIVER=hid-generic\n");
     fs::create_directories(fs::path(tree.sys()) / "class" / "hidraw" / "hidrawX");
 
     const std::vector<Expected> expected = {
-        {"hidraw2", 0x04D9, 0xA12C, 1, 2, true, true},   {"hidraw3", 0x04D9, 0xA12C, 3, 1, false, false},
-        {"hidraw4", 0x04D9, 0xA12C, 2, 1, true, false},  {"hidraw5", 0x046D, 0xA12C, 1, 2, true, true},
-        {"hidraw7", 0x04D9, 0xA12C, -1, 2, true, true},  {"hidraw10", 0x04D9, 0x0001, 1, 2, true, true},
+        {"hidraw2", 0x04D9, 0xA12C, 1, 2, true, true},    {"hidraw3", 0x04D9, 0xA12C, 3, 1, false, false},
+        {"hidraw4", 0x04D9, 0xA12C, 2, 1, true, false},   {"hidraw5", 0x046D, 0xA12C, 1, 2, true, true},
+        {"hidraw7", 0x04D9, 0xA12C, -1, 2, true, true},   {"hidraw10", 0x04D9, 0x0001, 1, 2, true, true},
         {"hidraw11", 0x04D9, 0x0001, 3, 1, false, false},
     };
     const std::vector<hid::InterfaceInfo> listed = discoverHidrawNodes(tree.sys(), tree.dev());
@@ -145,7 +144,7 @@ TEST(Discovery, HidIdLine)
         {"HID_ID=0005:0000046d:0000b33a", true, 5, 0x046D, 0xB33A},
         {"HID_NAME=no ids\n", false, 0, 0, 0},
         {"HID_ID=0003:000004D9\n", false, 0, 0, 0},
-        {"HID_ID=0003:000104D9:0000A12C\n", false, 0, 0, 0},  // vendor beyond 16 bits
+        {"HID_ID=0003:000104D9:0000A12C\n", false, 0, 0, 0},   // vendor beyond 16 bits
         {"HID_ID=0003:00zz04D9:0000A12C\n", false, 0, 0, 0},
         {"HID_ID=0003::0000A12C\n", false, 0, 0, 0},
     };
@@ -208,5 +207,5 @@ TEST(HidrawBackend, PermissionProblemIsReportedOncePerKeyboardPath)
     EXPECT_NE(err.find("/dev/hidraw-permission-test"), std::string::npos);
 }
 
-} // namespace
-} // namespace orvane::hidraw
+}   // namespace
+}   // namespace orvane::hidraw

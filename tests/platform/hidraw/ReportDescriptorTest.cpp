@@ -44,37 +44,47 @@ std::string repeat(const char* item, int times)
 // The keyboard's two interfaces as the emulator describes them.
 const char* const kCommandInterface =
     "06 01 ff 09 01 a1 01 15 00 26 ff 00 75 08 95 40 81 02 95 40 91 02 95 08 b1 02 c0";
-const char* const kEventInterface =
-    "05 01 09 06 a1 01 85 01 05 07 19 e0 29 e7 15 00 25 01 75 01 95 08 81 02 c0 "
-    "06 00 ff 09 01 a1 01 85 04 75 08 95 03 81 02 c0";
+const char* const kEventInterface = "05 01 09 06 a1 01 85 01 05 07 19 e0 29 e7 15 00 25 01 75 01 95 08 81 02 c0 "
+                                    "06 00 ff 09 01 a1 01 85 04 75 08 95 03 81 02 c0";
 
 const std::vector<DescriptorCase> kCases = {
     {"VendorCommandInterfaceWithoutIds", kCommandInterface, {{0xFF01, 1, {}, {}, {}}}},
     {"TwoTopLevelCollectionsWithIds", kEventInterface, {{0x0001, 6, {1}, {}, {}}, {0xFF00, 1, {4}, {}, {}}}},
-    {"TrailingZeroByteIsIgnored", std::string(kEventInterface) + " 00",
+    {"TrailingZeroByteIsIgnored",
+     std::string(kEventInterface) + " 00",
      {{0x0001, 6, {1}, {}, {}}, {0xFF00, 1, {4}, {}, {}}}},
     {"SeveralIdsAndANestedCollection",
      "05 0c 09 01 a1 01 85 03 09 e9 a1 02 85 02 75 08 95 01 81 02 c0 85 03 81 02 "
      "85 05 b1 02 85 07 91 02 c0",
-     {{0x000C, 1, {2, 3}, {7}, {5}}}, 1},
-    {"DuplicateIdsAreListedOnceInOrder", "06 00 ff 09 01 a1 01 85 09 81 02 85 04 81 02 85 09 81 02 c0",
+     {{0x000C, 1, {2, 3}, {7}, {5}}},
+     1},
+    {"DuplicateIdsAreListedOnceInOrder",
+     "06 00 ff 09 01 a1 01 85 09 81 02 85 04 81 02 85 09 81 02 c0",
      {{0xFF00, 1, {4, 9}, {}, {}}}},
     {"PopRestoresTheUsagePage",
      "05 01 a4 06 00 ff 09 01 a1 01 85 01 75 08 95 01 81 02 c0 b4 09 02 a1 01 85 02 81 02 c0",
      {{0xFF00, 1, {1}, {}, {}}, {0x0001, 2, {2}, {}, {}}}},
-    {"LongItemsAreSkipped", "fe 03 42 aa bb cc 06 01 ff 09 01 a1 01 fe 00 10 75 08 95 01 81 02 c0",
+    {"LongItemsAreSkipped",
+     "fe 03 42 aa bb cc 06 01 ff 09 01 a1 01 fe 00 10 75 08 95 01 81 02 c0",
      {{0xFF01, 1, {}, {}, {}}}},
     {"FourByteUsageCarriesItsPage", "05 01 0b 01 00 0c 00 a1 01 c0", {{0x000C, 1, {}, {}, {}}}},
     {"UsageBeforeUsagePage", "09 06 05 01 a1 01 c0", {{0x0001, 6, {}, {}, {}}}},
-    {"LocalItemsEndAtTheMainItem", "06 00 ff 09 05 a1 01 c0 a1 01 c0", {{0xFF00, 5, {}, {}, {}}, {0xFF00, 0, {}, {}, {}}}},
-    {"ReportsOutsideCollectionsBelongToNone", "85 02 81 02 06 00 ff 09 01 a1 01 85 04 81 02 c0",
+    {"LocalItemsEndAtTheMainItem",
+     "06 00 ff 09 05 a1 01 c0 a1 01 c0",
+     {{0xFF00, 5, {}, {}, {}}, {0xFF00, 0, {}, {}, {}}}},
+    {"ReportsOutsideCollectionsBelongToNone",
+     "85 02 81 02 06 00 ff 09 01 a1 01 85 04 81 02 c0",
      {{0xFF00, 1, {4}, {}, {}}}},
     {"IdWithoutReportIsNotListed", "06 00 ff 09 01 a1 01 85 04 c0", {{0xFF00, 1, {}, {}, {}}}},
     {"DeepNesting", "05 01 09 02 " + repeat("a1 00", 2000) + repeat("c0", 2000), {{0x0001, 2, {}, {}, {}}}, 1999},
-    {"HugeCountsDoNotWrap", "06 00 ff 09 01 a1 01 85 01 75 ff 97 ff ff ff ff 81 02 81 02 c0",
+    {"HugeCountsDoNotWrap",
+     "06 00 ff 09 01 a1 01 85 01 75 ff 97 ff ff ff ff 81 02 81 02 c0",
      {{0xFF00, 1, {1}, {}, {}}}},
-    {"TruncatedShortItem", "06 01 ff 09 01 a1 01 85 04 81 02 c0 05 01 09 06 a1 01 85",
-     {{0xFF01, 1, {4}, {}, {}}, {0x0001, 6, {}, {}, {}}}, 0, false},
+    {"TruncatedShortItem",
+     "06 01 ff 09 01 a1 01 85 04 81 02 c0 05 01 09 06 a1 01 85",
+     {{0xFF01, 1, {4}, {}, {}}, {0x0001, 6, {}, {}, {}}},
+     0,
+     false},
     {"TruncatedFourByteItem", "06 01 ff 09 01 a1 01 c0 97 ff ff", {{0xFF01, 1, {}, {}, {}}}, 0, false},
     {"TruncatedLongItem", "06 01 ff 09 01 a1 01 c0 fe 20 00 01 02", {{0xFF01, 1, {}, {}, {}}}, 0, false},
     {"LongItemHeaderCutShort", "06 01 ff 09 01 a1 01 c0 fe 20", {{0xFF01, 1, {}, {}, {}}}, 0, false},
@@ -147,7 +157,7 @@ TEST(ReportDescriptor, NeverReadsPastAnyPrefixOfARealDescriptor)
 
 struct Sidecar {
     std::vector<Tlc> collections;
-    std::map<std::pair<ReportKind, int>, uint64_t> sizes;  // id -1: "(no ID)"
+    std::map<std::pair<ReportKind, int>, uint64_t> sizes;   // id -1: "(no ID)"
 };
 
 Ids idList(const std::string& text)
@@ -175,7 +185,10 @@ Sidecar readSidecar(const std::filesystem::path& path)
     for (std::string line; std::getline(in, line);) {
         if (std::regex_search(line, m, tlc)) {
             s.collections.push_back({static_cast<uint16_t>(std::stoi(m[1].str(), nullptr, 16)),
-                                     static_cast<uint16_t>(std::stoi(m[2].str(), nullptr, 16)), {}, {}, {}});
+                                     static_cast<uint16_t>(std::stoi(m[2].str(), nullptr, 16)),
+                                     {},
+                                     {},
+                                     {}});
         } else if (std::regex_search(line, m, ids) && !s.collections.empty()) {
             Tlc& t = s.collections.back();
             (m[1] == "input" ? t.in : m[1] == "output" ? t.out : t.feature) = idList(m[2].str());
@@ -229,5 +242,5 @@ TEST(ReportDescriptor, RealDescriptorsMatchTheirSidecars)
     EXPECT_GE(checked, 10);
 }
 
-} // namespace
-} // namespace orvane::hidraw
+}   // namespace
+}   // namespace orvane::hidraw

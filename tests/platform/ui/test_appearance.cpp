@@ -51,8 +51,8 @@ void removeTranslations()
 
 TEST(QtTranslations, ChineseMessageBoxButtonsReadChinese)
 {
-    ASSERT_TRUE(installQtTranslations(*qApp, true)) << "qtbase_zh_CN.qm not found in "
-                                                    << qtTranslationsFolder().toStdString();
+    ASSERT_TRUE(installQtTranslations(*qApp, true))
+        << "qtbase_zh_CN.qm not found in " << qtTranslationsFolder().toStdString();
     EXPECT_EQ(buttonsOfTheNextMessageBox(), (QStringList{QStringLiteral("确定"), QStringLiteral("取消")}));
     removeTranslations();
 }
@@ -66,7 +66,7 @@ TEST(QtTranslations, EnglishLoadsNothingAndAMissingFileIsReported)
     EXPECT_TRUE(qApp->findChildren<QTranslator*>().isEmpty());
 }
 
-} // namespace
+}   // namespace
 
 namespace {
 
@@ -113,4 +113,4 @@ TEST(DarkStyle, ScrollBarsAndMenusAreDark)
     qApp->setPalette(before);
 }
 
-} // namespace
+}   // namespace

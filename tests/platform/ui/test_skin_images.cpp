@@ -126,7 +126,7 @@ TEST_F(SkinFolder, ScaleTwoReadsTheDoubleImagesWhereTheyFit)
     put("Custom/close@2X.PNG", QSize(10, 10), Qt::green);   // letter case does not matter
     put("plain.png", QSize(7, 3), Qt::red);                 // no double image: the plain one
     put("odd.png", QSize(7, 3), Qt::red);
-    put("odd@2x.png", QSize(14, 5), Qt::green);             // not twice the plain one: not used
+    put("odd@2x.png", QSize(14, 5), Qt::green);   // not twice the plain one: not used
     const SkinImages doubled(dir.path(), 2);
     const SkinImages plain(dir.path(), 1);
     struct Case {
@@ -154,4 +154,4 @@ TEST_F(SkinFolder, ScaleTwoReadsTheDoubleImagesWhereTheyFit)
     EXPECT_TRUE(doubled.image("logo@2x@2x.png").isNull());
 }
 
-} // namespace
+}   // namespace

@@ -30,8 +30,7 @@ TEST_F(Scripted, AnswersInOrderAndRecordsEveryQuestion)
     dialogs.answerFolder("/home/u");
     dialogs.answerFont(QFont("Arial", 20));
 
-    EXPECT_EQ(dialogs.message(nullptr, "Confirm?", "Factory Setting", MessageButtons::OkCancel,
-                              MessageIcon::Question),
+    EXPECT_EQ(dialogs.message(nullptr, "Confirm?", "Factory Setting", MessageButtons::OkCancel, MessageIcon::Question),
               MessageResult::Cancel);
     EXPECT_EQ(dialogs.openFile(nullptr, {"Open", "/tmp", "Sound (*.wav)", "wav"}), "/tmp/a.wav");
     EXPECT_EQ(dialogs.saveFile(nullptr, {"Save", "/tmp", "*.bin", "bin"}), "/tmp/p.bin");
@@ -93,7 +92,7 @@ TEST_F(Scripted, PanelScriptFillsThePanelWithoutRunningIt)
     EXPECT_EQ(failures.size(), 1u);
 }
 
-} // namespace
+}   // namespace
 
 namespace {
 
@@ -122,4 +121,4 @@ TEST(QtDialogs, FileDialogsStartWithTheRequestedFileName)
     }
 }
 
-} // namespace
+}   // namespace

@@ -48,7 +48,6 @@ protected:
         click(950, 620);
         window->keyboardLink().WaitForIdle();   // the upload runs on the link thread
     }
-
 };
 
 TEST_F(ProfileEndToEnd, SavedProfileLoadedBackReachesTheKeyboard)
@@ -115,4 +114,4 @@ TEST_F(ProfileEndToEnd, EscapeRefreshesTheMainWindowLikeTheCloseButton)
     }
 }
 
-} // namespace
+}   // namespace

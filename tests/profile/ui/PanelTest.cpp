@@ -64,11 +64,9 @@ protected:
     void make(bool chinese = false)
     {
         images = std::make_unique<orvane::ui::SkinImages>(skinFolder(chinese));
-        dlg = std::make_unique<CConfigureDlg>(
-            ConfigureEnvironment{store, dialogs, *images,
-                                 chinese ? model::Language::Chinese : model::Language::English,
-                                 QString::fromStdString(folder.string() + "/"), QString::fromStdString(root.string()),
-                                 sleeper});
+        dlg = std::make_unique<CConfigureDlg>(ConfigureEnvironment{
+            store, dialogs, *images, chinese ? model::Language::Chinese : model::Language::English,
+            QString::fromStdString(folder.string() + "/"), QString::fromStdString(root.string()), sleeper});
         dlg->prepare(QRect(100, 200, 1000, 650));
     }
     void profiles(std::initializer_list<const char*> names, std::size_t size = kProfileFileSize)
@@ -124,10 +122,10 @@ TEST(PanelLayout, HitRectanglesAreInclusiveAndInOrder)
     struct Case {
         int x, y, command;
     };
-    for (const Case& c : {Case{248, 11, kCmdClose}, Case{262, 24, kCmdClose}, Case{247, 11, kCmdNone},
-                          Case{262, 25, kCmdNone}, Case{14, 576, kCmdNew}, Case{79, 624, kCmdNew},
-                          Case{80, 600, kCmdNone}, Case{14, 575, kCmdNone}, Case{184, 576, kCmdDelete},
-                          Case{249, 624, kCmdDelete}, Case{250, 600, kCmdNone}, Case{130, 40, kCmdNone}})
+    for (const Case& c :
+         {Case{248, 11, kCmdClose}, Case{262, 24, kCmdClose}, Case{247, 11, kCmdNone}, Case{262, 25, kCmdNone},
+          Case{14, 576, kCmdNew}, Case{79, 624, kCmdNew}, Case{80, 600, kCmdNone}, Case{14, 575, kCmdNone},
+          Case{184, 576, kCmdDelete}, Case{249, 624, kCmdDelete}, Case{250, 600, kCmdNone}, Case{130, 40, kCmdNone}})
         EXPECT_EQ(hitTest(c.x, c.y), c.command) << c.x << "," << c.y;
 }
 
@@ -199,18 +197,18 @@ TEST_P(PanelMessages, WithoutASelection)
 
 INSTANTIATE_TEST_SUITE_P(
     Both, PanelMessages,
-    ::testing::Values(
-        MessageCase{"SaveEnglish", kCmdSave, 2, false, "Please select a profile to Save\n", "Profile"},
-        MessageCase{"SaveChinese", kCmdSave, 2, true, "请选择一个配置存储", "配置管理"},
-        MessageCase{"LoadEnglish", kCmdLoad, 2, false, "Please select a profile to Open\n", "Profile"},
-        MessageCase{"LoadChinese", kCmdLoad, 2, true, "请选择一个配置打开", "配置管理"},
-        MessageCase{"CopyEnglish", kCmdCopy, 2, false, "Please select a profile to copy\n", "Profile"},
-        MessageCase{"CopyChinese", kCmdCopy, 2, true, "请选择一个配置拷贝", "配置管理"},
-        MessageCase{"DeleteEnglish", kCmdDelete, 2, false, "Please select a profile to delete\n", "Profile"},
-        MessageCase{"DeleteChinese", kCmdDelete, 2, true, "请选择一个配置删除", "配置管理"},
-        MessageCase{"KeepEnglish", kCmdDelete, 1, false, "Please keep a profile\n", "Profile"},
-        MessageCase{"KeepChinese", kCmdDelete, 1, true, "请至少保留一个配置文件", "配置管理"},
-        MessageCase{"SixChinese", kCmdNew, 6, true, "最多可以存储6个配置\n", "配置管理"}),
+    ::testing::Values(MessageCase{"SaveEnglish", kCmdSave, 2, false, "Please select a profile to Save\n", "Profile"},
+                      MessageCase{"SaveChinese", kCmdSave, 2, true, "请选择一个配置存储", "配置管理"},
+                      MessageCase{"LoadEnglish", kCmdLoad, 2, false, "Please select a profile to Open\n", "Profile"},
+                      MessageCase{"LoadChinese", kCmdLoad, 2, true, "请选择一个配置打开", "配置管理"},
+                      MessageCase{"CopyEnglish", kCmdCopy, 2, false, "Please select a profile to copy\n", "Profile"},
+                      MessageCase{"CopyChinese", kCmdCopy, 2, true, "请选择一个配置拷贝", "配置管理"},
+                      MessageCase{"DeleteEnglish", kCmdDelete, 2, false, "Please select a profile to delete\n",
+                                  "Profile"},
+                      MessageCase{"DeleteChinese", kCmdDelete, 2, true, "请选择一个配置删除", "配置管理"},
+                      MessageCase{"KeepEnglish", kCmdDelete, 1, false, "Please keep a profile\n", "Profile"},
+                      MessageCase{"KeepChinese", kCmdDelete, 1, true, "请至少保留一个配置文件", "配置管理"},
+                      MessageCase{"SixChinese", kCmdNew, 6, true, "最多可以存储6个配置\n", "配置管理"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(Panel, DeleteWithOneProfileShowsTheKeepMessageEvenWhenSelected)
@@ -433,8 +431,9 @@ TEST_F(Panel, ContextMenuLabelsAndARightClickRunsTheChosenCommand)
             labels << a->text();
             commands << a->data().toInt();
         }
-        EXPECT_EQ(labels, chinese ? QStringList({"新建", "复制", "保存", "加载", "删除"})
-                                  : QStringList({"New", "Copy", "Save", "Load", "Delete"}));
+        EXPECT_EQ(labels,
+                  chinese ? QStringList({"新建", "复制", "保存", "加载", "删除"})
+                          : QStringList({"New", "Copy", "Save", "Load", "Delete"}));
         EXPECT_EQ(commands, (QList<int>{32785, 32817, 32786, 32787, 32788}));
     }
     make();
@@ -473,4 +472,4 @@ TEST_F(Panel, ScreenshotsInBothLanguages)
     }
 }
 
-} // namespace
+}   // namespace

@@ -21,7 +21,10 @@
 namespace {
 
 using orvane::test::programFolder;
-QString binFolder() { return programFolder(); }
+QString binFolder()
+{
+    return programFolder();
+}
 
 // The environment of a program started by a user of the emulated keyboard, its data in `home`.
 QProcessEnvironment programEnvironment(const QString& home)
@@ -146,4 +149,4 @@ TEST_F(FaultProgramsTest, UnreadableKeymapSurvivesARunThatSaves)
     EXPECT_TRUE(err.contains(QStringLiteral("Permission denied"))) << err.toStdString();
 }
 
-} // namespace
+}   // namespace

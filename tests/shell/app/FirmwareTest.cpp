@@ -33,7 +33,10 @@ public:
     std::shared_ptr<QStringList> opened = std::make_shared<QStringList>();
 };
 
-platform::FirmwareVersion v(uint8_t major, uint8_t minor) { return {major, minor}; }
+platform::FirmwareVersion v(uint8_t major, uint8_t minor)
+{
+    return {major, minor};
+}
 
 struct RuleCase {
     platform::FirmwareVersion shipped, keyboard;
@@ -127,7 +130,8 @@ TEST_F(CompanionsTest, HelpRowsStartTheirCompanions)
     companions->openWebPage(nullptr);
     companions->startUpdater(nullptr);
     companions->startLcdTool(nullptr);
-    EXPECT_EQ(*started, (QStringList{QStringLiteral("/opt/qx410/QX410-Orvane_Update"), QStringLiteral("/opt/qx410/Lumetra")}));
+    EXPECT_EQ(*started,
+              (QStringList{QStringLiteral("/opt/qx410/QX410-Orvane_Update"), QStringLiteral("/opt/qx410/Lumetra")}));
     ASSERT_EQ(opened->size(), 1);
     const QUrl url(opened->front());
     EXPECT_TRUE(url.isValid());
@@ -154,13 +158,15 @@ TEST_F(CompanionsTest, HelpRowsThatCannotStartSayWhatIsMissing)
     const QString updater = folder + QStringLiteral("QX410-Orvane_Update"), lcd = folder + QStringLiteral("Lumetra");
     const QString page = QString::fromLatin1(kMakerWebPage);
     const Case cases[] = {
-        {false, &Companions::startUpdater, QStringLiteral("The firmware updater is not in the program folder:\n") + updater},
+        {false, &Companions::startUpdater,
+         QStringLiteral("The firmware updater is not in the program folder:\n") + updater},
         {true, &Companions::startUpdater, QString::fromUtf8("程序文件夹中没有驱动更新程序：\n") + updater},
         {false, &Companions::startLcdTool, QStringLiteral("The LCD program could not be started:\n") + lcd},
         {true, &Companions::startLcdTool, QString::fromUtf8("LCD 设置程序无法启动：\n") + lcd},
         {false, &Companions::openWebPage,
          QStringLiteral("No web browser could be opened for %1. Install or choose a default browser.").arg(page)},
-        {true, &Companions::openWebPage, QString::fromUtf8("没有可以打开网页 %1 的浏览器。请安装或设置默认浏览器。").arg(page)},
+        {true, &Companions::openWebPage,
+         QString::fromUtf8("没有可以打开网页 %1 的浏览器。请安装或设置默认浏览器。").arg(page)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
@@ -216,4 +222,4 @@ TEST(CompanionsPrompt, ASecondReadDuringThePromptDoesNotStackAnother)
     EXPECT_EQ(dialogs.asked, 2);
 }
 
-} // namespace
+}   // namespace

@@ -132,9 +132,9 @@ TEST_F(KillTest, EveryKilledSaveLeavesOldOrNewFilesThatLoad)
     for (const fs::path& where : {data_, data_ / "Configure"})
         for (const fs::directory_entry& e : fs::directory_iterator(where))
             leftovers += e.is_regular_file() && e.path().filename() != "keymap.bin" &&
-                         e.path().filename() != "MacroDefine.bin" && e.path().filename() != "Kill.bin";
-    std::printf("kills: %d, files checked: %d, torn: %d, temporary files left: %d (seed %u)\n", kKills, checked_,
-                torn_, leftovers, seed);
+                e.path().filename() != "MacroDefine.bin" && e.path().filename() != "Kill.bin";
+    std::printf("kills: %d, files checked: %d, torn: %d, temporary files left: %d (seed %u)\n", kKills, checked_, torn_,
+                leftovers, seed);
     EXPECT_EQ(torn_, 0);
 }
 
@@ -202,5 +202,5 @@ TEST_F(KillTest, TheMainProgramStartsOnWhatAKillLeft)
     expectLoads();
 }
 
-} // namespace
-} // namespace orvane::killtest
+}   // namespace
+}   // namespace orvane::killtest

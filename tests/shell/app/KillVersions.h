@@ -36,7 +36,7 @@ inline bool saveVersion(const std::string& folder, int version)
             macros.saved()[r][i] = patternByte(version, r * 1000 + i);
     store.setKeymapPath(folder + "keymap.bin");
     return store.SaveKeymapFile() && macros.save(folder + "MacroDefine.bin") &&
-           profile::writeProfile(folder + kProfileName, store.image(), store.extTable());
+        profile::writeProfile(folder + kProfileName, store.image(), store.extTable());
 }
 
-} // namespace orvane::killtest
+}   // namespace orvane::killtest

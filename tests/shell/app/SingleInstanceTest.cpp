@@ -56,18 +56,23 @@ const LeftLock kLeftLocks[] = {
          writeLock(lock, deadPid() + "\nQX410-Orvane\n" + QSysInfo::machineHostName().toUtf8() + "\n");
      },
      true},
-    {"dangling link", [](const QString& lock, const QString& f) { ASSERT_TRUE(QFile::link(f + "/nowhere", lock)); }, true},
+    {"dangling link", [](const QString& lock, const QString& f) { ASSERT_TRUE(QFile::link(f + "/nowhere", lock)); },
+     true},
     {"link to a FIFO",
      [](const QString& lock, const QString& f) {
          ASSERT_EQ(::mkfifo(QFile::encodeName(f + "/fifo").constData(), 0600), 0);
          ASSERT_TRUE(QFile::link(f + "/fifo", lock));
      },
      true},
-    {"link to /dev/zero", [](const QString& lock, const QString&) { ASSERT_TRUE(QFile::link("/dev/zero", lock)); }, true},
+    {"link to /dev/zero", [](const QString& lock, const QString&) { ASSERT_TRUE(QFile::link("/dev/zero", lock)); },
+     true},
     {"folder", [](const QString& lock, const QString&) { ASSERT_TRUE(QDir().mkdir(lock)); }, false},
 };
 
-void PrintTo(const LeftLock& l, std::ostream* os) { *os << l.what; }
+void PrintTo(const LeftLock& l, std::ostream* os)
+{
+    *os << l.what;
+}
 
 class StaleLock : public ::testing::TestWithParam<LeftLock> {};
 
@@ -124,13 +129,12 @@ TEST_P(StaleLock, IsTakenOverOrTheStartSaysWhy)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(All, StaleLock, ::testing::ValuesIn(kLeftLocks),
-                         [](const auto& info) {
-                             std::string name = info.param.what;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(All, StaleLock, ::testing::ValuesIn(kLeftLocks), [](const auto& info) {
+    std::string name = info.param.what;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+});
 
-} // namespace
+}   // namespace

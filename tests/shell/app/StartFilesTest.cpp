@@ -66,7 +66,10 @@ bool stillThere(const fs::path& path, Kind kind)
     return false;
 }
 
-int countOf(const QByteArray& text, const QByteArray& what) { return int(text.count(what)); }
+int countOf(const QByteArray& text, const QByteArray& what)
+{
+    return int(text.count(what));
+}
 
 class StartFiles : public ::testing::Test {
 protected:
@@ -165,11 +168,12 @@ TEST_F(StartFiles, SpecialFilesNeitherHoldNorMisleadTheStart)
         QFile traced(trace());
         EXPECT_TRUE(started) << "no complete start-up read, or fewer lines than files:\n"
                              << err.toStdString() << "trace:\n"
-                             << (traced.open(QIODevice::ReadOnly) ? traced.readAll().right(2000).toStdString() : "none");
+                             << (traced.open(QIODevice::ReadOnly) ? traced.readAll().right(2000).toStdString()
+                                                                  : "none");
         EXPECT_TRUE(running) << "the program ended by itself:\n" << err.toStdString();
         for (const fs::path& f : files) {
-            EXPECT_EQ(countOf(err, QByteArray::fromStdString(f.string() + " cannot be read")), 1)
-                << f << "\n" << err.toStdString();
+            EXPECT_EQ(countOf(err, QByteArray::fromStdString(f.string() + " cannot be read")), 1) << f << "\n"
+                                                                                                  << err.toStdString();
             EXPECT_TRUE(stillThere(f, c.kind)) << f << " was not left as it was";
         }
     }
@@ -266,5 +270,5 @@ TEST_F(StartFiles, TheStartRemovesWhatKilledSavesLeftAndNothingElse)
     std::printf("temporary files left by kills and removed: %zu\n", leftovers.size());
 }
 
-} // namespace
-} // namespace orvane
+}   // namespace
+}   // namespace orvane

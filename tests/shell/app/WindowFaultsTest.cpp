@@ -139,8 +139,8 @@ protected:
 TEST_F(WindowFaults, AFailedCommandOfAnAnsweredReadLeavesTheImageAndSaveSendsOnlyTheEdit)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"sf-fail@3", "GetLighting"},      {"sf-fail@4", "ReadColour 0"},      {"sf-fail@10", "ReadColour 6"},
-        {"sf-fail@11", "GetGameMode"},     {"sf-fail@12", "GetReportRate"},    {"sf-fail@13", "GetResponseTime"},
+        {"sf-fail@3", "GetLighting"},  {"sf-fail@4", "ReadColour 0"},   {"sf-fail@10", "ReadColour 6"},
+        {"sf-fail@11", "GetGameMode"}, {"sf-fail@12", "GetReportRate"}, {"sf-fail@13", "GetResponseTime"},
     };
     for (const auto& [faults, read] : cases) {
         SCOPED_TRACE(read);
@@ -249,8 +249,9 @@ TEST_F(WindowFaults, ArrivalRefreshThatStallsGivesUpWhileTheWindowAnswers)
     plan(kStallAfterStartUp);
     start();
     dialogs.answerMessage(ui::MessageResult::Ok);
-    answerClicksUntil([&] { emulator->unplug(); },
-                      [&] { return !window->keyboardLink().commandOpen() && !window->keyboardLink().hotplugPending(); });
+    answerClicksUntil(
+        [&] { emulator->unplug(); },
+        [&] { return !window->keyboardLink().commandOpen() && !window->keyboardLink().hotplugPending(); });
     ASSERT_FALSE(window->keyboardLink().commandOpen());
     const auto took = answerClicksUntil([&] { emulator->replug(); }, [&] { return asked(kReadCaption); });
     ASSERT_TRUE(asked(kReadCaption)) << "the refresh did not give up";
@@ -259,4 +260,4 @@ TEST_F(WindowFaults, ArrivalRefreshThatStallsGivesUpWhileTheWindowAnswers)
     EXPECT_TRUE(window->keyboardLink().commandOpen());
 }
 
-} // namespace
+}   // namespace

@@ -98,4 +98,4 @@ TEST_P(HighDensityWindows, TheSplashIsTheDoubleImage)
 INSTANTIATE_TEST_SUITE_P(Languages, HighDensityWindows,
                          ::testing::Values(model::Language::English, model::Language::Chinese));
 
-} // namespace
+}   // namespace

@@ -68,7 +68,7 @@ TEST_F(WindowShots, EverySectionInBothLanguages)
     }
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

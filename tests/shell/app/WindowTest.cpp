@@ -147,9 +147,8 @@ TEST_F(WindowTest, ConfigurationLoadedReadsTheLightingAgainAndTheSlidersFollow)
     std::vector<std::string> t = trace();
     const auto lighting = [](const std::string& l) { return l == "emulator:cmd SF 00 88 00 00 00 00 00 00 77"; };
     ASSERT_EQ(std::count_if(t.begin(), t.end(), lighting), 2);
-    const auto lastRead = std::find_if(t.rbegin(), t.rend(), [](const std::string& l) {
-        return l.rfind("emulator:cmd R ", 0) == 0;
-    });
+    const auto lastRead =
+        std::find_if(t.rbegin(), t.rend(), [](const std::string& l) { return l.rfind("emulator:cmd R ", 0) == 0; });
     EXPECT_TRUE(std::any_of(t.rbegin(), lastRead, lighting)) << "the second read comes after the read-all";
 
     // The keyboard's lighting changes behind the program's back (its own keys, another program).
@@ -457,9 +456,9 @@ std::string describe(const ui::FramedText& t)
 {
     const QRect m = ui::measuredRect(t), r = t.room();
     return "\"" + t.text.toStdString() + "\" at " + std::to_string(t.font.pixelSize()) + " px measures " +
-           std::to_string(m.x()) + "," + std::to_string(m.y()) + " " + std::to_string(m.width()) + "x" +
-           std::to_string(m.height()) + " in the room " + std::to_string(r.x()) + "," + std::to_string(r.y()) + " " +
-           std::to_string(r.width()) + "x" + std::to_string(r.height());
+        std::to_string(m.x()) + "," + std::to_string(m.y()) + " " + std::to_string(m.width()) + "x" +
+        std::to_string(m.height()) + " in the room " + std::to_string(r.x()) + "," + std::to_string(r.y()) + " " +
+        std::to_string(r.width()) + "x" + std::to_string(r.height());
 }
 
 // The fit check over the main window's painting table: in both languages and every state of
@@ -485,7 +484,8 @@ TEST_F(WindowTest, EveryPaintedTextFitsItsFrame)
                 EXPECT_TRUE(ui::fitsItsFrame(t)) << describe(t);
                 EXPECT_TRUE(window->rect().contains(t.frame)) << describe(t);
                 if (list.intersects(ui::measuredRect(t))) {
-                    EXPECT_TRUE(list.contains(ui::measuredRect(t))) << "a label shows beside the open list: " << describe(t);
+                    EXPECT_TRUE(list.contains(ui::measuredRect(t)))
+                        << "a label shows beside the open list: " << describe(t);
                 }
             }
         };
@@ -607,18 +607,24 @@ TEST_F(WindowTest, ClicksAndPaintsDuringTheStartUpReadGiveWayToTheKeyboard)
 
     link::RealSleeper pace;
     const ShellContext base = context();
-    const ShellContext ctx{.backend = base.backend, .dialogs = base.dialogs, .sleeper = pace,
-                           .launcher = base.launcher, .installFolder = base.installFolder,
-                           .dataFolder = base.dataFolder, .verBinPath = base.verBinPath,
-                           .showSplash = false, .useTray = false, .hotplugDelays = {0, 0, 0}};
+    const ShellContext ctx{.backend = base.backend,
+                           .dialogs = base.dialogs,
+                           .sleeper = pace,
+                           .launcher = base.launcher,
+                           .installFolder = base.installFolder,
+                           .dataFolder = base.dataFolder,
+                           .verBinPath = base.verBinPath,
+                           .showSplash = false,
+                           .useTray = false,
+                           .hotplugDelays = {0, 0, 0}};
     window = std::make_unique<CVelkorDlg>(ctx);
     ASSERT_TRUE(window->initialise());
     window->show();
     int turns = 0;
     while (window->session().awaitingStartupRead()) {
-        chooseEffect(0);      // unfolds the Light section when folded, opens the list, picks Static
-        window->repaint();    // reads the image and holds the colour in range
-        click(100, 118);      // folds or unfolds the Light section
+        chooseEffect(0);     // unfolds the Light section when folded, opens the list, picks Static
+        window->repaint();   // reads the image and holds the colour in range
+        click(100, 118);     // folds or unfolds the Light section
         ++turns;
         QCoreApplication::processEvents();
     }
@@ -683,7 +689,10 @@ TEST_F(WindowTest, MonitorRegistrationFailureIsReportedAndStartUpGoesOn)
 TEST(ShellSettings, LanguageValueIsCaseSensitive)
 {
     QTemporaryDir dir;
-    const struct { const char* value; bool chinese; } cases[] = {
+    const struct {
+        const char* value;
+        bool chinese;
+    } cases[] = {
         {"chinese", true},
         {"Chinese", false},
         {"english", false},
@@ -731,4 +740,4 @@ TEST(ShellSingleInstance, SecondCopyAsksTheFirstToShow)
     EXPECT_EQ(shown.count(), 1);
 }
 
-} // namespace
+}   // namespace

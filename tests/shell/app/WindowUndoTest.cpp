@@ -81,15 +81,15 @@ TEST_F(WindowUndoTest, MenuNamesTheStepsInTheWindowsLanguageAndActs)
         EXPECT_EQ(menuTexts().mid(0, 2), chinese ? (QStringList{"-撤销", "-重做"}) : (QStringList{"-Undo", "-Redo"}));
         const uint8_t game = window->store().image()[img::kGameMode];
         window->panel().runStateCommand(game ? usecases::cmd::kGameOff : usecases::cmd::kGameOn);
-        EXPECT_EQ(menuTexts().mid(0, 2), chinese ? (QStringList{"撤销 游戏模式", "-重做"})
-                                                 : (QStringList{"Undo Game Mode", "-Redo"}));
+        EXPECT_EQ(menuTexts().mid(0, 2),
+                  chinese ? (QStringList{"撤销 游戏模式", "-重做"}) : (QStringList{"Undo Game Mode", "-Redo"}));
         {
             const std::unique_ptr<QMenu> menu = window->buildAboutMenu();
             menu->actions()[0]->trigger();
         }
         EXPECT_EQ(window->store().image()[img::kGameMode], game);
-        EXPECT_EQ(menuTexts().mid(0, 2), chinese ? (QStringList{"-撤销", "重做 游戏模式"})
-                                                 : (QStringList{"-Undo", "Redo Game Mode"}));
+        EXPECT_EQ(menuTexts().mid(0, 2),
+                  chinese ? (QStringList{"-撤销", "重做 游戏模式"}) : (QStringList{"-Undo", "Redo Game Mode"}));
         {
             const std::unique_ptr<QMenu> menu = window->buildAboutMenu();
             menu->actions()[1]->trigger();
@@ -139,4 +139,4 @@ TEST_F(WindowUndoTest, EachProfileTheProfilePanelLoadsIsAStep)
     EXPECT_EQ(window->store().image(), before);
 }
 
-} // namespace
+}   // namespace

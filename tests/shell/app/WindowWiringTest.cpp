@@ -65,7 +65,10 @@ private:
     std::vector<Check>& checks_;
 };
 
-QString binFolder() { return test::programFolder(); }
+QString binFolder()
+{
+    return test::programFolder();
+}
 
 class WiringTest : public ::testing::Test, protected test::EmulatedMainWindow {
 protected:
@@ -91,7 +94,8 @@ protected:
     {
         if (!companions)
             companions = createCompanions({dialogs, binFolder(), false}, std::make_unique<RecordingStarter>(started));
-        ASSERT_TRUE(EmulatedMainWindow::start(context(), [&](CVelkorDlg& w) { w.setCompanions(std::move(companions)); }));
+        ASSERT_TRUE(
+            EmulatedMainWindow::start(context(), [&](CVelkorDlg& w) { w.setCompanions(std::move(companions)); }));
     }
 
     void click(int x, int y) { QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, y)); }
@@ -157,8 +161,9 @@ TEST_F(WiringTest, HelpMenuRowsStartTheCompanions)
         click(900, 22 + 25 * row + 12);
     }
     EXPECT_EQ(started.urls, QStringList{QString::fromLatin1(kMakerWebPage)});
-    EXPECT_EQ(started.programs,
-              (QStringList{binFolder() + QStringLiteral("QX410-Orvane_Update"), binFolder() + QStringLiteral("Lumetra")}));
+    EXPECT_EQ(
+        started.programs,
+        (QStringList{binFolder() + QStringLiteral("QX410-Orvane_Update"), binFolder() + QStringLiteral("Lumetra")}));
     EXPECT_TRUE(dialogs.asked().empty());
 }
 
@@ -171,10 +176,11 @@ TEST_F(WiringTest, HelpMenuRowThatCannotStartSaysWhatIsMissing)
     click(944, 12);
     click(900, 22 + 25 * 1 + 12);   // Update Firmware
     ASSERT_EQ(dialogs.asked().size(), 1u);
-    EXPECT_EQ(dialogs.asked()[0].text, QStringLiteral("The firmware updater is not in the program folder:\n") + binFolder() +
-                                           QStringLiteral("QX410-Orvane_Update"));
+    EXPECT_EQ(dialogs.asked()[0].text,
+              QStringLiteral("The firmware updater is not in the program folder:\n") + binFolder() +
+                  QStringLiteral("QX410-Orvane_Update"));
     EXPECT_EQ(dialogs.asked()[0].caption, QStringLiteral("QX410-Orvane"));
     EXPECT_TRUE(window->isVisible());
 }
 
-} // namespace
+}   // namespace

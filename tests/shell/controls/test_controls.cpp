@@ -39,10 +39,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, ClickRounding,
                          ::testing::Values(ClickCase{kChannel, 3},        // far right
                                            ClickCase{kChannel + 30, 3},   // beyond the channel
                                            ClickCase{0, 0}, ClickCase{-9, 0},
-                                           ClickCase{34, 0},              // still in the first sixth
-                                           ClickCase{35, 1},              // the next third starts
-                                           ClickCase{102, 1},
-                                           ClickCase{103, 2}));
+                                           ClickCase{34, 0},   // still in the first sixth
+                                           ClickCase{35, 1},   // the next third starts
+                                           ClickCase{102, 1}, ClickCase{103, 2}));
 
 TEST(SliderGeometry, ThumbTravelsTheWholeControlAndRoundTrips)
 {
@@ -150,7 +149,7 @@ TEST_F(SliderFixture, OwnerDrawingSplitsTracksAtTheThumb)
     EXPECT_EQ(canvas.pixelColor(10 + 136, 15), QColor(Qt::red));
     EXPECT_EQ(canvas.pixelColor(10 + 137 + 15, 15), QColor(Qt::blue));
     EXPECT_EQ(canvas.pixelColor(10 + 137, 10), QColor(Qt::green));   // y − 1 + 1
-    slider.setValue(0);   // report rate at 0: thumb 2 px right
+    slider.setValue(0);                                              // report rate at 0: thumb 2 px right
     canvas.fill(Qt::black);
     {
         QPainter p(&canvas);
@@ -272,4 +271,4 @@ TEST_F(SplashFixture, ClosesAfter52TicksAndALaterSplashAtOnce)
     EXPECT_EQ(ticks, 53);
 }
 
-} // namespace
+}   // namespace

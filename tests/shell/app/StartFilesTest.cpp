@@ -77,8 +77,9 @@ protected:
     {
         const QByteArray bin = qgetenv("ORVANE_BIN_DIR");
         program_ = QString::fromLocal8Bit(bin) + "/QX410-Orvane";
-        if (bin.isEmpty() || !QFile::exists(program_))
-            GTEST_SKIP() << "QX410-Orvane is not built";
+        // CTest builds the program before its tests: a missing one is a broken build, not a skip.
+        ASSERT_FALSE(bin.isEmpty() || !QFile::exists(program_))
+            << "QX410-Orvane is not built: " << program_.toStdString();
         std::string pattern = (fs::temp_directory_path() / "start-files-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         root_ = pattern;

@@ -22,7 +22,6 @@ namespace {
 // Pixel sizes of the texts; each fits the frames it is drawn in (the fit check measures them).
 constexpr int kCaptionPx = 14, kSliderLabelPx = 12, kEffectNamePx = 12, kBottomPx = 14, kListPx = 14, kHelpPx = 13;
 constexpr int kRadioLabelPx = 11;   // Win Lock's OFF has 29 px up to the panel's edge
-constexpr int kLeftAlign = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
 constexpr int kRightAlign = Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine;
 constexpr int kCentred = Qt::AlignCenter | Qt::TextSingleLine;
 // Frames of the left column's artwork (window coordinates): a header strip's text room runs

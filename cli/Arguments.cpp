@@ -229,11 +229,11 @@ std::optional<uint8_t> sendableKey(const std::string& name)
 
 }   // namespace
 
-std::string parseFunction(const std::string& text, AssignSpec& spec, const std::string& folder)
+std::string parseFunction(const std::string& text, AssignRequest& request, const std::string& folder)
 {
-    using Kind = AssignSpec::Kind;
+    using Kind = AssignRequest::Kind;
     if (text == "disable" || text == "enable" || text == "default") {
-        spec.kind = text == "disable" ? Kind::Disable : text == "enable" ? Kind::Enable : Kind::Default;
+        request.kind = text == "disable" ? Kind::Disable : text == "enable" ? Kind::Enable : Kind::Default;
         return {};
     }
     const std::size_t colon = text.find(':');
@@ -247,12 +247,12 @@ std::string parseFunction(const std::string& text, AssignSpec& spec, const std::
         const std::optional<uint8_t> vk = sendableKey(value);
         if (!vk)
             return "unknown key '" + value + "'";
-        spec.kind = Kind::Key;
-        spec.vks = {*vk};
+        request.kind = Kind::Key;
+        request.vks = {*vk};
         return {};
     }
     if (kind == "combo") {
-        spec.vks.clear();
+        request.vks.clear();
         std::size_t from = 0;
         while (from <= value.size()) {
             const std::size_t plus = value.find('+', from);
@@ -260,14 +260,14 @@ std::string parseFunction(const std::string& text, AssignSpec& spec, const std::
             const std::optional<uint8_t> vk = sendableKey(part);
             if (!vk)
                 return "unknown key '" + part + "' in combo:" + value;
-            spec.vks.push_back(*vk);
+            request.vks.push_back(*vk);
             if (plus == std::string::npos)
                 break;
             from = plus + 1;
         }
-        if (spec.vks.size() < 2 || spec.vks.size() > 3)
+        if (request.vks.size() < 2 || request.vks.size() > 3)
             return "combo: takes two or three keys joined with '+'";
-        spec.kind = Kind::Combo;
+        request.kind = Kind::Combo;
         return {};
     }
     if (kind == "function") {
@@ -276,8 +276,8 @@ std::string parseFunction(const std::string& text, AssignSpec& spec, const std::
             const std::string english = QString::fromUtf16(f.english.data(), qsizetype(f.english.size())).toStdString();
             const std::string chinese = QString::fromUtf16(f.chinese.data(), qsizetype(f.chinese.size())).toStdString();
             if (folded(english) == folded(value) || chinese == value) {
-                spec.kind = Kind::Function;
-                spec.function = i;
+                request.kind = Kind::Function;
+                request.function = i;
                 return {};
             }
         }
@@ -287,8 +287,8 @@ std::string parseFunction(const std::string& text, AssignSpec& spec, const std::
         const std::optional<uint8_t> n = inRange(value, 1, int(macro::kMaxMacrosInUse));
         if (!n)
             return "'" + value + "' is not a macro number 1.." + std::to_string(macro::kMaxMacrosInUse);
-        spec.kind = Kind::Macro;
-        spec.macro = *n;
+        request.kind = Kind::Macro;
+        request.macro = *n;
         return {};
     }
     const Kind launch = kind == "sound" ? Kind::Sound
@@ -304,8 +304,8 @@ std::string parseFunction(const std::string& text, AssignSpec& spec, const std::
     const std::u16string path = QString::fromStdString(absolutePath(value, folder)).toStdU16String();
     if (path.size() > keymap::extrec::kMaxPathUnits)
         return "the path is longer than " + std::to_string(keymap::extrec::kMaxPathUnits) + " characters";
-    spec.kind = launch;
-    spec.path = path;
+    request.kind = launch;
+    request.path = path;
     return {};
 }
 

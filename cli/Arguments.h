@@ -34,7 +34,7 @@ enum class Command {
 };
 
 // What `assign KEY FUNCTION` gives the key.
-struct AssignSpec {
+struct AssignRequest {
     enum class Kind { Key, Combo, Function, Macro, Sound, Program, File, Folder, Disable, Enable, Default };
     std::size_t key = 0;   // key index 0..112
     Kind kind = Kind::Default;
@@ -65,7 +65,7 @@ struct Invocation {
     bool dryRun = false;
     bool yes = false;   // reset --yes
     SetValues set;
-    AssignSpec assign;
+    AssignRequest assign;
     int number = 0;     // macro show|export|import|delete N (1-based)
     std::string file;   // macro export|import FILE
     std::string name;   // profile save|load NAME; --list-names keys|functions|effects|settings
@@ -86,7 +86,7 @@ struct ParseResult {
 ParseResult parseArguments(const std::vector<std::string>& args, const std::string& folder = {});
 
 // Parses FUNCTION of `assign` for `key`; an error message when it cannot be used.
-std::string parseFunction(const std::string& text, AssignSpec& spec, const std::string& folder = {});
+std::string parseFunction(const std::string& text, AssignRequest& request, const std::string& folder = {});
 
 // Help texts (the general one for Command::Help).
 std::string helpText(Command command);

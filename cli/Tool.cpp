@@ -496,56 +496,56 @@ std::size_t macrosInUse(const macro::MacroStore::Records& records)
 
 int runAssign(Host& host, const Invocation& inv, Output& output)
 {
-    const AssignSpec& spec = inv.assign;
+    const AssignRequest& request = inv.assign;
     Change change;
     change.check = [&](const std::string& dataFolder, Output& out) -> std::optional<int> {
-        if (spec.kind != AssignSpec::Kind::Macro)
+        if (request.kind != AssignRequest::Kind::Macro)
             return std::nullopt;
         macro::MacroStore::Records records;
         if (const std::string error = readMacroFile(dataFolder + "MacroDefine.bin", records); !error.empty()) {
             out.err += "orvanectl: " + error + "\n";
             return kExitKeyboardFailed;
         }
-        if (std::size_t(spec.macro) > macrosInUse(records))
-            return usage(out, "assign: there is no macro " + std::to_string(spec.macro) + " (orvanectl macro list)");
+        if (std::size_t(request.macro) > macrosInUse(records))
+            return usage(out, "assign: there is no macro " + std::to_string(request.macro) + " (orvanectl macro list)");
         return std::nullopt;
     };
     change.edit = [&](usecases::CommandRunner& runner, Output& out) -> std::optional<int> {
-        using Kind = AssignSpec::Kind;
+        using Kind = AssignRequest::Kind;
         usecases::Session& session = runner.session();
-        session.beginKeyAssignment(uint8_t(spec.key));
+        session.beginKeyAssignment(uint8_t(request.key));
         keymap::PendingAssignment p;
         uint8_t enabled = session.keyEnabled();
-        switch (spec.kind) {
+        switch (request.kind) {
         case Kind::Key:
         case Kind::Combo:
-            p.category = spec.kind == Kind::Key ? keymap::acSingle : keymap::acCombine;
-            std::copy(spec.vks.begin(), spec.vks.end(), p.keys.begin());
-            p.keyCount = uint8_t(spec.vks.size());
+            p.category = request.kind == Kind::Key ? keymap::acSingle : keymap::acCombine;
+            std::copy(request.vks.begin(), request.vks.end(), p.keys.begin());
+            p.keyCount = uint8_t(request.vks.size());
             break;
         case Kind::Function:
             p.category = keymap::acFunction;
-            p.functionName = std::u16string(keymap::FunctionCatalogue[spec.function].name(session.language()));
+            p.functionName = std::u16string(keymap::FunctionCatalogue[request.function].name(session.language()));
             break;
         case Kind::Macro:
             p.category = keymap::acMacro;
-            p.macroIndex = spec.macro - 1;
+            p.macroIndex = request.macro - 1;
             break;
         case Kind::Sound:
             p.category = keymap::acPlaySound;
-            p.path = spec.path;
+            p.path = request.path;
             break;
         case Kind::Program:
             p.category = keymap::acStartup;
-            p.path = spec.path;
+            p.path = request.path;
             break;
         case Kind::File:
             p.category = keymap::acOpenFile;
-            p.path = spec.path;
+            p.path = request.path;
             break;
         case Kind::Folder:
             p.category = keymap::acOpenFolder;
-            p.path = spec.path;
+            p.path = request.path;
             break;
         case Kind::Disable: enabled = 0; break;
         case Kind::Enable: enabled = 1; break;

@@ -124,7 +124,7 @@ namespace {
 
 TEST(ArgumentsTest, AssignFunctionsAndTheOtherCommandsOperands)
 {
-    using Kind = AssignSpec::Kind;
+    using Kind = AssignRequest::Kind;
     const std::vector<std::tuple<std::string, Kind, std::size_t>> functions = {
         {"key:Z", Kind::Key, 1},
         {"key:kpenter", Kind::Key, 1},

@@ -599,7 +599,8 @@ TEST_F(WindowTest, DragOnEmptySurfaceMovesTheWindowWhereTheSystemCannot)
 TEST_F(WindowTest, ClicksAndPaintsDuringTheStartUpReadGiveWayToTheKeyboard)
 {
     QByteArray keymap(int(link::kKeymapFileSize), '\0');   // an earlier run on this keyboard
-    std::copy(emulator->image().begin(), emulator->image().end(), keymap.begin());
+    const link::ConfigImage earlier = emulator->image();     // by value: one copy for both ends
+    std::copy(earlier.begin(), earlier.end(), keymap.begin());
     QFile file(keymapPath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(keymap);

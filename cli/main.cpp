@@ -1,6 +1,6 @@
 // orvanectl: the keyboard's configuration from the command line.
-#include "cli/Arguments.h"
-#include "cli/Tool.h"
+#include "commands/Arguments.h"
+#include "commands/Tool.h"
 
 #include <QCoreApplication>
 
@@ -29,7 +29,7 @@ bool askOnTerminal(const std::string& question, bool& answered)
 
 int main(int argc, char** argv)
 {
-    using namespace orvane::cli;
+    using namespace orvane::commands;
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParseResult parsed = parseArguments(args);
     if (!parsed.invocation) {

@@ -119,7 +119,7 @@ void SingleInstance::onConnection()
             if (socket->property("taken").toBool())
                 return;   // a command of orvanectl's is being carried out for it
             const QByteArray data = socket->property("pending").toByteArray() + socket->readAll();
-            const QByteArray prefix(cli::kForwardRequest.data(), cli::kForwardRequest.size());
+            const QByteArray prefix(commands::kForwardRequest.data(), commands::kForwardRequest.size());
             if (data.startsWith(prefix) || prefix.startsWith(data)) {
                 const qsizetype end = data.indexOf('\n', prefix.size());
                 if (end < 0) {
@@ -215,9 +215,9 @@ int CVelkorApp::run(int argc, char** argv)
     QObject::connect(&instance, &SingleInstance::showRequested, &window, &CVelkorDlg::showFromOtherInstance);
     // orvanectl's commands run on this session, as the window's Save would, one at a time; not
     // while a panel or message box edits the same configuration.
-    cli::CommandServer commands(session, ctx.dataFolder.toStdString(),
-                                [] { return QApplication::activeModalWidget() != nullptr; });
-    QObject::connect(&instance, &SingleInstance::commandRequested, &commands, &cli::CommandServer::handle);
+    commands::CommandServer commandServer(session, ctx.dataFolder.toStdString(),
+                                          [] { return QApplication::activeModalWidget() != nullptr; });
+    QObject::connect(&instance, &SingleInstance::commandRequested, &commandServer, &commands::CommandServer::handle);
     QObject::connect(&window, &CVelkorDlg::exitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (window.initialise())
         window.show();

@@ -2,7 +2,7 @@
 // The application object: the backend from the environment, the folders, the language, the
 // single-instance rule, and the main window's run.
 
-#include "cli/Forwarding.h"
+#include "commands/Forwarding.h"
 
 #include <QLocalServer>
 #include <QLockFile>
@@ -15,7 +15,7 @@ namespace orvane::shell {
 class CVelkorDlg;
 
 // The name of the single-instance lock and server (it starts with a space).
-inline constexpr const char* kInstanceName = cli::kMainProgramInstance;
+inline constexpr const char* kInstanceName = commands::kMainProgramInstance;
 inline constexpr int kRaiseRetryMs = 2000;
 inline constexpr QByteArrayView kShowRequest = "show\n";
 

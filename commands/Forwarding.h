@@ -8,7 +8,7 @@
 //
 // The main program carries out one forwarded command at a time, in the order they arrive.
 
-#include "cli/Tool.h"
+#include "commands/Tool.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -27,7 +27,7 @@ namespace orvane::usecases {
 class Session;
 }
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 // The name of the main program's single-instance lock and server in the runtime folder (it
 // starts with a space).
@@ -63,4 +63,4 @@ private:
     bool running_ = false;
 };
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

@@ -1,6 +1,6 @@
-#include "cli/Report.h"
+#include "commands/Report.h"
 
-#include "cli/Arguments.h"
+#include "commands/Arguments.h"
 #include "keymap/logic/Assignment.h"
 #include "keymap/logic/FunctionCatalogue.h"
 #include "keymap/logic/KeyCodes.h"
@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 namespace img = link::image;
 
@@ -342,4 +342,4 @@ std::string configurationJson(const Configuration& c)
     return QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString();
 }
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

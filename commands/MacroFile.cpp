@@ -1,4 +1,4 @@
-#include "cli/MacroFile.h"
+#include "commands/MacroFile.h"
 
 #include "macro/MacroEvents.h"
 #include "platform/core/RegularFile.h"
@@ -7,7 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 std::string macroJson(const MacroEntry& m, bool withNumber)
 {
@@ -98,4 +98,4 @@ std::string readMacroFile(const std::string& path, macro::MacroStore::Records& r
     return {};
 }
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

@@ -1,6 +1,6 @@
-#include "cli/Arguments.h"
+#include "commands/Arguments.h"
 
-#include "cli/KeyNames.h"
+#include "commands/KeyNames.h"
 #include "keymap/logic/FunctionCatalogue.h"
 #include "macro/MacroStore.h"
 #include "profile/ProfileFolder.h"
@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <span>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 namespace {
 
@@ -635,4 +635,4 @@ std::string helpText(Command command)
            "Environment: ORVANE_HID, ORVANE_HID_TRACE, ORVANE_HOME, ORVANE_EMULATOR_FAULTS.\n";
 }
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

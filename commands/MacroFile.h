@@ -4,14 +4,14 @@
 //    "events": [{"key": "A", "action": "press"|"release", "delay_ms": 0..60000}, ...]}
 // delay_ms is the pause before the event (0 for none; the first event has none).
 
-#include "cli/KeyNames.h"
-#include "cli/Report.h"
+#include "commands/KeyNames.h"
+#include "commands/Report.h"
 #include "macro/MacroStore.h"
 
 #include <string>
 #include <vector>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 std::string macroJson(const MacroEntry& macro, bool withNumber);
 
@@ -23,4 +23,4 @@ std::string macroFromJson(const std::vector<uint8_t>& bytes, const KeyNames& nam
 // no macros); an error message when something there cannot be read.
 std::string readMacroFile(const std::string& path, macro::MacroStore::Records& records);
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

@@ -1,6 +1,6 @@
-#include "cli/Forwarding.h"
+#include "commands/Forwarding.h"
 
-#include "cli/Arguments.h"
+#include "commands/Arguments.h"
 #include "platform/core/Folders.h"
 
 #include <QDir>
@@ -9,7 +9,7 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 std::optional<int> forwardToMainProgram(const std::vector<std::string>& args, Output& output)
 {
@@ -98,4 +98,4 @@ QByteArray CommandServer::answer(const QByteArray& request)
         .toJson(QJsonDocument::Compact);
 }
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

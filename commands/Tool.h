@@ -3,7 +3,7 @@
 // rest, as for the other programs) through the main program's use cases. The caller runs a
 // QCoreApplication; the result is the process exit code.
 
-#include "cli/Arguments.h"
+#include "commands/Arguments.h"
 
 #include <string>
 #include <vector>
@@ -12,7 +12,7 @@ namespace orvane::usecases {
 class Session;
 }
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 enum ExitCode : int {
     kExitDone = 0,
@@ -41,4 +41,4 @@ bool usesSession(Command command);
 int runOnMainProgramSession(const Invocation& invocation, usecases::Session& session, const std::string& dataFolder,
                             Output& output);
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

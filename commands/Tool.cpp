@@ -1,9 +1,9 @@
-#include "cli/Tool.h"
+#include "commands/Tool.h"
 
-#include "cli/Forwarding.h"
-#include "cli/KeyNames.h"
-#include "cli/MacroFile.h"
-#include "cli/Report.h"
+#include "commands/Forwarding.h"
+#include "commands/KeyNames.h"
+#include "commands/MacroFile.h"
+#include "commands/Report.h"
 #include "keymap/logic/FunctionCatalogue.h"
 #include "macro/MacroManager.h"
 #include "platform/core/AtomicFile.h"
@@ -42,7 +42,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 namespace img = link::image;
 
@@ -976,4 +976,4 @@ int runOnMainProgramSession(const Invocation& inv, usecases::Session& session, c
     return runOnHost(host, inv, output);
 }
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

@@ -1,10 +1,10 @@
-#include "cli/KeyNames.h"
+#include "commands/KeyNames.h"
 
 #include <QString>
 
 #include <cstdio>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 namespace {
 
@@ -99,4 +99,4 @@ std::optional<uint8_t> KeyNames::vkOf(std::string_view name) const
     return std::nullopt;
 }
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 class KeyNames {
 public:
@@ -41,4 +41,4 @@ private:
 // Letters compared without regard to ASCII case.
 bool sameName(std::string_view a, std::string_view b);
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

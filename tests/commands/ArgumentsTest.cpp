@@ -1,14 +1,14 @@
 // orvanectl's command line without a keyboard: what parses and into which values, and every
 // mistake refused with a message before anything could be sent.
 
-#include "cli/Arguments.h"
+#include "commands/Arguments.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-using namespace orvane::cli;
+using namespace orvane::commands;
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 enum class Command {
     Help,
@@ -105,4 +105,4 @@ std::optional<uint8_t> reportRatePosition(int hz);
 // "#rrggbb" of an entry.
 std::string colourText(const std::array<uint8_t, 3>& rgb);
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

@@ -3,7 +3,7 @@
 // session holds after reading the keyboard, as text for people and as JSON for scripts (the
 // schema is the README's; fields are only ever added).
 
-#include "cli/KeyNames.h"
+#include "commands/KeyNames.h"
 #include "platform/hid/Transport.h"
 #include "usecases/Session.h"
 
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace orvane::cli {
+namespace orvane::commands {
 
 struct InterfaceEntry {
     std::string path;
@@ -69,4 +69,4 @@ std::vector<MacroEntry> describeMacros(const macro::MacroStore::Records& records
 std::string configurationText(const Configuration& c);
 std::string configurationJson(const Configuration& c);
 
-}   // namespace orvane::cli
+}   // namespace orvane::commands

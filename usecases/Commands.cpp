@@ -109,15 +109,8 @@ bool CommandRunner::chooseEffect(uint8_t code)
     const int row = effectRow(code);
     if (row < 0)
         return false;
-    // The window's way: the Light section open, the effect list opened from its box, a click on
-    // the effect's row; then the sections as they were at start.
-    MainPanel& panel = session_.panel();
-    if (panel.lightCollapsed())
-        panel.runStateCommand(cmd::kLightHeader);
-    panel.runStateCommand(cmd::kEffectBox);
-    const Rect box = panel.buttons()[cmd::kEffectBox].rect;
-    panel.OnClick(box.left + 1, kEffectListTop + row * kListRowHeight + kListRowHeight / 2);
-    panel.resetSections();
+    // As the effect list chooses it; a main window's open sections stay as its user left them.
+    session_.panel().chooseEffect(std::size_t(row));
     return session_.store().image()[img::kEffect] == code;
 }
 

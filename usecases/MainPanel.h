@@ -159,6 +159,9 @@ public:
     // A key click in DIY mode: toggles the key's light in the current custom map.
     void toggleKeyLight(std::size_t key);
     bool keyLit(std::size_t key) const;
+    // The effect list's choice of the effect in `row` (its colour rule and DIY flag included);
+    // the sections stay as they are.
+    void chooseEffect(std::size_t row);
     // Return: DIY off and every section collapsed, lists closed.
     void resetSections();
     // After Cancel or a configuration load: DIY flag from the effect code.
@@ -213,7 +216,6 @@ private:
     int hitLightSection(int x, int y) const;
     int hitLowerSections(int x, int y) const;
     bool directionShown(int command) const;
-    void chooseEffect(std::size_t row);
     void chooseResponse(std::size_t row);
     void setDirection(int command);
     void setHover(int button);

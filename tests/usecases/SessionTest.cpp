@@ -8,6 +8,7 @@
 #include "emulator/FaultPlan.h"
 #include "platform/hid/Trace.h"
 #include "profile/ProfileFolder.h"
+#include "usecases/Commands.h"
 #include "usecases/Session.h"
 #include "tests/support/NoSleeper.h"
 
@@ -299,6 +300,26 @@ TEST_F(SessionTest, SaveSendsOnlyTheChangedAreas)
     EXPECT_TRUE(sentCommands().empty());
     EXPECT_EQ(saves, std::vector<link::UploadResult>{link::UploadResult::NothingToSend});
     EXPECT_EQ(pairBytes(true), pairBytes(false));
+}
+
+// A command that sets the effect while a window shows the session (orvanectl through the main
+// program) chooses it as the effect list does, colour rule included, and leaves the sections the
+// window's user opened as they were.
+TEST_F(SessionTest, ACommandsEffectChoiceKeepsTheOpenSections)
+{
+    start();
+    usecases::MainPanel& panel = session->panel();
+    panel.runStateCommand(usecases::cmd::kLightHeader);
+    panel.runStateCommand(usecases::cmd::kResponseHeader);
+    ASSERT_FALSE(panel.lightCollapsed());
+    usecases::CommandRunner runner(*session);
+    ASSERT_TRUE(runner.chooseEffect(usecases::kEffectWave));
+    EXPECT_EQ(store().image()[img::kColour], 8);   // the wave's own colour
+    EXPECT_FALSE(panel.lightCollapsed());
+    EXPECT_FALSE(panel.responseCollapsed());
+    EXPECT_FALSE(panel.effectListOpen());
+    EXPECT_FALSE(runner.chooseEffect(200));
+    EXPECT_EQ(store().image()[img::kEffect], usecases::kEffectWave);
 }
 
 TEST_F(SessionTest, SaveOnAKeyboardThatStopsAcknowledgingKeepsTheEditsForTheNextSave)

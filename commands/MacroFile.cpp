@@ -70,7 +70,8 @@ std::string macroFromJson(const std::vector<uint8_t>& bytes, const KeyNames& nam
             return at + "the first event cannot have a delay";
         if (!macro::insertEvent(a, macro::appendPosition(a), *vk, action == "release", names.table()))
             return at + "does not fit: a macro holds " + std::to_string(macro::kEventBytes) + " bytes of events";
-        if (delay > 0) {
+        // A delay byte of 1 is the format's "no delay": 1 ms is stored as none, and exported so.
+        if (delay > macro::kNoDelay) {
             const std::size_t keyLine = macro::eventLines(a, names.table()).size() - 1;
             if (!macro::setDelay(a, keyLine, uint32_t(delay)))
                 return at + "its delay does not fit: a macro holds " + std::to_string(macro::kEventBytes) +

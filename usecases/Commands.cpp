@@ -97,10 +97,6 @@ bool CommandRunner::factoryReset()
     });
     const bool ok = waitFor<bool>(outcome, loop, [&] { session_.factoryReset(); });
     QObject::disconnect(c);
-    // A reset the keyboard did not complete confirms nothing: the pair and keymap.bin go back to
-    // what the keyboard held before (the records of the assignments included).
-    if (!ok)
-        session_.cancelEdits();
     return ok;
 }
 

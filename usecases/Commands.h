@@ -34,7 +34,7 @@ public:
     link::UploadResult saveOrRevert();
 
     // Return: the keyboard's factory reset and read-back; keymap.bin follows. When the keyboard
-    // fails, the pair and keymap.bin go back to what the keyboard held before (Cancel).
+    // fails, the pair and keymap.bin go back to what the keyboard held before.
     bool factoryReset();
 
     // The effect list's choice of `code` in the main panel (its colour rule included); false when

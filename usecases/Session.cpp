@@ -192,11 +192,19 @@ void Session::factoryReset()
     std::fill_n(image.begin() + img::kKeyEnable, img::kKeyEnableSize, uint8_t(0xFF));
     // The factory reset reads the keyboard back, key-enable bitmap included, on the link thread.
     link_->FactoryResetAsync([this](bool ok) {
-        reportLevels();
-        panel_->marks().fill(0);
-        keymap::resetRecords(store().extTable());
-        if (ok)
+        if (ok) {
+            panel_->marks().fill(0);
+            keymap::resetRecords(store().extTable());
             store().CopyWorkingToShadow();
+        } else {
+            // A reset the keyboard did not confirm changes nothing: the pair goes back to what the
+            // keyboard held, with the records of its assignments (keymap.bin alone holds their
+            // programs, files and folders). A keyboard that did reset is read again at its next start.
+            store().CopyShadowToWorking();
+            panel_->RecomputeModifiedMarks();
+            panel_->syncDiyFromEffect();
+        }
+        reportLevels();
         store().SaveKeymapFile(link::KeymapSource::Working);
         resetStep_.reset();
         emit factoryResetFinished(ok);

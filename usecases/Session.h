@@ -90,7 +90,8 @@ public:
     // Cancel: the shadow pair back into the working pair and keymap.bin; levelsChanged.
     void cancelEdits();
     // Return: sections collapsed, every key enabled, the keyboard's factory reset and its read-back;
-    // factoryResetFinished(ok). Only a complete read-back becomes the shadow.
+    // factoryResetFinished(ok). Only a complete read-back becomes the shadow and resets the records;
+    // a reset the keyboard does not confirm puts the pair back as the keyboard held it.
     void factoryReset();
     // The key map panel for `key` is about to open: the records are read again from keymap.bin
     // (the image stays). keyEnabled() says whether the key is enabled now.

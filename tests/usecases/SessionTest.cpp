@@ -388,17 +388,40 @@ TEST_F(SessionTest, FactoryResetReadsTheKeyboardBackAsTheNewShadow)
     EXPECT_EQ(keymapFile(), pairBytes(false));
 }
 
-TEST_F(SessionTest, FactoryResetWhoseReadBackStallsKeepsTheShadow)
+// A reset the keyboard does not confirm (its read-back stalls, or the reset report itself fails)
+// changes nothing: the working pair goes back to the shadow, the records of the assignments
+// (programs, files, folders: held in keymap.bin alone) included, and keymap.bin keeps them.
+class UnconfirmedResetTest : public SessionTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UnconfirmedResetTest, KeepsThePairAndTheRecords)
 {
-    plan(kStallAfterStartUp);
+    const bool stallReadBack = GetParam();
+    if (stallReadBack)
+        plan(kStallAfterStartUp);
     start();
-    const link::ConfigImage shadow = store().shadowImage();
+    store().extTable()[20][link::ext::kCategory] = keymap::acStartup;   // an assignment, saved
+    store().image()[img::kEffect] = 3;
+    session->save();
+    settle();
+    const QByteArray saved = pairBytes(true);
+    ASSERT_EQ(pairBytes(false), saved);
+    if (!stallReadBack) {
+        const std::string failFrom = "sf-fail@" + std::to_string(sentCommands().size() + 1) + "x*";
+        plan(failFrom.c_str());
+    }
+    store().image()[img::kSpeed] = 1;   // an edit the reset was asked to drop
     session->factoryReset();
     settle();
     EXPECT_EQ(resets, std::vector<bool>{false});
-    EXPECT_EQ(store().shadowImage(), shadow);
-    EXPECT_EQ(keymapFile(), pairBytes(false));
+    EXPECT_EQ(pairBytes(true), saved);
+    EXPECT_EQ(pairBytes(false), saved);
+    EXPECT_EQ(keymapFile(), saved);
 }
+
+INSTANTIATE_TEST_SUITE_P(SessionTest, UnconfirmedResetTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "ReadBackStalls" : "ResetReportFails";
+                         });
 
 TEST_F(SessionTest, KeyAssignmentReloadsTheRecordsThenCommitsCellEnableBitAndFile)
 {

@@ -2,13 +2,16 @@
 
 #include "panelo/img/SkinLayout.h"
 #include "panelo/img/memdc.h"
+#include "model/Language.h"
 #include "platform/core/Settings.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QUrl>
 
@@ -30,6 +33,38 @@ constexpr QRect kIconArea{33, 20, 44, 44};
 
 const QString kLabelFace = QString::fromUtf16(u"宋体");
 
+// What assistive technology calls each control, in English and Chinese: the caption the artwork
+// shows where it shows one, so what is heard is what is seen. The description says what a press
+// does where the caption alone does not.
+struct ControlText {
+    int id;
+    const char* english;
+    const char* chinese;
+    const char* englishDescription = "";
+    const char* chineseDescription = "";
+};
+
+constexpr std::array<ControlText, 10> kControlTexts{{
+    {IDC_LOGO, "Web site", "官方网站", "Opens the maker's web site", "打开厂商的网站"},
+    {IDC_MINIMIZE, "Minimise", "最小化"},
+    {IDC_CLOSE, "Close", "关闭"},
+    {IDC_PREVIEW_GROUP, "Preview", "预览"},
+    {IDC_FONT_BTN, "Change Font...", "修改字体..."},
+    {IDC_DISP_TEXT, "Display text", "显示的文字", "The text shown on the keyboard's LCD", "键盘液晶屏上显示的文字"},
+    {IDC_AUTO_BTN, "Auto Adjust", "自动调整", "Fits the font size to the LCD", "调整字号以适合液晶屏"},
+    // The version the artwork shows.
+    {IDC_VER_INFO, "Version: V0.8", "版本：V0.8"},
+    {IDC_DEFAULT_BTN, "Default logo", "默认标志", "Sends the built-in logo to the keyboard", "把内置标志下载到键盘"},
+    {IDC_DOWN_BTN, "Download", "下载", "Sends the text to the keyboard's LCD", "把文字下载到键盘的液晶屏"},
+}};
+
+constexpr const char* kPreviewNameEnglish = "LCD preview: %1";
+constexpr const char* kPreviewNameChinese = "LCD 预览：%1";
+constexpr const char* kEmptyPreviewEnglish = "blank";
+constexpr const char* kEmptyPreviewChinese = "空白";
+constexpr const char* kFontInfoNameEnglish = "Display font: %1";
+constexpr const char* kFontInfoNameChinese = "显示的字体：%1";
+
 QString str(std::string_view s)
 {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
@@ -41,6 +76,17 @@ std::pair<int, int> centreCut(int start, int length, int cut)
     if (length > cut)
         return {start + (length - cut) / 2, cut};
     return {start, length};
+}
+
+// Names a control and tells assistive technology that the name changed, so that a screen reader
+// announces it (Qt's setAccessibleName alone does not send the event).
+void announceName(QWidget* control, const QString& name)
+{
+    if (control->accessibleName() == name)
+        return;
+    control->setAccessibleName(name);
+    QAccessibleEvent event(control, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 bool keyboardCtrlAltHeld()
@@ -129,27 +175,34 @@ void CPaneloDlg::createControls()
         b->setText(QString::fromUtf8(caption));
         return b;
     };
+    // In reading order, which is the order assistive technology lists them in.
     m_btnLogo = button(IDC_LOGO, "LOGO");
-    m_btnDefault = button(IDC_DEFAULT_BTN, "默认");
-    m_preview = button(IDC_PREVIEW, "P");
-    m_preview->setEnabled(false);
-    m_fontInfo = button(IDC_FONT_INFO, "F");
-    m_fontInfo->setEnabled(false);
-    m_verInfo = button(IDC_VER_INFO, "版本：V0.8");
-    m_verInfo->setEnabled(false);
-    m_btnAuto = button(IDC_AUTO_BTN, "自动调整");
-    m_btnClose = button(IDC_CLOSE, "X");
     m_btnMinimize = button(IDC_MINIMIZE, "-");
+    m_btnClose = button(IDC_CLOSE, "X");
     m_group = new QGroupBox(QString::fromUtf16(u"预览"), this);
     m_group->setObjectName(QString::number(IDC_PREVIEW_GROUP));
     m_group->hide();
+    m_preview = button(IDC_PREVIEW, "P");
+    m_preview->setEnabled(false);
+    m_preview->SetAccessibleRole(QAccessible::Graphic);
     m_fontLabel = new QLabel(this);
     m_fontLabel->setObjectName(QString::number(IDC_FONT_LABEL));
     m_fontLabel->hide();
+    m_fontInfo = button(IDC_FONT_INFO, "F");
+    m_fontInfo->setEnabled(false);
+    m_fontInfo->SetAccessibleRole(QAccessible::StaticText);
+    m_btnFont = button(IDC_FONT_BTN, "修改字体...");
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QString::number(IDC_DISP_TEXT));
-    m_btnFont = button(IDC_FONT_BTN, "修改字体...");
+    m_btnAuto = button(IDC_AUTO_BTN, "自动调整");
+    m_verInfo = button(IDC_VER_INFO, "版本：V0.8");
+    m_verInfo->setEnabled(false);
+    m_verInfo->SetAccessibleRole(QAccessible::StaticText);
+    m_btnDefault = button(IDC_DEFAULT_BTN, "默认");
     m_btnDown = button(IDC_DOWN_BTN, "下载");
+    for (CPngButton* shown : {m_preview, m_fontInfo, m_verInfo})
+        shown->setFocusPolicy(Qt::NoFocus);
+    chainTabOrder();
 
     QFont editFont(kLabelFace);
     editFont.setPixelSize(MulDivRound(kTemplatePoints, logicalDpiY(), 72));
@@ -160,9 +213,64 @@ void CPaneloDlg::createControls()
                                          " padding: 0 4px; selection-background-color: rgb(226, 36, 48); }"));
 }
 
+// Row by row as the window reads, the text box in its row between the font and fit buttons.
+void CPaneloDlg::chainTabOrder()
+{
+    const std::array<QWidget*, 8> order{m_btnLogo, m_btnMinimize, m_btnClose,   m_btnFont,
+                                        m_edit,    m_btnAuto,     m_btnDefault, m_btnDown};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void CPaneloDlg::nameControls()
+{
+    const model::Language language = model::languageFor(m_chinese);
+    for (const ControlText& t : kControlTexts) {
+        QWidget* control = Control(t.id);
+        control->setAccessibleName(QString::fromUtf8(model::inLanguage(language, t.english, t.chinese)));
+        control->setAccessibleDescription(
+            QString::fromUtf8(model::inLanguage(language, t.englishDescription, t.chineseDescription)));
+    }
+    m_group->setTitle(m_group->accessibleName());
+    m_preview->setAccessibleName(PreviewName());
+}
+
+QString CPaneloDlg::PreviewName() const
+{
+    const model::Language language = model::languageFor(m_chinese);
+    const QString text = m_edit->text();
+    const QString shown = text.isEmpty()
+        ? QString::fromUtf8(model::inLanguage(language, kEmptyPreviewEnglish, kEmptyPreviewChinese))
+        : text;
+    return QString::fromUtf8(model::inLanguage(language, kPreviewNameEnglish, kPreviewNameChinese)).arg(shown);
+}
+
+QString CPaneloDlg::FontInfoName() const
+{
+    const model::Language language = model::languageFor(m_chinese);
+    return QString::fromUtf8(model::inLanguage(language, kFontInfoNameEnglish, kFontInfoNameChinese))
+        .arg(m_fontLabel->text());
+}
+
+void CPaneloDlg::closeLater()
+{
+    // Posted, as system commands are: the click finishes before the window goes.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CPaneloDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        closeLater();
+        return;
+    }
+    CBaseDialog::keyPressEvent(event);
+}
+
 void CPaneloDlg::connectControls()
 {
     connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        announceName(m_preview, PreviewName());
         if (!m_renderer)
             return;
         m_renderer->setText(text.toStdU16String());
@@ -184,8 +292,7 @@ void CPaneloDlg::connectControls()
     // Posted, as system commands are: the click finishes before the window goes.
     connect(m_btnMinimize, &QAbstractButton::clicked, this,
             [this] { QMetaObject::invokeMethod(this, &QWidget::showMinimized, Qt::QueuedConnection); });
-    connect(m_btnClose, &QAbstractButton::clicked, this,
-            [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); });
+    connect(m_btnClose, &QAbstractButton::clicked, this, &CPaneloDlg::closeLater);
     connect(m_btnLogo, &QAbstractButton::clicked, this,
             [this] { m_services.openUrl(QString::fromLatin1(kMakerWebSite)); });
 }
@@ -256,6 +363,7 @@ void CPaneloDlg::useDoubleStateImages(const std::array<std::string_view, 4>& fil
 bool CPaneloDlg::OnInitDialog()
 {
     m_chinese = platform::Settings(m_services.settingsPath).chinese();
+    nameControls();
     if (extractSkin()) {
         if (!CBaseDialog::OnInitDialog()) {
             m_startError = SkinError();
@@ -347,6 +455,7 @@ void CPaneloDlg::setFontLabels()
     const QString face = QString::fromStdU16String(lf.faceName);
     const QString suffix = QString::fromStdU16String(FontDescriptionSuffix(lf, m_renderer->dpiY()));
     m_fontLabel->setText(face + suffix);
+    announceName(m_fontInfo, FontInfoName());
     // The size must stay in view however long the face name is.
     m_fontInfo->setText(FitFontDescription(face, suffix, QFontMetrics(m_fontInfo->TextFont(), m_fontInfo),
                                            m_fontInfo->TextRect().width()));

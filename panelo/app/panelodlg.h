@@ -3,6 +3,9 @@
 // description, the text box and the buttons for the font chooser, fitting, download, the
 // default logo, the web site, minimise and close. Rendering and downloading are LcdRenderer's;
 // this class places the controls from the skin INI, paints the preview and routes the clicks.
+// Every control carries a name in the window's language for assistive technology (the preview's
+// names the text it shows); Tab and Shift+Tab go through the controls in reading order, and
+// Escape closes the window as the close button does.
 
 #include "panelo/app/panelo.h"
 #include "panelo/img/basedialog.h"
@@ -87,6 +90,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool extractSkin();
@@ -94,6 +98,12 @@ private:
     void useDoubleStateImages(const std::array<std::string_view, 4>& files);
     void createControls();
     void connectControls();
+    void nameControls();
+    // The names assistive technology reads that follow what the window shows.
+    QString PreviewName() const;
+    QString FontInfoName() const;
+    void chainTabOrder();
+    void closeLater();
     void placeControls();
     QRect readSkinRect(const char* key) const;
     void PlaceSkinButton(CPngButton* button, const char* key);

@@ -1,6 +1,11 @@
 #include "panelo/img/pngbutton.h"
 
+#include "platform/ui/Palette.h"
+
+#include <QAccessibleWidget>
 #include <QEnterEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -19,6 +24,84 @@ int MulDivRound(int a, int b, int c)
     const int64_t magnitude = ((product < 0 ? -product : product) + half) / (c < 0 ? -int64_t(c) : int64_t(c));
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
+
+namespace {
+
+// The button as assistive technology sees it: its role, its accessible name (else its text), and
+// for a push button the press action and the pressed state.
+class PngButtonAccessible : public QAccessibleWidget {
+public:
+    explicit PngButtonAccessible(CPngButton* button) : QAccessibleWidget(button, button->AccessibleRole()) {}
+
+    QAccessible::Role role() const override { return button()->AccessibleRole(); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return button()->text();
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (isPushButton())
+            s.pressed = button()->isDown();
+        else
+            s.disabled = false;   // disabled only so that the mouse passes it by
+        return s;
+    }
+
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (isPushButton() && widget()->isEnabled())
+            names.prepend(pressAction());
+        return names;
+    }
+
+    void doAction(const QString& action) override
+    {
+        if (action != pressAction()) {
+            QAccessibleWidget::doAction(action);
+            return;
+        }
+        // Later, as a click: the caller (a screen reader over the bus) gets its answer before
+        // whatever the click starts, a message box for instance, runs its own loop.
+        if (isPushButton() && widget()->isEnabled())
+            button()->animateClick();
+    }
+
+    QStringList keyBindingsForAction(const QString& action) const override
+    {
+        if (action == pressAction() && isPushButton())
+            return {QStringLiteral("Space")};
+        return QAccessibleWidget::keyBindingsForAction(action);
+    }
+
+private:
+    CPngButton* button() const { return static_cast<CPngButton*>(widget()); }
+    bool isPushButton() const { return button()->AccessibleRole() == QAccessible::PushButton; }
+};
+
+QAccessibleInterface* pngButtonAccessible(const QString& className, QObject* object)
+{
+    if (className != QLatin1String(CPngButton::staticMetaObject.className()))
+        return nullptr;
+    auto* button = qobject_cast<CPngButton*>(object);
+    return button ? new PngButtonAccessible(button) : nullptr;
+}
+
+void installAccessibleFactory()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(pngButtonAccessible);
+        return true;
+    }();
+    (void)installed;
+}
+
+}   // namespace
 
 SurfaceState ChooseSurfaceState(bool enabled, bool pressed, bool hover)
 {
@@ -41,7 +124,9 @@ CPngButton::CPngButton(QWidget* parent) : QAbstractButton(parent)
     });
     // Only the parent's painting shows where the button has nothing to copy.
     setAttribute(Qt::WA_NoSystemBackground);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
+    m_focusMarkColour = skins::Palette::c(skins::palette().accent);
+    installAccessibleFactory();
 }
 
 void CPngButton::SetStateSurfaces(QPoint offset, const StateSurfaces& surfaces, bool)
@@ -63,6 +148,12 @@ void CPngButton::SetTextStyle(bool showText, int pointSize, const QString& faceN
     m_faceName = faceName;
     m_textColour = colour;
     m_alignment = alignment;
+    update();
+}
+
+void CPngButton::SetFocusMarkColour(const QColor& colour)
+{
+    m_focusMarkColour = colour;
     update();
 }
 
@@ -117,6 +208,8 @@ void CPngButton::paintEvent(QPaintEvent*)
     }
     if (m_showText)
         drawText(painter);
+    if (FocusMarkShown())
+        drawFocusMark(painter);
 }
 
 void CPngButton::drawText(QPainter& painter)
@@ -127,6 +220,40 @@ void CPngButton::drawText(QPainter& painter)
     painter.setPen(m_textColour);
     painter.setClipRect(area);
     painter.drawText(area, int(m_alignment) | Qt::TextSingleLine, text().left(kMaxTextUnits));
+}
+
+void CPngButton::drawFocusMark(QPainter& painter)
+{
+    constexpr qreal kWidth = 2;
+    painter.setClipping(false);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(m_focusMarkColour, kWidth));
+    painter.setBrush(Qt::NoBrush);
+    const QRectF r = QRectF(rect()).adjusted(kWidth / 2, kWidth / 2, -kWidth / 2, -kWidth / 2);
+    const qreal radius = std::min<qreal>(4, std::min(r.width(), r.height()) / 4);
+    painter.drawRoundedRect(r, radius, radius);
+}
+
+void CPngButton::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && mods == Qt::NoModifier) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);   // Space presses and releases, as on any button
+}
+
+void CPngButton::focusInEvent(QFocusEvent* event)
+{
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason: m_focusByKeyboard = true; break;
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason: break;   // the focus comes back as it went
+    default: m_focusByKeyboard = false; break;
+    }
+    QAbstractButton::focusInEvent(event);
 }
 
 void CPngButton::enterEvent(QEnterEvent* event)

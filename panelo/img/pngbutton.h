@@ -2,8 +2,13 @@
 // CPngButton: a skinned button that draws nothing of its own. It copies the part of a
 // whole-window state surface that lies under it, choosing the surface by its state, and can draw
 // its text on top. A button without surfaces draws nothing at all (the window may paint there).
+// It takes the focus by Tab only (a click leaves the focus where it is, as it always did), is
+// pressed by Space or Enter while it has it, and then wears a focus mark, drawn only when the
+// focus came by keyboard, so a mouse user never sees one. To assistive technology it is a push
+// button, or the image or label it stands for (SetAccessibleRole).
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QColor>
 #include <QPixmap>
 #include <QTimer>
@@ -51,6 +56,14 @@ public:
     // drawn (a positive left or top moves that edge right or down).
     void SetTextInsets(const TextInsets& insets);
 
+    // A button that only shows something (a picture drawn by the window, a line of text) is an
+    // image or a label to assistive technology, with no press action and no disabled state.
+    void SetAccessibleRole(QAccessible::Role role) { m_accessibleRole = role; }
+    QAccessible::Role AccessibleRole() const { return m_accessibleRole; }
+    void SetFocusMarkColour(const QColor& colour);
+    // The mark is drawn: the button has the focus and it came by Tab or Shift+Tab.
+    bool FocusMarkShown() const { return hasFocus() && m_focusByKeyboard; }
+
     SurfaceState CurrentState() const;
     // The surface the last paint copied from; null before the first paint or without surfaces.
     const QPixmap* LastDrawn() const { return m_lastDrawn; }
@@ -65,10 +78,13 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     const QPixmap* surfaceFor(SurfaceState state) const;
     void drawText(QPainter& painter);
+    void drawFocusMark(QPainter& painter);
 
     StateSurfaces m_surfaces;
     const QPixmap* m_lastDrawn = nullptr;
@@ -82,6 +98,9 @@ private:
     Qt::Alignment m_alignment = Qt::AlignCenter;
     TextInsets m_insets;
     QTimer m_hoverTimer;
+    QAccessible::Role m_accessibleRole = QAccessible::PushButton;
+    QColor m_focusMarkColour;
+    bool m_focusByKeyboard = false;
 };
 
 // a*b/c with a 64-bit intermediate, rounded to the nearest integer, halves away from zero.

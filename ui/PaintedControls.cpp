@@ -293,6 +293,12 @@ PaintedAccess* PaintedAccess::of(QObject* window)
                   : nullptr;
 }
 
+void PaintedAccess::markReplaced(QWidget& child)
+{
+    child.setProperty(kReplacedProperty, true);
+    child.setFocusPolicy(Qt::NoFocus);
+}
+
 const std::vector<PaintedControl>& PaintedAccess::controls() const
 {
     if (controls_.empty())

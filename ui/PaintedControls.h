@@ -107,6 +107,9 @@ public:
     // accessible children.
     static void installFactory();
     static PaintedAccess* of(QObject* window);
+    // A real child widget that a painted control stands for (a slider the window draws itself):
+    // it leaves the accessible tree and never takes the focus.
+    static void markReplaced(QWidget& child);
     // Every event sent to assistive technology also goes to `observer` (tests: Qt delivers events
     // only where a platform bridge is active, which the offscreen platform has not).
     static void observeEvents(std::function<void(const QAccessibleEvent&)> observer);

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSlider>
 #include <QTest>
 #include <QWidget>
 
@@ -193,6 +194,21 @@ TEST_F(PaintedControlsTest, TheMarkIsDrawnInTheAccentOnlyForTheKeyboard)
     EXPECT_GT(marked.red(), 3 * marked.green());
     window.access.hideMark();
     EXPECT_EQ(markPixel(), none);
+}
+
+TEST_F(PaintedControlsTest, AReplacedChildLeavesTheTreeAndNeverTakesTheFocus)
+{
+    auto* real = new QSlider(Qt::Horizontal, &window);   // what the painted Brightness stands for
+    real->setGeometry(10, 110, 200, 20);
+    real->show();
+    QAccessibleInterface* w = QAccessible::queryAccessibleInterface(&window);
+    EXPECT_EQ(w->childCount(), 11);
+    PaintedAccess::markReplaced(*real);
+    EXPECT_EQ(w->childCount(), 10);
+    const QPoint inside = window.mapToGlobal(QPoint(20, 115));
+    EXPECT_EQ(w->childAt(inside.x(), inside.y()), child("Brightness"));
+    QTest::mouseClick(real, Qt::LeftButton, {}, QPoint(100, 10));
+    EXPECT_FALSE(real->hasFocus()) << "a click moves it and leaves the focus where it was";
 }
 
 TEST_F(PaintedControlsTest, ChangesAreAnnounced)

@@ -348,4 +348,13 @@ void KeyMapState::combineBoxFocused()
     singleText_.clear();
 }
 
+void KeyMapState::startCapture(bool combine)
+{
+    firstFocus_ = false;
+    if (combine)
+        combineBoxFocused();
+    else
+        singleBoxFocused();
+}
+
 }   // namespace orvane::keymap

@@ -129,6 +129,9 @@ public:
     void keyHook(uint8_t vk);
     void singleBoxFocused();
     void combineBoxFocused();
+    // A capture started from the keyboard in a box: like focusing it, but always afresh (the
+    // opening's first focus keeps the record's keys only for the box it lands in).
+    void startCapture(bool combine);
 
     // What the widget reports of its controls before a click is handled.
     void setMacroRow(int row) { macroRow_ = row; }

@@ -2,6 +2,7 @@
 
 #include "hook/Vantrel.h"
 #include "keymap/logic/FunctionCatalogue.h"
+#include "keymap/ui/KeyMapTexts.h"
 #include "keymap/ui/VividTree.h"
 #include "platform/ui/FramedText.h"
 #include "platform/ui/SkinImages.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFocusEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -22,6 +24,8 @@
 #include <array>
 
 namespace orvane::keymap {
+
+using namespace keymap_texts;
 
 namespace {
 
@@ -43,33 +47,6 @@ constexpr ControlPlace kTreePlace{10, 60, 295, 160};
 constexpr ControlPlace kSinglePlace{20, 89, 280, 15};
 constexpr ControlPlace kCombinePlace{20, 139, 280, 15};
 constexpr ControlPlace kListPlace{20, 79, 280, 150};
-
-struct PlacedText {
-    int x, y;
-    PanelText text;
-};
-constexpr QPoint kCurrentKeyAt{2, 2};
-constexpr PanelText kTxtCurrentKey{"Current Key:", "当前按键:"};
-constexpr PanelText kTxtNoMacros{"No macros yet. Macros are made in Macro Management on the main window.",
-                                 "还没有宏。请在主窗口的宏管理器中创建宏。"};
-// The macro keys have no name in the key-name table: the panel names them after their caps.
-constexpr uint8_t kFirstMacroKeyVk = 0xE9, kLastMacroKeyVk = 0xED;
-constexpr int kTabLabelY = 39;
-constexpr std::array<PlacedText, 4> kTabLabels = {{
-    {6, kTabLabelY, {"Single/Combine", "单键/组合键"}},
-    {115, kTabLabelY, {"Macro", "宏"}},
-    {182, kTabLabelY, {"Basic", "基本功能"}},
-    {259, kTabLabelY, {"Advance", "高级功能"}},
-}};
-constexpr std::array<QPoint, 4> kCursorAt = {{{35, 30}, {115, 30}, {200, 30}, {280, 30}}};
-constexpr PlacedText kSingleLabel{20, 69, {"Single", "单键"}};
-constexpr PlacedText kCombineLabel{20, 119, {"Combine", "组合键"}};
-constexpr QPoint kAdvanceBackAt{15, 66};
-constexpr std::array<PanelText, kAdvanceRows> kAdvanceLabels = {
-    {{"Play Sound", "播放声音"}, {"Startup", "启动程序"}, {"Open File", "打开文件"}, {"Open Folder", "打开目录"}}};
-constexpr PanelText kDisableLabel{"Disable", "禁用按钮"};
-// Captions of the Default, Cancel and Save buttons, centred on their faces.
-constexpr std::array<PanelText, 3> kBottomLabels = {{{"Default", "初始值"}, {"Cancel", "取消"}, {"Save", "保存"}}};
 
 // File choosers of rows 0..2.
 struct ChooserRow {
@@ -220,6 +197,10 @@ CKeyMap::CKeyMap(KeyMapEnvironment env, QWidget* parent)
     m_single->setFrame(false);
     m_combine->setFrame(false);
     m_list->setFrameShape(QFrame::NoFrame);
+    // The panel itself takes the focus only from the keyboard (its painted controls): a click on
+    // a painted button leaves the focus, and a capture, in the box that has it.
+    setFocusPolicy(Qt::TabFocus);
+    nameControls();
     loadImages();
     placeControls();
 }
@@ -302,6 +283,15 @@ void CKeyMap::fillMacroList(const macro::MacroStore::Records& macros)
 
 void CKeyMap::prepare(const KeyMapOpening& opening)
 {
+    byKeyboard_ = opening.byKeyboard;
+    defaultVk_ = opening.defaultVk;
+    setWindowTitle(ui::text(env_.language, kTxtCurrentKey.english, kTxtCurrentKey.chinese) +
+                   currentKeyName().trimmed());
+    if (byKeyboard_)
+        capture_.stop();
+    else
+        capture_.openByMouse();
+    access_.hideMark();
     syncing_ = true;
     defaultVk_ = opening.defaultVk;
     state_.open(*opening.record, opening.enabled);
@@ -315,6 +305,8 @@ void CKeyMap::prepare(const KeyMapOpening& opening)
     m_combine->clear();
     syncing_ = false;
     syncControls();
+    if (byKeyboard_ && !m_single->hasFocus() && !m_combine->hasFocus() && !m_list->hasFocus())
+        access_.focus(QStringLiteral("tab:%1").arg(state_.tab()), true);
     if (m_bHook)
         env_.hook.remove();
     m_bHook = env_.hook.install(kCaptureMode);
@@ -326,7 +318,10 @@ bool CKeyMap::run(QWidget* owner, const KeyMapOpening& opening, PendingAssignmen
         const QRect o = owner->frameGeometry();
         move(o.center() - QPoint(width() / 2, height() / 2));
     }
-    prepare(opening);
+    KeyMapOpening o = opening;
+    if (const ui::PaintedAccess* a = ui::PaintedAccess::of(owner); a && a->markShown())
+        o.byKeyboard = true;
+    prepare(o);
     const int code = env_.dialogs.runModal(*this);
     if (m_bHook) {   // a scripted run never reached done()
         env_.hook.remove();
@@ -363,6 +358,7 @@ void CKeyMap::syncControls()
     setTextIfChanged(m_combine, state_.combineText());
     applyRequests();
     syncing_ = false;
+    access_.refresh();
     update();
 }
 
@@ -388,7 +384,7 @@ void CKeyMap::applyRequests()
 bool CKeyMap::event(QEvent* e)
 {
     if (e->type() == WM_KEYHOOK) {
-        if (m_bHook) {
+        if (m_bHook && capture_.capturing()) {
             state_.keyHook(static_cast<KeyHookEvent*>(e)->vk());
             syncControls();
         }
@@ -399,24 +395,113 @@ bool CKeyMap::event(QEvent* e)
 
 bool CKeyMap::eventFilter(QObject* watched, QEvent* e)
 {
-    if (e->type() == QEvent::KeyPress && m_bHook)
-        return true;   // captured by the hook: nothing is typed
-    if (e->type() == QEvent::FocusIn && !syncing_ && (watched == m_single || watched == m_combine)) {
-        if (watched == m_single)
-            state_.singleBoxFocused();
-        else
-            state_.combineBoxFocused();
-        syncControls();
+    QLineEdit* box = watched == m_single ? m_single : watched == m_combine ? m_combine : nullptr;
+    const bool key = e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease;
+    if (key && box && m_bHook)
+        return boxKey(box, *static_cast<QKeyEvent*>(e));
+    if (e->type() == QEvent::MouseButtonPress && box && !capture_.capturing()) {
+        access_.hideMark();
+        capture_.openByMouse();   // a click on the box it has the focus of
+    }
+    if (e->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        if (box)
+            boxFocused(box, reason);
+        else if (watched == m_tree || watched == m_list)
+            capture_.stop();
     }
     return QDialog::eventFilter(watched, e);
 }
 
+void CKeyMap::boxFocused(QLineEdit* box, Qt::FocusReason reason)
+{
+    if (syncing_) {
+        // A focus the panel's state asked for: it captures when the operation came from the mouse.
+        if (byKeyboard_)
+            capture_.stop();
+        else
+            capture_.openByMouse();
+        return;
+    }
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+        capture_.stop();   // waits for Space or Enter
+        return;
+    }
+    if (reason == Qt::MouseFocusReason)
+        capture_.openByMouse();
+    if (box == m_single)
+        state_.singleBoxFocused();
+    else
+        state_.combineBoxFocused();
+    syncControls();
+}
+
+bool CKeyMap::boxKey(QLineEdit* box, QKeyEvent& e)
+{
+    const bool press = e.type() == QEvent::KeyPress;
+    if (capture_.capturing()) {
+        // Every key is the hook's while the box captures; nothing is typed.
+        if (press) {
+            capture_.pressed(e.key(), e.isAutoRepeat());
+        } else if (capture_.released(e.key(), e.isAutoRepeat())) {
+            // The hook reports a key after Qt delivered it: the capture ends once the reports of
+            // its keys are in.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (capture_.complete()) {
+                        capture_.stop();
+                        access_.refresh();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        return true;
+    }
+    const int k = e.key();
+    const bool plain = !(e.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if ((k == Qt::Key_Tab || k == Qt::Key_Backtab) && plain)
+        return false;   // to focusNextPrevChild
+    if (k == Qt::Key_Escape && press && plain) {
+        clickAt(buttonFace(kBtnClose).center(), true);
+        return true;
+    }
+    if ((k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter) && !press && !e.isAutoRepeat() && plain) {
+        // On the release, and after the hook's report of this key: it is no key of the capture.
+        const bool combine = box == m_combine;
+        QMetaObject::invokeMethod(
+            this,
+            [this, box, combine] {
+                if (!box->hasFocus() || capture_.capturing())
+                    return;
+                capture_.begin();
+                state_.startCapture(combine);
+                syncControls();
+            },
+            Qt::QueuedConnection);
+    }
+    return true;   // nothing is typed
+}
+
+bool CKeyMap::focusNextPrevChild(bool next)
+{
+    return access_.moveFocus(next);
+}
+
 void CKeyMap::keyPressEvent(QKeyEvent* e)
 {
+    if (access_.handleKey(*e))
+        return;
+    const bool plain = !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     switch (e->key()) {
+    case Qt::Key_Escape:
+        // As the close button: the panel ends without a change.
+        if (plain)
+            clickAt(buttonFace(kBtnClose).center(), true);
+        e->accept();
+        return;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape: e->accept(); return;   // never closes the panel
+    case Qt::Key_Enter: e->accept(); return;   // no default button: Enter never closes the panel
     default: QDialog::keyPressEvent(e);
     }
 }
@@ -445,6 +530,7 @@ void CKeyMap::mouseMoveEvent(QMouseEvent* e)
 
 void CKeyMap::mousePressEvent(QMouseEvent* e)
 {
+    access_.hideMark();
     const QPoint p = e->position().toPoint();
     pressedOutside_ = e->button() == Qt::LeftButton && buttonAt(p.x(), p.y()) == kNoButton;
     dragging_ = false;
@@ -462,7 +548,12 @@ void CKeyMap::mouseReleaseEvent(QMouseEvent* e)
         dragging_ = false;
         return;
     }
-    const QPoint p = e->position().toPoint();
+    clickAt(e->position().toPoint(), false);
+}
+
+void CKeyMap::clickAt(QPoint p, bool byKeyboard)
+{
+    byKeyboard_ = byKeyboard;
     state_.setMacroRow(m_list->currentItem() && m_list->currentItem()->isSelected() ? m_list->currentRow() : -1);
     const QTreeWidgetItem* item = m_tree->currentItem();
     state_.setTreeSelection(item && item->isSelected() ? item->text(0).toStdU16String() : std::u16string());
@@ -506,6 +597,7 @@ void CKeyMap::paintEvent(QPaintEvent*)
         paintButtons(p, kBtnClose, kBtnStrip);
         paintTabs(p);
         paintBottom(p);
+        access_.paintFocus(p);
     }
     QPainter(this).drawPixmap(0, 0, frame);
 }

@@ -12,11 +12,13 @@
 
 #include "model/KeyTables.h"
 #include "keymap/logic/Assignment.h"
+#include "keymap/logic/KeyCapture.h"
 #include "keymap/logic/KeyMapState.h"
 #include "model/ConfigImage.h"
 #include "macro/MacroStore.h"
 #include "platform/core/KeyHook.h"
 #include "platform/ui/FramedText.h"
+#include "ui/PaintedControls.h"
 #include "ui/WindowDrag.h"
 
 #include <QDialog>
@@ -55,6 +57,9 @@ struct KeyMapOpening {
     link::KeyExtRecord* record = nullptr;
     bool enabled = true;
     const macro::MacroStore::Records* macros = nullptr;   // the saved store
+    // Opened with the keyboard: the panel shows its focus mark and no box captures before Space
+    // or Enter (run() sets it when the owner's focus mark is shown).
+    bool byKeyboard = false;
 };
 
 inline constexpr int kKeyMapDialogId = 132;
@@ -82,6 +87,11 @@ public:
     // The texts the last paint drew, each with its frame and font.
     const std::vector<ui::FramedText>& paintedTexts() const { return painted_; }
 
+    // The controls it paints, for screen readers and the keyboard (KeyMapAccess.cpp).
+    std::vector<ui::PaintedControl> controls();
+    ui::PaintedAccess& access() { return access_; }
+    const KeyCapture& capture() const { return capture_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -90,6 +100,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 public:
     void done(int result) override;
@@ -103,6 +114,13 @@ private:
     void fillMacroList(const macro::MacroStore::Records& macros);
     void syncControls();
     void applyRequests();
+    // A click at `at` as the mouse's release gives it; from the keyboard and assistive
+    // technology at the centre of the control pressed.
+    void clickAt(QPoint at, bool byKeyboard);
+    // The Single and Combine boxes' keys (eventFilter): true when the key is taken.
+    bool boxKey(QLineEdit* box, QKeyEvent& key);
+    void boxFocused(QLineEdit* box, Qt::FocusReason reason);
+    void nameControls();
     static QFont panelFont();
     static QRect buttonFace(int button);
     // Draws a text inside its frame, in the panel's font made smaller where it would not fit,
@@ -130,6 +148,9 @@ private:
     QPoint pressGlobal_;
     ui::WindowDrag drag_;
     mutable std::vector<ui::FramedText> painted_;
+    KeyCapture capture_;
+    bool byKeyboard_ = false;   // the operation under way came from the keyboard
+    ui::PaintedAccess access_{*this, [this] { return controls(); }};
 };
 
 }   // namespace orvane::keymap

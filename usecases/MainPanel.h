@@ -110,6 +110,12 @@ inline constexpr int kKeyboardLeft = 311, kKeyboardTop = 122;
 // Key 109's light-map offset collides with another key's; the keyboard keeps key 109 at 432.
 inline constexpr std::size_t kKey109LightOffset = 296, kKey109LightOffsetFixed = 432;
 
+// The USB report rate in Hz of a report-rate slider position 0..3 (125, 250, 500, 1000).
+constexpr int reportRateHz(uint8_t position)
+{
+    return 125 << (position & 3);
+}
+
 // The effect's list row, or -1 when the code is not in the list.
 int effectRow(uint8_t code);
 const EffectEntry* findEffect(uint8_t code);

@@ -67,6 +67,10 @@ CVelkorDlg::CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owne
     speed_ = new controls::CBitSlider(kSpeedSliderId, this);
     brightness_ = new controls::CBitSlider(kBrightnessSliderId, this);
     reportRate_ = new controls::CBitSlider(kReportRateSliderId, this);
+    // The painted sliders stand for the real ones, to screen readers and the keyboard alike.
+    for (controls::CBitSlider* s : {speed_, brightness_, reportRate_})
+        ui::PaintedAccess::markReplaced(*s);
+    access_ = new ui::PaintedAccess(*this, [this] { return describeControls(); });
     const QString macroPath = QString::fromStdString(session_.macroFilePath());
     panelEnv_.reset(new PanelEnvironment{store(), macros(), session_.names(), ctx_.dialogs, images_,
                                          session_.language(), ctx_.installFolder, ctx_.dataFolder,
@@ -140,6 +144,7 @@ void CVelkorDlg::placeSliders()
             // A drag is one undo step; a key, wheel or page step is one by itself.
             if (!s->isSliderDown())
                 session_.history().seal();
+            access_->refresh();
         });
         connect(s, &QSlider::sliderReleased, this, [this] { session_.history().seal(); });
         s->hide();
@@ -274,7 +279,7 @@ void CVelkorDlg::setSlidersFromImage(uint8_t brightness, uint8_t speed, uint8_t 
     brightness_->setValue(brightness);
     speed_->setValue(speed);
     reportRate_->setValue(reportRate);
-    update();
+    access_->refresh();
 }
 
 void CVelkorDlg::configurationApplied(int lParam)
@@ -328,13 +333,14 @@ void CVelkorDlg::refresh()
 {
     panel_->LayoutSections();
     syncSliders();
-    update();
+    access_->refresh();   // repaints
 }
 
 // ---- Mouse ---------------------------------------------------------------------------
 
 void CVelkorDlg::mousePressEvent(QMouseEvent* event)
 {
+    access_->hideMark();
     const QPoint at = event->position().toPoint();
     if (event->button() == Qt::RightButton) {
         const int hit = panel_->HitTestButton(at.x(), at.y());
@@ -368,7 +374,11 @@ void CVelkorDlg::mouseReleaseEvent(QMouseEvent* event)
     panel_->OnButtonUp();
     if (drag_.release())
         return;
-    const QPoint at = event->position().toPoint();
+    clickAt(event->position().toPoint());
+}
+
+void CVelkorDlg::clickAt(const QPoint& at)
+{
     const ClickOutcome out = panel_->OnClick(at.x(), at.y());
     refresh();
     if (out.helpRow >= 0)
@@ -441,9 +451,16 @@ void CVelkorDlg::keyPressEvent(QKeyEvent* event)
     else if ((event->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||
              (event->key() == Qt::Key_Y && mods == Qt::ControlModifier))
         redoEdit();
-    else
+    else if (event->key() == Qt::Key_Escape && mods == Qt::NoModifier)
+        closeOpenList();   // and nothing else: the window stays
+    else if (!access_->handleKey(*event))
         return QWidget::keyPressEvent(event);
     event->accept();
+}
+
+bool CVelkorDlg::focusNextPrevChild(bool next)
+{
+    return access_->moveFocus(next);
 }
 
 void CVelkorDlg::showAboutMenu(const QPoint& globalPos)

@@ -11,10 +11,12 @@
 #include "shell/app/Companions.h"
 #include "shell/app/Panels.h"
 #include "shell/controls/CBitSlider.h"
+#include "ui/PaintedControls.h"
 #include "ui/WindowDrag.h"
 #include "usecases/MainPanel.h"
 #include "usecases/Session.h"
 
+#include <QFont>
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -121,6 +123,8 @@ public:
     // The session's undo and redo; the window follows them at once.
     void undoEdit();
     void redoEdit();
+    // The painted controls as screen readers and the keyboard see them (MainAccess.cpp).
+    ui::PaintedAccess& access() { return *access_; }
 
 signals:
     // The program ends (close button or tray Exit); the application quits its loop.
@@ -134,8 +138,10 @@ protected:
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    // Ctrl+Z undoes the last edit, Ctrl+Shift+Z and Ctrl+Y redo it.
+    // Ctrl+Z undoes the last edit, Ctrl+Shift+Z and Ctrl+Y redo it; Escape closes an open list
+    // or the help menu; the painted controls take Tab, the arrows, Space and Enter.
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     CVelkorDlg(ShellContext ctx, std::unique_ptr<usecases::Session> owned, usecases::Session* session, QWidget* parent);
@@ -165,6 +171,9 @@ private:
     void linkFinished();
     void exitProgram(bool saveShadow);
     void showAboutMenu(const QPoint& globalPos);
+    // A left click at `at` (window coordinates) once the button is up: what the panel makes of it,
+    // then the command, the help row or the key map panel it asks for.
+    void clickAt(const QPoint& at);
     void refresh();
     void syncSliders();
     void onSliderChanged(int id);
@@ -190,6 +199,26 @@ private:
     QRect openListArea() const;
     QString tr2(const char* english, const char* chinese) const;
     const QPixmap& pix(const char* name) const;
+    static QFont textFont(int px);
+    // The painted controls, described from the panel's state (MainAccess.cpp), one step per part
+    // of the window in reading order.
+    std::vector<ui::PaintedControl> describeControls();
+    void describeTitleStrip(std::vector<ui::PaintedControl>& out);
+    void describeLight(std::vector<ui::PaintedControl>& out);
+    void describeLightOptions(std::vector<ui::PaintedControl>& out, uint8_t effect);
+    void describeLowerSections(std::vector<ui::PaintedControl>& out);
+    void describeKeys(std::vector<ui::PaintedControl>& out);
+    void describeBottom(std::vector<ui::PaintedControl>& out);
+    ui::PaintedControl describeSlider(int id, const QString& name, const QString& valueText);
+    // A control pressed as a click at `at`.
+    ui::PaintedControl clickable(const QString& id, const QString& name, const QRect& rect, QPoint at);
+    // After a press opened a list or the help menu: the focus goes into it; after one closed
+    // under the focus: back to what opened it (`openerBefore`, see openListOpener).
+    void focusAfterPress(bool fromKeyboard, const QString& openerBefore);
+    // The id of the control that opened the list or menu open now; empty when none is open.
+    QString openListOpener() const;
+    // Escape: an open list or the help menu closes as a click beside it closes it.
+    bool closeOpenList();
 
     ShellContext ctx_;
     model::Language language_;
@@ -213,6 +242,7 @@ private:
     bool exiting_ = false;
     int notices_ = 0;
     ui::WindowDrag drag_;
+    ui::PaintedAccess* access_ = nullptr;   // a child of the window
     std::vector<ui::FramedText> painted_;
     QRect coveredByList_;
 };

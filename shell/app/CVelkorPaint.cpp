@@ -37,7 +37,15 @@ constexpr QColor kColourMark{255, 255, 255};
 constexpr int kColourLegendLeft = 28, kColourLegendTop = 223, kColourLegendStep = 25, kColourLegendCell = 21;
 constexpr uint8_t kColourLegendCount = 8;
 
-QFont textFont(int px)
+QRect keyRect(std::size_t k)
+{
+    const keymap::KeyRect& r = keymap::KeyLayoutTable[k].rect;
+    return QRect(r.left, r.top, r.right - r.left + 1, r.bottom - r.top + 1);
+}
+
+}   // namespace
+
+QFont CVelkorDlg::textFont(int px)
 {
     QFont f;
     // "Arial" resolves to Liberation Sans; Chinese glyphs come from WenQuanYi Zen Hei.
@@ -46,14 +54,6 @@ QFont textFont(int px)
     f.setWeight(QFont::Light);
     return f;
 }
-
-QRect keyRect(std::size_t k)
-{
-    const keymap::KeyRect& r = keymap::KeyLayoutTable[k].rect;
-    return QRect(r.left, r.top, r.right - r.left + 1, r.bottom - r.top + 1);
-}
-
-}   // namespace
 
 const QPixmap& CVelkorDlg::pix(const char* name) const
 {
@@ -91,6 +91,7 @@ void CVelkorDlg::paintEvent(QPaintEvent*)
     paintBottom(p);
     paintLists(p);
     paintHelpMenu(p);
+    access_->paintFocus(p);
 }
 
 void CVelkorDlg::paintFrame(QPainter& p)

@@ -7,7 +7,6 @@
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 
-#include <QAccessible>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QIcon>
@@ -76,17 +75,6 @@ std::pair<int, int> centreCut(int start, int length, int cut)
     if (length > cut)
         return {start + (length - cut) / 2, cut};
     return {start, length};
-}
-
-// Names a control and tells assistive technology that the name changed, so that a screen reader
-// announces it (Qt's setAccessibleName alone does not send the event).
-void announceName(QWidget* control, const QString& name)
-{
-    if (control->accessibleName() == name)
-        return;
-    control->setAccessibleName(name);
-    QAccessibleEvent event(control, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
 }
 
 bool keyboardCtrlAltHeld()
@@ -270,7 +258,8 @@ void CPaneloDlg::keyPressEvent(QKeyEvent* event)
 void CPaneloDlg::connectControls()
 {
     connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& text) {
-        announceName(m_preview, PreviewName());
+        // A new name is announced (setAccessibleName sends NameChanged while a screen reader listens).
+        m_preview->setAccessibleName(PreviewName());
         if (!m_renderer)
             return;
         m_renderer->setText(text.toStdU16String());
@@ -455,7 +444,7 @@ void CPaneloDlg::setFontLabels()
     const QString face = QString::fromStdU16String(lf.faceName);
     const QString suffix = QString::fromStdU16String(FontDescriptionSuffix(lf, m_renderer->dpiY()));
     m_fontLabel->setText(face + suffix);
-    announceName(m_fontInfo, FontInfoName());
+    m_fontInfo->setAccessibleName(FontInfoName());
     // The size must stay in view however long the face name is.
     m_fontInfo->setText(FitFontDescription(face, suffix, QFontMetrics(m_fontInfo->TextFont(), m_fontInfo),
                                            m_fontInfo->TextRect().width()));

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 namespace orvane::profile::ui {
 
@@ -44,6 +45,7 @@ CConfigureDlg::CConfigureDlg(ConfigureEnvironment env, QWidget* parent)
     setWindowTitle(tr2(kTitleEnglish, "\xE9\x85\x8D\xE7\xBD\xAE"));
     setModal(true);
     m_env.images.preload({kBackgroundImage, kCloseImage, kNewImage, kDeleteImage});
+    setFocusPolicy(Qt::TabFocus);   // its painted buttons take the focus from the keyboard only
     setUpList();
 }
 
@@ -65,6 +67,8 @@ void CConfigureDlg::setUpList()
     m_list->setShadow(true, kListShadow, kListShadowPx);
     m_list->setGeometry(kListPos.x, kListPos.y, kListSize.width, kListSize.height);
     m_list->viewport()->installEventFilter(this);
+    m_list->installEventFilter(this);
+    m_list->setAccessibleName(tr2(kCaptions[0].english, kCaptions[0].chinese));
     connect(m_list, &macro::CTransparentListBox::WM_LISTEDITDONE, this, &CConfigureDlg::onListEditDone);
 }
 
@@ -108,6 +112,7 @@ void CConfigureDlg::refillList()
     for (int i = 0; i < m_profiles.count(); ++i)
         m_list->insertLine(i, QString::fromStdString(m_profiles.names()[std::size_t(i)]));
     m_list->viewport()->update();
+    m_access.refresh();
 }
 
 void CConfigureDlg::showMessage(const MessageText& text, bool okCancel, bool* ok)
@@ -136,7 +141,7 @@ void CConfigureDlg::runCommand(int command)
     case kCmdSave: onSave(); break;
     case kCmdLoad: onLoad(); break;
     case kCmdDelete: onDelete(); break;
-    case kCmdClose: accept(); break;
+    case kCmdClose: accept(); break;   // Escape too
     default: break;
     }
 }
@@ -257,6 +262,7 @@ void CConfigureDlg::paintEvent(QPaintEvent*)
         p.drawText(QRect(c.at.x, c.at.y, width() - c.at.x, c.heightPx + 6), Qt::AlignLeft | Qt::AlignTop,
                    tr2(c.english, c.chinese));
     }
+    m_access.paintFocus(p);
 }
 
 void CConfigureDlg::mouseReleaseEvent(QMouseEvent* e)
@@ -274,11 +280,56 @@ void CConfigureDlg::mouseReleaseEvent(QMouseEvent* e)
 
 void CConfigureDlg::keyPressEvent(QKeyEvent* e)
 {
+    if (m_access.handleKey(*e))
+        return;
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         e->accept();   // Enter does not close the panel
         return;
     }
-    QDialog::keyPressEvent(e);   // Escape: Cancel
+    if (e->key() == Qt::Key_Escape && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        e->accept();
+        runCommand(kCmdClose);   // as the close button
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void CConfigureDlg::mousePressEvent(QMouseEvent* e)
+{
+    m_access.hideMark();
+    QDialog::mousePressEvent(e);
+}
+
+bool CConfigureDlg::focusNextPrevChild(bool next)
+{
+    return m_access.moveFocus(next);
+}
+
+void CConfigureDlg::showContextMenu(const QPoint& globalPos)
+{
+    std::unique_ptr<QMenu> menu = buildContextMenu();
+    const QPointer<QWidget> focused = focusWidget();
+    QAction* chosen = m_menuExec(*menu, globalPos);
+    if (focused && isVisible())
+        focused->setFocus(Qt::PopupFocusReason);   // the keyboard goes on where the menu was opened
+    if (chosen)
+        runCommand(chosen->data().toInt());
+}
+
+bool CConfigureDlg::listKey(const QKeyEvent& e)
+{
+    const bool menuKey = e.key() == Qt::Key_Menu || (e.key() == Qt::Key_F10 && (e.modifiers() & Qt::ShiftModifier));
+    if (m_list->itemBeingEdited() >= 0 || !(menuKey || e.key() == Qt::Key_F2))
+        return false;
+    const QListWidgetItem* current = m_list->currentItem();
+    const QRect line = current ? m_list->visualItemRect(current) : QRect();
+    if (menuKey) {
+        showContextMenu(m_list->viewport()->mapToGlobal(line.isValid() ? line.center() : QPoint(0, 0)));
+        return true;
+    }
+    if (current && current->isSelected())
+        m_list->beginEdit(line.center());
+    return true;
 }
 
 bool CConfigureDlg::eventFilter(QObject* watched, QEvent* e)
@@ -286,12 +337,14 @@ bool CConfigureDlg::eventFilter(QObject* watched, QEvent* e)
     if (watched == m_list->viewport() && e->type() == QEvent::MouseButtonRelease) {
         const auto* m = static_cast<QMouseEvent*>(e);
         if (m->button() == Qt::RightButton) {
-            std::unique_ptr<QMenu> menu = buildContextMenu();
-            if (QAction* chosen = m_menuExec(*menu, m->globalPosition().toPoint()))
-                runCommand(chosen->data().toInt());
+            showContextMenu(m->globalPosition().toPoint());
             return true;
         }
     }
+    if (watched == m_list->viewport() && e->type() == QEvent::MouseButtonPress)
+        m_access.hideMark();
+    if (watched == m_list && e->type() == QEvent::KeyPress && listKey(*static_cast<QKeyEvent*>(e)))
+        return true;
     return QDialog::eventFilter(watched, e);
 }
 

@@ -5,7 +5,9 @@
 //
 // One object lives for the whole run; run() re-initialises it at every opening: it takes the size of
 // Config.png, stands one pixel left of and above the main window and rebuilds the list from the folder.
-// The close button ends it with OK, Escape with Cancel; Enter does nothing. Save and Load work on the
+// The close button and Escape end it with OK; Enter does nothing. Screen readers and the keyboard
+// see the close button, the list and the two buttons (ProfileAccess.cpp); on the list, the menu key
+// or Shift+F10 opens the context menu at the selected line and F2 renames it. Save and Load work on the
 // live configuration (the store's working image and records); the owner refreshes itself afterwards.
 
 #include "link/ConfigStore.h"
@@ -13,6 +15,7 @@
 #include "platform/core/Settings.h"
 #include "profile/ProfileFolder.h"
 #include "profile/ui/ConfigureLayout.h"
+#include "ui/PaintedControls.h"
 
 #include <QDialog>
 #include <QString>
@@ -73,11 +76,17 @@ public:
     using MenuExec = std::function<QAction*(QMenu&, const QPoint& globalPos)>;
     void setMenuExec(MenuExec exec) { m_menuExec = std::move(exec); }
 
+    // The controls it paints, for screen readers and the keyboard (ProfileAccess.cpp).
+    std::vector<orvane::ui::PaintedControl> controls();
+    orvane::ui::PaintedAccess& access() { return m_access; }
+
 protected:
     void paintEvent(QPaintEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void setUpList();
@@ -92,11 +101,15 @@ private:
     void onLoad();
     void onDelete();
     void onListEditDone(int startIndex, int newIndex);
+    void showContextMenu(const QPoint& globalPos);
+    // The list's own keys beyond its arrows: the context menu and renaming.
+    bool listKey(const QKeyEvent& e);
 
     ConfigureEnvironment m_env;
     ProfileFolder m_profiles;
     macro::CTransparentListBox* m_list = nullptr;
     MenuExec m_menuExec;
+    orvane::ui::PaintedAccess m_access{*this, [this] { return controls(); }};
 };
 
 }   // namespace orvane::profile::ui

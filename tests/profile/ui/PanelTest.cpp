@@ -7,9 +7,11 @@
 #include "profile/ui/CConfigureDlg.h"
 #include "tests/support/ProgramFolder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -142,15 +144,127 @@ TEST_F(Panel, NewButtonCreatesAndCloseButtonEndsWithOk)
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
 }
 
-TEST_F(Panel, EscapeCancelsAndEnterDoesNothing)
+TEST_F(Panel, EscapeClosesAsTheCloseButtonAndEnterDoesNothing)
 {
+    profiles({"a"});
     make();
     dlg->show();
     QTest::keyClick(dlg.get(), Qt::Key_Return);
     EXPECT_TRUE(dlg->isVisible());
-    QTest::keyClick(dlg.get(), Qt::Key_Escape);
+    dlg->list().setFocus();
+    QTest::keyClick(&dlg->list(), Qt::Key_Escape);   // from the list too
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+}
+
+// ---- Screen readers and the keyboard ---------------------------------------------------------
+
+namespace {
+struct Item {
+    QAccessible::Role role;
+    QString name;
+    bool operator==(const Item&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Item& i)
+{
+    return os << int(i.role) << " " << i.name.toStdString();
+}
+}   // namespace
+
+TEST_F(Panel, ScreenReadersSeeTheListWithItsProfilesAndTheButtonsInBothLanguages)
+{
+    profiles({"Work", "Game"});
+    using R = QAccessible::Role;
+    for (bool chinese : {false, true}) {
+        make(chinese);
+        QAccessibleInterface* w = QAccessible::queryAccessibleInterface(dlg.get());
+        std::vector<Item> items;
+        for (int i = 0; i < w->childCount(); ++i)
+            items.push_back({w->child(i)->role(), w->child(i)->text(QAccessible::Name)});
+        const std::vector<Item> expected = chinese
+            ? std::vector<Item>{{R::List, "配置"},
+                                {R::PushButton, "关闭"},
+                                {R::PushButton, "新建"},
+                                {R::PushButton, "删除"}}
+            : std::vector<Item>{
+                  {R::List, "Profile"}, {R::PushButton, "Close"}, {R::PushButton, "New"}, {R::PushButton, "Delete"}};
+        EXPECT_EQ(items, expected);
+        EXPECT_EQ(w->text(QAccessible::Name), chinese ? "配置" : "Profile");
+        QAccessibleInterface* list = w->child(0);
+        ASSERT_EQ(list->childCount(), 2);
+        EXPECT_EQ(list->child(0)->text(QAccessible::Name), "Game");
+        EXPECT_EQ(w->child(2)->rect().topLeft(), dlg->mapToGlobal(QPoint(14, 576)));
+    }
+}
+
+TEST_F(Panel, AccessiblePressesRunTheButtonsCommands)
+{
+    profiles({"Profile_1"});
+    make();
+    dlg->show();
+    const auto press = [&](const char* id) {
+        dlg->access().accessibleControl(id)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    };
+    press("new");
+    EXPECT_EQ(listLines(dlg->list()), (QStringList{"Profile_1", "Profile_2"}));
+    select("Profile_1");
+    dialogs.answerMessage(MessageResult::Ok);
+    press("delete");
+    EXPECT_EQ(listLines(dlg->list()), (QStringList{"Profile_2"}));
+    press("close");
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+}
+
+TEST_F(Panel, KeyboardOnlySavesAndLoadsAProfileThroughTheListsMenu)
+{
+    profiles({"Mine"}, kProfileImageSize);
+    std::ofstream(root / "other.bin", std::ios::binary) << std::string(kProfileFileSize, '\x42');
+    make();
+    dlg->show();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        // The panel's focus widget: after a menu the offscreen platform may leave no window active.
+        QWidget* target = dlg->focusWidget() ? dlg->focusWidget() : dlg.get();
+        QTest::keyClick(target, k, m);
+    };
+    ASSERT_TRUE(dlg->list().hasFocus()) << "the panel opens with the focus in the list";
+    // The Tab order: the close button, the list, New, Delete, round again.
+    QStringList order;
+    for (int i = 0; i < 4; ++i) {
+        key(Qt::Key_Tab);
+        order << (dlg->list().hasFocus() ? QStringLiteral("profiles") : dlg->access().focusedId());
+        if (i == 0) {
+            EXPECT_TRUE(dlg->access().markShown());
+        }
+    }
+    EXPECT_EQ(order, (QStringList{"new", "delete", "close", "profiles"}));
+    key(Qt::Key_Space);   // the line the list's cursor is on
+    ASSERT_EQ(dlg->selectedLine(), 0);
+    // The menu opens at the line, and its own keys choose: Save is the third entry, Load the fourth.
+    const auto choose = [&](int entry) {
+        QTimer::singleShot(0, [entry] {
+            QWidget* menu = QApplication::activePopupWidget();
+            ASSERT_NE(menu, nullptr);
+            for (int i = 0; i < entry; ++i)
+                QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+    };
+    store.image()[100] = 0xAB;
+    dialogs.answerSaveFile(QString());
+    choose(3);
+    key(Qt::Key_Menu);
+    std::ifstream in(folder / "Mine.bin", std::ios::binary);
+    in.seekg(100);
+    EXPECT_EQ(in.get(), 0xAB);
+    dialogs.answerOpenFile(QString::fromStdString((root / "other.bin").string()));
+    choose(4);
+    key(Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(store.image()[100], 0x42);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(dlg->isVisible());
 }
 
 TEST_F(Panel, WithSixProfilesNewShowsItsMessageWhileCopyIsSilent)

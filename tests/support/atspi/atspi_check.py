@@ -76,12 +76,27 @@ def wait_for_bus(timeout=10):
     sys.exit(77)
 
 
+def program_ended():
+    """Whether the program run.sh started ($ATSPI_PROGRAM_PID) has ended (exited or a zombie)."""
+    pid = os.environ.get("ATSPI_PROGRAM_PID")
+    if not pid:
+        return False
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] == "Z"
+    except OSError:
+        return True
+
+
 def application(name=None, timeout=TIMEOUT):
-    """The application called `name` (default: $ATSPI_APP) once it is registered on the bus."""
+    """The application called `name` (default: $ATSPI_APP) once it is registered on the bus; fails
+    at once when the program has ended before."""
     name = name or os.environ["ATSPI_APP"]
     desktop = pyatspi.Registry.getDesktop(0)
 
     def probe():
+        if program_ended():
+            fail(f"{name} ended before it appeared on the accessibility bus")
         for app in desktop:
             if app is not None and app.name == name and app.childCount > 0:
                 return app
@@ -122,7 +137,7 @@ def find(root, role, name, timeout=TIMEOUT):
     def probe():
         found = find_all(root, role, name)
         if len(found) > 1:
-            fail(f"{len(found)} objects {role} {name!r}:\n{tree(root)}")
+            fail(f"{len(found)} objects {role} {name!r}, not one")
         return found[0] if found else None
 
     try:

@@ -18,7 +18,7 @@
 # --env NAME=VALUE sets or overrides a variable for the program and the check.
 #
 # The check gets ATSPI_WORK, ATSPI_APP (the application's name on the bus: the program file's
-# name), ATSPI_LANGUAGE, and tests/support/atspi on PYTHONPATH, so it can `import atspi_check`,
+# name), ATSPI_LANGUAGE, ATSPI_PROGRAM_PID, and tests/support/atspi on PYTHONPATH, so it can `import atspi_check`,
 # whose run(check) waits for the application and calls check(app); its helpers find objects by
 # role and name with a deadline and print the tree when something is not there.
 #
@@ -89,7 +89,7 @@ export ATSPI_PROGRAM="$PROGRAM" ATSPI_CHECK="$CHECK" ATSPI_PYTHON="$PYTHON" ATSP
 export HOME="$ATSPI_WORK/home" ORVANE_HOME="$ATSPI_WORK/home" XDG_CONFIG_HOME="$ATSPI_WORK/config"
 export XDG_DATA_HOME="$ATSPI_WORK/data" XDG_CACHE_HOME="$ATSPI_WORK/cache" XDG_RUNTIME_DIR="$ATSPI_WORK/run"
 export LUMETRA_DUMP_DIR="$ATSPI_WORK/dump" ORVANE_HID="emulator:$ATSPI_WORK/state.bin"
-export PYTHONPATH="$HERE${PYTHONPATH:+:$PYTHONPATH}"
+export PYTHONPATH="$HERE${PYTHONPATH:+:$PYTHONPATH}" PYTHONDONTWRITEBYTECODE=1
 # Each --env line as given: the value may hold anything but a newline.
 while IFS= read -r assignment; do
     [ -n "$assignment" ] && export "$assignment"
@@ -118,7 +118,7 @@ trap stop EXIT
 }
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$ATSPI_PROGRAM" >"$ATSPI_WORK/program.log" 2>&1 &
 PROGRAM_PID=$!
-"$ATSPI_PYTHON" "$ATSPI_CHECK" "$@"
+ATSPI_PROGRAM_PID=$PROGRAM_PID "$ATSPI_PYTHON" "$ATSPI_CHECK" "$@"
 status=$?
 if [ $status -ne 0 ] && [ -s "$ATSPI_WORK/program.log" ]; then
     echo "--- $ATSPI_APP's output:" >&2

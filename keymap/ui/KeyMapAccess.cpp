@@ -22,6 +22,14 @@ QRect toRect(const PanelRect& r, int dy = 0)
     return QRect(QPoint(r.left, r.top + dy), QPoint(r.right, r.bottom + dy));
 }
 
+// An Advance row's caption as it is painted: from the radio up to the path field.
+QRect captionRect(int dy)
+{
+    const PanelRect& label = kAdvanceItemRects[std::size_t(AdvanceItem::Label)];
+    const PanelRect& field = kAdvanceItemRects[std::size_t(AdvanceItem::PathField)];
+    return QRect(QPoint(26, label.top + dy), QPoint(field.left - 3, label.bottom + dy));
+}
+
 }   // namespace
 
 void CKeyMap::nameControls()
@@ -80,10 +88,10 @@ std::vector<ui::PaintedControl> CKeyMap::controls()
         const QString path = QString::fromStdU16String(state_.pending().path);
         for (int k = 0; k < kAdvanceRows; ++k) {
             const int dy = kAdvanceRowStep * k;
-            ui::PaintedControl& c = button(QStringLiteral("launch:%1").arg(k),
-                                           toRect(kAdvanceItemRects[std::size_t(AdvanceItem::Radio)], dy)
-                                               .united(toRect(kAdvanceItemRects[std::size_t(AdvanceItem::Label)], dy)),
-                                           t(kAdvanceLabels[std::size_t(k)]), QAccessible::RadioButton);
+            ui::PaintedControl& c =
+                button(QStringLiteral("launch:%1").arg(k),
+                       toRect(kAdvanceItemRects[std::size_t(AdvanceItem::Radio)], dy).united(captionRect(dy)),
+                       t(kAdvanceLabels[std::size_t(k)]), QAccessible::RadioButton);
             // The press is on the radio itself: the label takes no clicks.
             c.press = pressAt(toRect(kAdvanceItemRects[std::size_t(AdvanceItem::Radio)], dy));
             c.checkable = true;

@@ -209,7 +209,8 @@ private:
     void describeLowerSections(std::vector<ui::PaintedControl>& out);
     void describeKeys(std::vector<ui::PaintedControl>& out);
     void describeBottom(std::vector<ui::PaintedControl>& out);
-    ui::PaintedControl describeSlider(int id, const QString& name, const QString& valueText);
+    // A slider whose mark goes around `rect` (null: the slider itself).
+    ui::PaintedControl describeSlider(int id, const QString& name, const QString& valueText, QRect rect = {});
     // A control pressed as a click at `at`.
     ui::PaintedControl clickable(const QString& id, const QString& name, const QRect& rect, QPoint at);
     // After a press opened a list or the help menu: the focus goes into it; after one closed

@@ -32,6 +32,10 @@ constexpr int kKeymapLabelRight = 127, kDiyLabelRight = 229;
 constexpr int kColourLeft = 28, kColourTop = 223, kColourStep = 25, kColourCell = 21, kColourCount = 8;
 constexpr int kGameDivider = 147;   // Game Mode's and Win Lock's halves of their header
 constexpr int kHelpMenuLeft = 831, kHelpMenuWidth = 164;
+// The Light panel's sliders with their captions above and their end labels below: the caption
+// lies close over the track, so a mark around the track alone would cut through it.
+constexpr QRect kBrightnessGroup{QPoint(22, 246), QPoint(258, 288)};
+constexpr QRect kSpeedGroup{QPoint(22, 288), QPoint(258, 331)};
 
 // The layout table counts rows from the bottom (0) to the function keys (5); the picture is read
 // from the top. The macro keys stand in a column of their own left of the main block, one on
@@ -205,13 +209,14 @@ void CVelkorDlg::describeLightOptions(std::vector<PaintedControl>& out, uint8_t 
         out.push_back(c);
     }
     if (panel_->brightnessSliderShown())
-        out.push_back(
-            describeSlider(kBrightnessSliderId, tr2("Brightness", "亮度"), QString::number(brightness_->value())));
+        out.push_back(describeSlider(kBrightnessSliderId, tr2("Brightness", "亮度"),
+                                     QString::number(brightness_->value()), kBrightnessGroup));
     if (panel_->speedSliderShown())
-        out.push_back(describeSlider(kSpeedSliderId, tr2("Speed", "速度"), QString::number(speed_->value())));
+        out.push_back(
+            describeSlider(kSpeedSliderId, tr2("Speed", "速度"), QString::number(speed_->value()), kSpeedGroup));
 }
 
-PaintedControl CVelkorDlg::describeSlider(int id, const QString& name, const QString& valueText)
+PaintedControl CVelkorDlg::describeSlider(int id, const QString& name, const QString& valueText, QRect rect)
 {
     controls::CBitSlider& s = slider(id);
     PaintedControl c;
@@ -220,7 +225,7 @@ PaintedControl CVelkorDlg::describeSlider(int id, const QString& name, const QSt
                                      : QStringLiteral("reportRate");
     c.role = QAccessible::Slider;
     c.name = name;
-    c.rect = s.geometry();
+    c.rect = rect.isNull() ? s.geometry() : rect;
     c.value = s.value();
     c.minimum = s.minimum();
     c.maximum = s.maximum();
@@ -251,8 +256,8 @@ void CVelkorDlg::describeLowerSections(std::vector<PaintedControl>& out)
         const auto radio = [&](const QString& id, const QString& group, const QString& name, const QString& label,
                                int column, bool checked, const Rect& hit) {
             const QRect r = rectOf(hit);
-            const QRect marked(r.left() - 1, r.top() - 3,
-                               std::max(r.width(), kRadioLabelGap + metrics.horizontalAdvance(label) + 2), 16);
+            const QRect marked(r.left() - 2, r.top() - 3,
+                               std::max(r.width(), kRadioLabelGap + metrics.horizontalAdvance(label) + 5), 16);
             PaintedControl c = clickable(id, name, marked, r.center());
             c.role = QAccessible::RadioButton;
             c.group = group;

@@ -14,9 +14,12 @@ std::u16string trimmed(std::u16string s)
     return s;
 }
 
-// The keypad's operators share their display names with keys of the main block.
-std::u16string_view keypadName(uint8_t vk)
+// The keypad's keys read as such: its operators share their display names with keys of the main
+// block, and its digits are named for the keypad as the rest of it is.
+std::u16string keypadName(uint8_t vk)
 {
+    if (vk >= 0x60 && vk <= 0x69)   // the table's "0-num" .. "9-num"
+        return std::u16string(u"Num ") + char16_t(u'0' + (vk - 0x60));
     switch (vk) {
     case 0x6A: return u"Num *";
     case 0x6B: return u"Num +";
@@ -30,8 +33,8 @@ std::u16string_view keypadName(uint8_t vk)
 
 std::u16string vkText(const KeyNameTable& names, uint8_t vk)
 {
-    if (const std::u16string_view kp = keypadName(vk); !kp.empty())
-        return std::u16string(kp);
+    if (std::u16string kp = keypadName(vk); !kp.empty())
+        return kp;
     std::u16string name = trimmed(names.name(vk));
     if (name.empty()) {
         static constexpr char16_t kHex[] = u"0123456789ABCDEF";

@@ -14,7 +14,7 @@ namespace orvane::keymap {
 
 // The name of key 0..112: the key-name table's display name without its trailing blank, with the
 // keys it leaves unnamed or names twice told apart: Fn, M1..M5 (the macro keys), and the keypad's
-// operators as "Num *", "Num +", "Num Enter", "Num -", "Num .", "Num /".
+// keys as "Num 0" .. "Num 9", "Num *", "Num +", "Num Enter", "Num -", "Num .", "Num /".
 std::u16string keyCaption(const KeyNameTable& names, std::size_t key);
 
 // What `key` does now, from its enable bit, its record and its cell: "Disabled" for a disabled

@@ -75,6 +75,7 @@ TEST(KeyDescriptionTest, CaptionsNameEveryKeyOnce)
         all.push_back(c);
     }
     EXPECT_NE(std::find(all.begin(), all.end(), u"Num Enter"), all.end());
+    EXPECT_NE(std::find(all.begin(), all.end(), u"Num 0"), all.end());
 }
 
 TEST(KeyDescriptionTest, WhatAnAssignedKeyDoes)

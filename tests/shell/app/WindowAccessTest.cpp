@@ -170,6 +170,18 @@ TEST_F(WindowAccessTest, StatesAndValuesFollowThePanel)
     EXPECT_TRUE(leftWindows->state().disabled) << "Keymap mode takes no click on it";
     EXPECT_TRUE(leftWindows->actionInterface()->actionNames().isEmpty());
     EXPECT_FALSE(control(QStringLiteral("key:%1").arg(kKeyQ))->state().disabled);
+
+    // A light map: every key says whether it is lit, and a press lights it.
+    act("effectBox");
+    act("effect:13", QAccessibleActionInterface::toggleAction());   // DIY1
+    ASSERT_TRUE(window->panel().diyMode());
+    QAccessibleInterface* q = control(QStringLiteral("key:%1").arg(kKeyQ));
+    EXPECT_EQ(q->text(QAccessible::Name), "Q, not lit");
+    act(QStringLiteral("key:%1").arg(kKeyQ), QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(window->panel().keyLit(kKeyQ));
+    EXPECT_EQ(q->text(QAccessible::Name), "Q, lit");
+    EXPECT_TRUE(q->state().checked);
+    EXPECT_FALSE(leftWindows->state().disabled) << "in a light map every key takes a click";
 }
 
 TEST_F(WindowAccessTest, ActionsDoTheCommandsOnTheKeyboard)

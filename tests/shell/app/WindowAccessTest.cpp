@@ -8,7 +8,9 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -322,6 +324,105 @@ TEST_F(WindowAccessTest, SliderKeysAreOneUndoStepEachAndAnnounced)
     EXPECT_EQ(
         std::count(events.begin(), events.end(), std::make_pair(QAccessible::ValueChanged, QString("Brightness"))), 3)
         << "two keys and the undo";
+}
+
+}   // namespace
+
+namespace {
+
+// From start-up with keys alone: open Light, choose Wave, set the brightness, assign F5 to Q in the
+// key map panel (the real one, run modally by the window), Save; the keyboard then holds all of it.
+class KeyboardWalkTest : public ::testing::Test, protected test::EmulatedMainWindow {
+protected:
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(connectKeyboard()); }
+    void TearDown() override { closeWindow(); }
+
+    // The key goes where a key press goes: the focused widget of the active window.
+    static void key(int k)
+    {
+        QWidget* to = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+        ASSERT_NE(to, nullptr);
+        QTest::keyClick(to, Qt::Key(k));
+        QCoreApplication::processEvents();   // what the key hook posts, and what the key queued
+        QCoreApplication::processEvents();
+    }
+    static QString focusedIn(QWidget* w)
+    {
+        const ui::PaintedAccess* a = ui::PaintedAccess::of(w);
+        return a ? a->focusedId() : QString();
+    }
+    // Tab until `id` has the focus (at most once round the window).
+    static void tabTo(QWidget* w, const QString& id)
+    {
+        for (int i = 0; i < 200 && focusedIn(w) != id; ++i)
+            key(Qt::Key_Tab);
+        ASSERT_EQ(focusedIn(w), id);
+    }
+};
+
+TEST_F(KeyboardWalkTest, LightWaveBrightnessF5OnQAndSaveWithKeysAlone)
+{
+    ASSERT_TRUE(start());
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QWidget* w = window.get();
+
+    tabTo(w, "light");
+    key(Qt::Key_Return);
+    tabTo(w, "effectBox");
+    key(Qt::Key_Return);   // the list opens with the focus on the current effect
+    const int wave = usecases::effectRow(usecases::kEffectWave);
+    for (int i = 0; i < 30 && focusedIn(w) != QStringLiteral("effect:%1").arg(wave); ++i)
+        key(wave > usecases::effectRow(window->store().image()[img::kEffect]) ? Qt::Key_Down : Qt::Key_Up);
+    key(Qt::Key_Return);
+    ASSERT_EQ(window->store().image()[img::kEffect], usecases::kEffectWave);
+
+    tabTo(w, "brightness");
+    key(Qt::Key_Home);
+    for (int i = 0; i < 30; ++i)
+        key(Qt::Key_Right);
+
+    // The keyboard picture is one stop; the arrows cross it to Q (row 3, beside Tab).
+    for (int i = 0; i < 200 && !focusedIn(w).startsWith("key:"); ++i)
+        key(Qt::Key_Tab);
+    const auto keyOf = [&] { return focusedIn(w).mid(4).toULong(); };
+    const ui::PaintedAccess& access = *ui::PaintedAccess::of(w);
+    const QPoint q = access.controls()[std::size_t(access.indexOf(QStringLiteral("key:%1").arg(kKeyQ)))].rect.center();
+    for (int i = 0; i < 40 && keyOf() != kKeyQ; ++i) {
+        const QPoint at = access.focused()->rect.center();
+        key(std::abs(at.y() - q.y()) > 8 ? (at.y() < q.y() ? Qt::Key_Down : Qt::Key_Up)
+                                         : (at.x() < q.x() ? Qt::Key_Right : Qt::Key_Left));
+    }
+    ASSERT_EQ(keyOf(), kKeyQ);
+
+    // Space on Q opens the key map panel (shown, not run in a loop of its own, under the test's
+    // dialog seam); inside it: Tab to the Single box, Space to capture, F5, Tab on to Save, Enter.
+    bool panelSeen = false;
+    dialogs.answerPanel([&](QDialog& panel) {
+        panelSeen = true;
+        panel.show();
+        panel.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&panel));
+        key(Qt::Key_Tab);
+        key(Qt::Key_Space);
+        key(Qt::Key_F5);
+        tabTo(&panel, "save");
+        key(Qt::Key_Return);
+        return panel.result();
+    });
+    key(Qt::Key_Space);
+    ASSERT_TRUE(panelSeen) << "the key map panel did not open";
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+
+    tabTo(w, "save");
+    key(Qt::Key_Return);
+    window->keyboardLink().WaitForIdle();
+    QCoreApplication::processEvents();
+    const link::ConfigImage kb = emulator->image();
+    EXPECT_EQ(kb[img::kEffect], usecases::kEffectWave);
+    EXPECT_EQ(kb[img::kBrightness], 30);
+    EXPECT_EQ(keymap::keyCell(kb, kKeyQ).b2, 0x3E) << "F5's usage on Q";
 }
 
 }   // namespace

@@ -93,6 +93,7 @@ CTransparentListBox::~CTransparentListBox()
 void CTransparentListBox::setEditMode(int mode)
 {
     m_nEditMode = std::clamp(mode, int(FreeText), int(FileNamesOverParent));
+    setIconWords(m_iconWords);   // the lines' accessible texts follow the mode
     m_backgroundCaptured = false;
     viewport()->update();
 }
@@ -157,6 +158,7 @@ int CTransparentListBox::insertLine(int index, const QString& text, qulonglong v
     index = std::clamp(index, 0, count());
     auto* line = new QListWidgetItem(text);
     line->setData(Qt::UserRole, value);
+    line->setData(Qt::AccessibleTextRole, spokenText(text));
     line->setSizeHint(QSize(1, m_lineHeight));
     insertItem(index, line);
     ++m_linesPut;
@@ -225,6 +227,26 @@ CTransparentListBox::LineLook CTransparentListBox::lookOf(const QString& text) c
         look.icon = Icon::Delay;
     }
     return look;
+}
+
+void CTransparentListBox::setIconWords(const IconWords& words)
+{
+    m_iconWords = words;
+    for (int i = 0; i < count(); ++i)
+        item(i)->setData(Qt::AccessibleTextRole, spokenText(item(i)->text()));
+}
+
+QString CTransparentListBox::spokenText(const QString& text) const
+{
+    const LineLook look = lookOf(text);
+    const QString shown = look.text.trimmed();
+    switch (look.icon) {
+    case Icon::Press: return m_iconWords.press.arg(shown);
+    case Icon::Release: return m_iconWords.release.arg(shown);
+    case Icon::Delay: return m_iconWords.delay.arg(shown);
+    case Icon::None: break;
+    }
+    return text;
 }
 
 const QPixmap* CTransparentListBox::iconPixmap(Icon icon) const

@@ -16,6 +16,7 @@
 //                                        as they are; modes 2, 3: (start index, new index) after a
 //                                        changed text
 //   WM_LISTITEMRENAMED(index, text)      after a changed text, when the notify style is on
+// Each line carries, as its accessible text, what the line shows with its icon put in words.
 // Scrolling, the wheel and a resize commit an open edit. Scrolling repaints the whole list (no blit of
 // the transparent lines).
 
@@ -103,6 +104,16 @@ public:
         Icon icon = Icon::None;
     };
     LineLook lookOf(const QString& text) const;
+    // What assistive technology reads for a line (its Qt::AccessibleTextRole): in mode 1 the text
+    // with the word for its icon ("A pressed", "A released", "Delay 30 ms"; %1 is the shown text),
+    // else the text itself. English until the owner gives its language's words.
+    struct IconWords {
+        QString press = QStringLiteral("%1 pressed");
+        QString release = QStringLiteral("%1 released");
+        QString delay = QStringLiteral("Delay %1");
+    };
+    void setIconWords(const IconWords& words);
+    QString spokenText(const QString& text) const;
 
 signals:
     void WM_LISTEDITBEGIN();
@@ -144,6 +155,7 @@ private:
     bool m_notify = true;
     quint64 m_linesPut = 0;   // counts lines put in through insertLine/setLines
     const ui::SkinImages* m_skin = nullptr;
+    IconWords m_iconWords;
 };
 
 }   // namespace orvane::macro

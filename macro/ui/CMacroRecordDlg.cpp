@@ -1,5 +1,6 @@
 #include "macro/ui/CMacroRecordDlg.h"
 
+#include "hook/KeyTranslation.h"
 #include "hook/Vantrel.h"
 #include "ui/CTransparentListBox.h"
 #include "ui/VantrelKeyHook.h"
@@ -13,7 +14,10 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QRegularExpressionValidator>
+
+#include <utility>
 
 namespace orvane::macro {
 
@@ -51,6 +55,8 @@ constexpr Label kLabels[] = {
     {"keystrokes", nullptr, {290, 183}, {0, 0}, 15},
     {"Number of Loops", "循环次数", {295, 300}, {295, 300}, 15},
 };
+constexpr std::size_t kRecordDelayLabel = 4;   // and the two lines after it
+constexpr std::size_t kLoopsLabel = 7;
 
 struct Caption {
     int button;
@@ -147,6 +153,7 @@ CMacroRecordDlg::CMacroRecordDlg(MacroStore& store, const keymap::KeyNameTable& 
         wanted << imageName(b.normal) << imageName(b.over);
     m_images.preload(wanted);
     createControls();
+    nameControls();
     m_renameTimer.setInterval(kRenameTimerMs);
     connect(&m_renameTimer, &QTimer::timeout, this, [this] { m_manager.onTimer(); });
 }
@@ -222,6 +229,7 @@ void CMacroRecordDlg::createControls()
         const QString shown = QString::fromStdU16String(m_manager.setLoopText(text.toStdU16String()));
         if (shown != text)
             m_loopBox->setText(shown);
+        m_access.refresh();
     });
 }
 
@@ -284,12 +292,14 @@ void CMacroRecordDlg::syncFromManager()
     m_loopBox->setEnabled(m_manager.useLoops());
     applyKeyCapture();
     m_syncing = false;
-    update();
+    m_access.refresh();   // repaints too
 }
 
 // While typed keys go into the selected macro, no control may take one: Tab would move the focus
 // into a list whose type-ahead then selects another macro, and a list or the loop box would take
 // the keys as edits. The panel itself keeps the focus until the capture ends.
+// When the capture ends, a keyboard user goes on where the focus was (the event list after an
+// insert from its menu).
 void CMacroRecordDlg::applyKeyCapture()
 {
     const bool capturing = m_manager.capturingKeys();
@@ -297,15 +307,22 @@ void CMacroRecordDlg::applyKeyCapture()
     for (QWidget* w :
          {static_cast<QWidget*>(m_macroList), static_cast<QWidget*>(m_eventList), static_cast<QWidget*>(m_loopBox)})
         w->setFocusPolicy(policy);
-    if (capturing && focusWidget() != this)
+    if (capturing && focusWidget() != this) {
+        m_focusBeforeCapture = focusWidget();
         setFocus(Qt::OtherFocusReason);
+    } else if (!capturing && m_focusBeforeCapture) {
+        QWidget* back = m_focusBeforeCapture;
+        m_focusBeforeCapture = nullptr;
+        if (focusWidget() == this && back->isEnabled() && back->isVisible())
+            back->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 bool CMacroRecordDlg::focusNextPrevChild(bool next)
 {
     if (m_manager.capturingKeys())
         return true;   // Tab is a key of the macro
-    return QDialog::focusNextPrevChild(next);
+    return m_access.moveFocus(next);
 }
 
 QString CMacroRecordDlg::recordCaption() const
@@ -424,6 +441,9 @@ bool CMacroRecordDlg::event(QEvent* e)
 {
     if (e->type() == WM_KEYHOOK) {
         const auto* k = static_cast<KeyHookEvent*>(e);
+        const uint8_t startKey = std::exchange(m_startKeyUp, 0);
+        if (k->isRelease() && k->vk() == startKey)
+            return true;   // the key that started the capture coming up: no key of the macro
         m_manager.onKeyHook(k->vk(), k->isRelease());
         syncFromManager();
         return true;
@@ -452,19 +472,76 @@ bool CMacroRecordDlg::eventFilter(QObject* watched, QEvent* e)
     if (watched == m_eventList->viewport() && e->type() == QEvent::MouseButtonRelease) {
         const auto* m = static_cast<QMouseEvent*>(e);
         if (m->button() == Qt::RightButton) {
-            std::unique_ptr<QMenu> menu = buildContextMenu();
-            if (QAction* chosen = menu->exec(m->globalPosition().toPoint()))
-                onCommand(chosen->data().toInt());
+            showContextMenu(m->globalPosition().toPoint());
             return true;
         }
     }
+    if (e->type() == QEvent::KeyPress && qobject_cast<QMenu*>(watched)) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        m_menuKey.emplace(k->type(), k->key(), k->modifiers());
+    }
+    if (e->type() == QEvent::KeyPress && (watched == m_macroList || watched == m_eventList) &&
+        listKey(static_cast<CTransparentListBox*>(watched), *static_cast<QKeyEvent*>(e)))
+        return true;
     return QDialog::eventFilter(watched, e);
+}
+
+void CMacroRecordDlg::showContextMenu(const QPoint& globalPos)
+{
+    std::unique_ptr<QMenu> menu = buildContextMenu();
+    const QPointer<QWidget> focused = focusWidget();
+    m_menuKey.reset();
+    menu->installEventFilter(this);
+    QAction* chosen = menu->exec(globalPos);
+    if (focused && isVisible())
+        focused->setFocus(Qt::PopupFocusReason);   // the keyboard goes on where the menu was opened
+    if (!chosen)
+        return;
+    onCommand(chosen->data().toInt());
+    if (m_menuKey)
+        keyMayStartCapture(*m_menuKey);
+}
+
+// A capture started by a key press (Space on Start Recording, Enter on Insert After) would take
+// that key's release, which comes after, as the first key of the macro: it is let pass once.
+void CMacroRecordDlg::keyMayStartCapture(const QKeyEvent& e)
+{
+    m_startKeyUp = m_manager.capturingKeys() ? hook::vkFromQtKey(e.key(), e.modifiers() & Qt::KeypadModifier) : 0;
+}
+
+bool CMacroRecordDlg::listKey(CTransparentListBox* list, const QKeyEvent& e)
+{
+    const bool menuKey = e.key() == Qt::Key_Menu || (e.key() == Qt::Key_F10 && (e.modifiers() & Qt::ShiftModifier));
+    if (list->itemBeingEdited() >= 0 || !((menuKey && list == m_eventList) || e.key() == Qt::Key_F2))
+        return false;
+    const QListWidgetItem* current = list->currentItem();
+    const QRect line = current ? list->visualItemRect(current) : QRect();
+    if (menuKey)
+        showContextMenu(list->viewport()->mapToGlobal(line.isValid() ? line.center() : QPoint(0, 0)));
+    else if (current && current->isSelected())
+        list->beginEdit(line.center());   // as a double-click: the event list edits delays only
+    return true;
 }
 
 void CMacroRecordDlg::keyPressEvent(QKeyEvent* e)
 {
-    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        e->accept();   // Enter and Escape do not close the panel
+    if (m_manager.capturingKeys()) {
+        e->accept();   // every key belongs to the macro: none presses a control or closes the panel
+        return;
+    }
+    // A key a child passed on (Enter in the loop box) never presses the painted control focused
+    // before it.
+    if (focusWidget() == this && m_access.handleKey(*e)) {
+        keyMayStartCapture(*e);
+        return;
+    }
+    if (e->key() == Qt::Key_Escape && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        e->accept();
+        clickButton(kBtnCancel);   // the panel's closing button
+        return;
+    }
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        e->accept();   // Enter does not close the panel
         return;
     }
     QDialog::keyPressEvent(e);
@@ -472,6 +549,7 @@ void CMacroRecordDlg::keyPressEvent(QKeyEvent* e)
 
 void CMacroRecordDlg::mousePressEvent(QMouseEvent* e)
 {
+    m_access.hideMark();
     m_drag.press(*this, *e);
     QDialog::mousePressEvent(e);
 }
@@ -509,6 +587,56 @@ void CMacroRecordDlg::paintEvent(QPaintEvent*)
         p.drawPixmap(0, 0, m_images.pixmap(kMacroBackground));
     paintLabels(p);
     paintButtons(p);
+    m_access.paintFocus(p);
+}
+
+QString CMacroRecordDlg::buttonName(int button) const
+{
+    const auto labelText = [this](std::size_t first, std::size_t last) {
+        QStringList lines;
+        for (std::size_t i = first; i <= last; ++i)
+            if (const char* t = m_chinese ? kLabels[i].chinese : kLabels[i].english)
+                lines << QString::fromUtf8(t);
+        return lines.join(m_chinese ? QString() : QStringLiteral(" "));
+    };
+    switch (button) {
+    case kBtnRecord: return recordCaption();
+    case kBtnRecordDelay: return labelText(kRecordDelayLabel, kRecordDelayLabel + 2);
+    case kBtnUseLoops: return labelText(kLoopsLabel, kLoopsLabel);
+    default: break;
+    }
+    for (const Caption& c : kCaptions)
+        if (c.button == button)
+            return tr2(c.english, c.chinese);
+    return {};
+}
+
+QRect CMacroRecordDlg::labelRect(std::size_t label) const
+{
+    const Label& l = kLabels[label];
+    const char* text = m_chinese ? l.chinese : l.english;
+    if (!text)
+        return {};
+    const QFontMetrics fm(labelFont(l.height, m_chinese));
+    return QRect(m_chinese ? l.zh : l.en, QSize(fm.horizontalAdvance(QString::fromUtf8(text)), fm.height()));
+}
+
+// The hit rectangle; a tick box with its caption, which the focus mark goes round.
+QRect CMacroRecordDlg::controlRect(int button) const
+{
+    const MacroButtonRow& b = kMacroButtons[std::size_t(button)];
+    QRect r(QPoint(b.left, b.top), QPoint(b.right - 1, b.bottom - 1));
+    if (button == kBtnRecordDelay)
+        for (std::size_t i = kRecordDelayLabel; i <= kRecordDelayLabel + 2; ++i)
+            r = r.united(labelRect(i));
+    if (button == kBtnUseLoops)
+        r = r.united(labelRect(kLoopsLabel));
+    return r;
+}
+
+QRect CMacroRecordDlg::fullNoticeRect() const
+{
+    return QRect(kFullNoticeAt, QSize(kEventListRect.width(), 16));
 }
 
 void CMacroRecordDlg::paintLabels(QPainter& p)
@@ -525,8 +653,7 @@ void CMacroRecordDlg::paintLabels(QPainter& p)
     if (m_manager.sequenceFull()) {
         p.setPen(kFullNotice);
         p.setFont(labelFont(13, m_chinese));
-        p.drawText(QRect(kFullNoticeAt, QSize(kEventListRect.width(), 16)), Qt::AlignLeft | Qt::AlignTop,
-                   tr2("Macro full", "宏已满"));
+        p.drawText(fullNoticeRect(), Qt::AlignLeft | Qt::AlignTop, tr2("Macro full", "宏已满"));
     }
 }
 

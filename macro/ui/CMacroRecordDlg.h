@@ -7,16 +7,27 @@
 //
 // One object lives for the whole run; run() re-initialises it from the saved store at every
 // opening and returns true for OK (the working store is then committed).
+//
+// Screen readers and the keyboard see the two lists, the seven buttons and the loop box in reading
+// order (MacroAccess.cpp); Tab walks them, Space and Enter press, Escape cancels as Cancel does. On
+// the event list the menu key or Shift+F10 opens the context menu at the selected line, and F2
+// edits the selected delay (event list) or renames the selected macro (macro list). While keys go
+// into the macro (recording, insert mode) the panel keeps the focus and no key works it.
 
 #include "macro/MacroManager.h"
+#include "ui/PaintedControls.h"
 #include "ui/WindowDrag.h"
 
 #include <QDialog>
+#include <QKeyEvent>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QLineEdit;
 class QMenu;
@@ -104,6 +115,10 @@ public:
     int hoverButton() const { return m_hover; }
     QString recordCaption() const;
 
+    // The controls it paints, for screen readers and the keyboard (MacroAccess.cpp).
+    std::vector<ui::PaintedControl> controls();
+    ui::PaintedAccess& access() { return m_access; }
+
 protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -128,6 +143,16 @@ private:
     void paintLabels(QPainter& p);
     void paintButtons(QPainter& p);
     void setHover(int button);
+    // Names and marks of the painted controls (MacroAccess.cpp orders them).
+    void nameControls();
+    QString buttonName(int button) const;
+    QRect controlRect(int button) const;
+    QRect labelRect(std::size_t label) const;
+    QRect fullNoticeRect() const;
+    void showContextMenu(const QPoint& globalPos);
+    // The lists' keys beyond their arrows: the context menu, renaming and editing a delay.
+    bool listKey(CTransparentListBox* list, const QKeyEvent& e);
+    void keyMayStartCapture(const QKeyEvent& e);
 
     MacroStore& m_store;
     ui::UserDialogs& m_dialogs;
@@ -144,6 +169,11 @@ private:
     bool m_lastMoveOffButtons = false;
     bool m_syncing = false;
     ui::WindowDrag m_drag;
+    QPointer<QWidget> m_focusBeforeCapture;
+    uint8_t m_startKeyUp = 0;   // the key whose release a capture lets pass, 0: none
+    std::optional<QKeyEvent>
+        m_menuKey;   // the key that chose in the context menu   // where the focus goes back when a capture ends
+    ui::PaintedAccess m_access{*this, [this] { return controls(); }};
 };
 
 }   // namespace orvane::macro

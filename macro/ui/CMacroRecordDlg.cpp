@@ -626,11 +626,15 @@ QRect CMacroRecordDlg::controlRect(int button) const
 {
     const MacroButtonRow& b = kMacroButtons[std::size_t(button)];
     QRect r(QPoint(b.left, b.top), QPoint(b.right - 1, b.bottom - 1));
-    if (button == kBtnRecordDelay)
+    // Room round the caption's first letters and the box; none below Number of Loops, whose
+    // box sits right over the loop box.
+    if (button == kBtnRecordDelay) {
         for (std::size_t i = kRecordDelayLabel; i <= kRecordDelayLabel + 2; ++i)
             r = r.united(labelRect(i));
+        r.adjust(-2, -2, 2, 1);
+    }
     if (button == kBtnUseLoops)
-        r = r.united(labelRect(kLoopsLabel));
+        r = r.united(labelRect(kLoopsLabel)).adjusted(-2, -2, 2, 0);
     return r;
 }
 

@@ -58,6 +58,17 @@ QString fromU16(std::u16string_view s)
     return QString::fromUtf16(s.data(), qsizetype(s.size()));
 }
 
+// One radio of a pair: the arrows move along its group by column.
+PaintedControl radioOf(PaintedControl c, const QString& group, int column, bool checked)
+{
+    c.role = QAccessible::RadioButton;
+    c.group = group;
+    c.column = column;
+    c.checkable = true;
+    c.checked = checked;
+    return c;
+}
+
 }   // namespace
 
 PaintedControl CVelkorDlg::clickable(const QString& id, const QString& name, const QRect& rect, QPoint at)
@@ -165,13 +176,7 @@ void CVelkorDlg::describeLightOptions(std::vector<PaintedControl>& out, uint8_t 
     const auto& b = panel_->buttons();
     const auto radio = [&](const QString& id, const QString& name, const QString& group, int column, bool checked,
                            QRect rect, QPoint at) {
-        PaintedControl c = clickable(id, name, rect, at);
-        c.role = QAccessible::RadioButton;
-        c.group = group;
-        c.column = column;
-        c.checkable = true;
-        c.checked = checked;
-        out.push_back(c);
+        out.push_back(radioOf(clickable(id, name, rect, at), group, column, checked));
     };
     const uint8_t direction = store().image()[img::kDirection];
     const auto shown = directionButtons(effect);
@@ -258,13 +263,7 @@ void CVelkorDlg::describeLowerSections(std::vector<PaintedControl>& out)
             const QRect r = rectOf(hit);
             const QRect marked(r.left() - 2, r.top() - 3,
                                std::max(r.width(), kRadioLabelGap + metrics.horizontalAdvance(label) + 5), 16);
-            PaintedControl c = clickable(id, name, marked, r.center());
-            c.role = QAccessible::RadioButton;
-            c.group = group;
-            c.column = column;
-            c.checkable = true;
-            c.checked = checked;
-            out.push_back(c);
+            out.push_back(radioOf(clickable(id, name, marked, r.center()), group, column, checked));
         };
         const QString on = tr2("ON", "开启"), off = tr2("OFF", "关闭");
         const QString game = QStringLiteral("gameMode"), lock = QStringLiteral("winLock");

@@ -270,7 +270,8 @@ TEST_F(LinkOnEmulator, BrightnessAloneIsTheEndReport)
 
     mark();
     EXPECT_EQ(link_->UploadChanges(), UploadResult::NothingToSend) << "saving twice sends nothing";
-    EXPECT_TRUE(trace(true).empty());
+    // Nothing sent; an event report of the start-up may still be read meanwhile on a busy machine.
+    EXPECT_TRUE(trace().empty());
 }
 
 TEST_F(LinkOnEmulator, OneMacroIsBeginOneBlockAndEnd)

@@ -499,6 +499,10 @@ bool PaintedAccess::handleKey(QKeyEvent& event)
         return false;
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
         return moveFocus(key == Qt::Key_Tab && !(event.modifiers() & Qt::ShiftModifier));
+    // A real child with the keyboard focus passes up the keys it leaves alone (a text box's
+    // Enter): they are not for the painted control that had the focus before it.
+    if (QWidget* f = window_.focusWidget(); f && f != &window_)
+        return false;
     read();
     const PaintedControl* c = focused();
     if (!c || c->widget)

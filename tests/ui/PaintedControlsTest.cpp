@@ -180,6 +180,11 @@ TEST_F(PaintedControlsTest, TabStopsGroupsArrowsAndKeys)
     EXPECT_EQ(window.access.focusedId(), "key:S") << "a group is entered where it was left";
     key(Qt::Key_Return);
     EXPECT_EQ(window.pressedKey, "S");
+    // The mouse puts the focus into the text box: its Enter, which it passes up, presses nothing.
+    window.access.focus("save");
+    window.box->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(window.box, Qt::Key_Return);
+    EXPECT_EQ(window.saves, 0);
 }
 
 TEST_F(PaintedControlsTest, TheMarkIsDrawnInTheAccentOnlyForTheKeyboard)

@@ -8,8 +8,6 @@
 #                     CHECK ${CMAKE_CURRENT_SOURCE_DIR}/main_atspi.py)
 include_guard(GLOBAL)
 
-set(ORVANE_ATSPI_RUNNER ${CMAKE_CURRENT_LIST_DIR}/run.sh)
-
 function(orvane_atspi_test name)
   cmake_parse_arguments(ARG "" "PROGRAM;CHECK;LANGUAGE" "ARGS" ${ARGN})
   if(NOT ARG_PROGRAM OR NOT ARG_CHECK)
@@ -18,6 +16,8 @@ function(orvane_atspi_test name)
   if(NOT ARG_LANGUAGE)
     set(ARG_LANGUAGE english)
   endif()
-  orvane_xvfb_test(${name} SCRIPT ${ORVANE_ATSPI_RUNNER}
+  # The runner beside this file: a variable set here would reach only the first folder that
+  # includes it (the guard skips the file for the others).
+  orvane_xvfb_test(${name} SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/run.sh
     ARGS --language ${ARG_LANGUAGE} ${ARG_PROGRAM} ${ARG_CHECK} ${ARG_ARGS})
 endfunction()

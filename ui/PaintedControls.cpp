@@ -135,6 +135,9 @@ public:
         const PaintedControl* c = control();
         if (!c || c->disabled)
             return;
+        // The press may make this control go away, and this object with it (the window refreshes
+        // its controls): nothing of this object is used after it.
+        const QPointer<PaintedAccess> access = access_;
         if (c->value && c->setValue && (name == increaseAction() || name == decreaseAction())) {
             const std::function<void(int)> set = c->setValue;
             const int next = *c->value + (name == increaseAction() ? c->step : -c->step);
@@ -143,8 +146,8 @@ public:
             const std::function<void()> press = c->press;   // the press may rebuild the controls
             press();
         }
-        if (access_)
-            access_->refresh();
+        if (access)
+            access->refresh();
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
@@ -158,10 +161,11 @@ public:
         const PaintedControl* c = control();
         if (!c || !c->setValue || c->disabled)
             return;
+        const QPointer<PaintedAccess> access = access_;   // as in doAction
         const std::function<void(int)> set = c->setValue;
         set(std::clamp(value.toInt(), c->minimum, c->maximum));
-        if (access_)
-            access_->refresh();
+        if (access)
+            access->refresh();
     }
     QVariant maximumValue() const override
     {

@@ -55,7 +55,13 @@ public:
                                    .group = "keys",
                                    .row = r,
                                    .column = c,
-                                   .press = [this, name] { pressedKey = name; }});
+                                   .press = [this, name] {
+                                       pressedKey = name;
+                                       if (name == "D") {   // D folds the section it is in
+                                           open = false;
+                                           access.refresh();
+                                       }
+                                   }});
                 }
         }
         out.push_back({.id = "brightness",
@@ -142,6 +148,11 @@ TEST_F(PaintedControlsTest, ActionsPressAndSetValuesAndTheTreeFollows)
     child("Brightness")->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
     EXPECT_EQ(window.level, 49);
     child("Light")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_FALSE(window.open);
+    child("Light")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    // A press whose control goes away with it (its accessible object too, while it acts).
+    child("D")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(window.pressedKey, "D");
     EXPECT_FALSE(window.open);
     EXPECT_EQ(child("Q"), nullptr) << "the keys of a closed section leave the tree";
     EXPECT_EQ(QAccessible::queryAccessibleInterface(&window)->childCount(), 4);

@@ -375,7 +375,7 @@ public:
             if (const std::optional<int> code = check(dataFolder_, output))
                 return code;
         link::KeyboardLink& link = runner_.session().keyboardLink();
-        for (int waited = 0; runner_.session().awaitingStartupRead() && waited < kStartupReadWaitMs; waited += 50) {
+        for (int waited = 0; runner_.session().settling() && waited < kStartupReadWaitMs; waited += 50) {
             QEventLoop loop;
             QTimer::singleShot(50, &loop, &QEventLoop::quit);
             loop.exec();
@@ -384,7 +384,7 @@ public:
             output.err += std::string("orvanectl: ") + kNoKeyboard + "\n";
             return kExitNoKeyboard;
         }
-        if (runner_.session().awaitingStartupRead()) {
+        if (runner_.session().settling()) {
             output.err += std::string("orvanectl: ") + kReadFailed + "\n";
             return kExitKeyboardFailed;
         }

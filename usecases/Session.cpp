@@ -107,8 +107,11 @@ void Session::configurationLoaded(int lParam)
         return;
     }
     // After a keyboard read the lighting is read once more and the levels follow it; the rest
-    // waits for that answer, which the link thread brings.
+    // waits for that answer, which the link thread brings. Until then the configuration is still
+    // settling: a change made meanwhile would be overwritten by the lighting it brings.
+    lightingReadPending_ = true;
     link_->ReadLightingAsync([this](bool) {
+        lightingReadPending_ = false;
         reportLevels();
         finishConfigurationLoaded(0);
     });
@@ -144,8 +147,8 @@ void Session::keyNotification(uint8_t keyCode)
 void Session::setLevels(uint8_t speed, uint8_t brightness, uint8_t reportRate)
 {
     // During the start-up read the keyboard's values are still arriving; the levels are set from
-    // them once the read is done.
-    if (awaitingStartupRead_)
+    // them once the read and its lighting read are done.
+    if (settling())
         return;
     link::ConfigImage& image = store().image();
     // One level moves at a time; its drag is one step (merged by the level's offset).

@@ -73,6 +73,9 @@ public:
     void start();
     // Between start() and the result of the start-up read: the keyboard's values are still coming.
     bool awaitingStartupRead() const { return awaitingStartupRead_; }
+    // The start-up read, or the second read of the lighting that ends every keyboard read, is still
+    // to come: a change made now could be overwritten by what it brings.
+    bool settling() const { return awaitingStartupRead_ || lightingReadPending_; }
 
     // ---- Commands ---------------------------------------------------------------------
     // The sliders' positions into the working image (not while the start-up read is pending).
@@ -161,6 +164,7 @@ private:
     // The factory reset's step, from its start to its read-back.
     std::unique_ptr<EditHistory::Recording> resetStep_;
     bool awaitingStartupRead_ = false;
+    bool lightingReadPending_ = false;
     uint8_t selectedKey_ = 0xFF;   // g_selectedKey
     uint8_t keyEnabled_ = 1;       // g_keyEnabled
 };

@@ -220,6 +220,27 @@ TEST_F(SessionTest, WindowThreadEditsDuringTheStartUpReadGiveWayToTheKeyboard)
     EXPECT_EQ(keymapFile(), pairBytes(false));
 }
 
+// The start-up ends with a second read of the lighting. An edit made the moment the session says
+// it has settled (a command forwarded by orvanectl waits for that) must not be overwritten by
+// that read: the keyboard then gets it with the next Save.
+TEST_F(SessionTest, AnEditRightAfterTheStartUpSurvivesItsLightingRead)
+{
+    make();
+    session->prepare();
+    session->start();
+    for (int i = 0; i < 100000 && session->settling(); ++i)
+        QCoreApplication::processEvents();
+    ASSERT_FALSE(session->settling());
+    const link::ConfigImage& im = store().image();
+    session->setLevels(im[img::kSpeed], 10, im[img::kReportRate]);
+    ASSERT_EQ(store().image()[img::kBrightness], 10);
+    session->save();
+    settle();
+    EXPECT_EQ(saves, std::vector<link::UploadResult>{link::UploadResult::Uploaded});
+    EXPECT_EQ(emulator->image()[img::kBrightness], 10);
+    EXPECT_EQ(store().image()[img::kBrightness], 10);
+}
+
 TEST_F(SessionTest, StartUpOnASilentKeyboardKeepsKeymapBinAndTheShadow)
 {
     writeKeymapFile(earlierImage());

@@ -11,7 +11,9 @@
 #include "keymap/ui/VividTree.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
+#include "tests/support/AccessibleItems.h"
 #include "tests/support/ProgramFolder.h"
+#include "tests/support/QtKeysHook.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -32,49 +34,8 @@ namespace {
 constexpr std::size_t kQ = 42;   // the key Q of the picture
 constexpr uint8_t vkF5 = 0x74;
 
-// Reports the keys Qt delivers in this application, as libVantrel.so does where it cannot read
-// the input devices: after the event, posted to the panel.
-class QtKeysHook final : public QObject, public platform::KeyHook {
-public:
-    QPointer<QObject> window;
-    bool install(int) override
-    {
-        qApp->installEventFilter(this);
-        return true;
-    }
-    void remove() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* receiver, QEvent* e) override
-    {
-        if (e->type() != QEvent::KeyPress || !window)
-            return false;
-        auto* key = static_cast<QKeyEvent*>(e);
-        // One key passes the focus widget and its parents: it is reported once.
-        const bool again = key == last_ && receiver != lastReceiver_ && receiver->isWidgetType() && lastReceiver_ &&
-            static_cast<QWidget*>(receiver)->isAncestorOf(lastReceiver_);
-        last_ = key;
-        lastReceiver_ = receiver->isWidgetType() ? static_cast<QWidget*>(receiver) : nullptr;
-        if (!again && !key->isAutoRepeat())
-            if (const uint8_t vk = hook::vkFromQtKey(key->key(), false))
-                QCoreApplication::postEvent(window, new KeyHookEvent(vk, false));
-        return false;
-    }
-
-private:
-    const QKeyEvent* last_ = nullptr;
-    QPointer<QWidget> lastReceiver_;
-};
-
-struct Item {
-    QAccessible::Role role;
-    QString name;
-    bool operator==(const Item&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Item& i)
-{
-    return os << int(i.role) << " " << i.name.toStdString();
-}
+using Item = test::AccessibleItem;
+using test::QtKeysHook;
 
 class KeyMapAccessTest : public ::testing::Test {
 protected:
@@ -111,14 +72,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
     }
     QAccessibleInterface* window() { return QAccessible::queryAccessibleInterface(panel.get()); }
-    std::vector<Item> tree()
-    {
-        std::vector<Item> out;
-        for (int i = 0; i < window()->childCount(); ++i)
-            if (!window()->child(i)->state().invisible)   // the widgets of the other tabs
-                out.push_back({window()->child(i)->role(), window()->child(i)->text(QAccessible::Name)});
-        return out;
-    }
+    // Without the widgets of the other tabs.
+    std::vector<Item> tree() { return test::accessibleChildren(window(), true); }
     QAccessibleInterface* control(const QString& id) { return panel->access().accessibleControl(id); }
     void press(const QString& id)
     {

@@ -14,7 +14,9 @@
 #include "macro/ui/CMacroRecordDlg.h"
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
+#include "tests/support/AccessibleItems.h"
 #include "tests/support/ProgramFolder.h"
+#include "tests/support/QtKeysHook.h"
 #include "ui/CTransparentListBox.h"
 
 #include <QAccessible>
@@ -33,55 +35,7 @@ namespace {
 
 constexpr uint8_t vkA = 0x41, vkB = 0x42;
 
-// Reports the keys Qt delivers in this application, presses and releases, as libVantrel.so does
-// where it cannot read the input devices: after the event, posted to the panel.
-class QtKeysHook final : public QObject, public KeyHook {
-public:
-    QPointer<QObject> window;
-    bool installed = false;
-    bool install(int) override
-    {
-        qApp->installEventFilter(this);
-        installed = true;
-        return true;
-    }
-    void remove() override
-    {
-        qApp->removeEventFilter(this);
-        installed = false;
-    }
-
-protected:
-    bool eventFilter(QObject* receiver, QEvent* e) override
-    {
-        if ((e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) || !window)
-            return false;
-        auto* key = static_cast<QKeyEvent*>(e);
-        // One key passes the focus widget and its parents: it is reported once.
-        const bool again = key == last_ && receiver != lastReceiver_ && receiver->isWidgetType() && lastReceiver_ &&
-            static_cast<QWidget*>(receiver)->isAncestorOf(lastReceiver_);
-        last_ = key;
-        lastReceiver_ = receiver->isWidgetType() ? static_cast<QWidget*>(receiver) : nullptr;
-        if (!again && !key->isAutoRepeat())
-            if (const uint8_t vk = orvane::hook::vkFromQtKey(key->key(), false))
-                QCoreApplication::postEvent(window, new KeyHookEvent(vk, e->type() == QEvent::KeyRelease));
-        return false;
-    }
-
-private:
-    const QKeyEvent* last_ = nullptr;
-    QPointer<QWidget> lastReceiver_;
-};
-
-struct Item {
-    QAccessible::Role role;
-    QString name;
-    bool operator==(const Item&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Item& i)
-{
-    return os << int(i.role) << " " << i.name.toStdString();
-}
+using Item = orvane::test::AccessibleItem;
 
 // A macro "Keys": A pressed, 30 ms, A released.
 MacroRecord keysMacro(const orvane::keymap::KeyNameTable& names)
@@ -99,7 +53,7 @@ MacroRecord keysMacro(const orvane::keymap::KeyNameTable& names)
 struct Access : ::testing::Test {
     orvane::keymap::KeyNameTable names = orvane::keymap::BuildKeyNameTable();
     MacroStore store;
-    QtKeysHook hook;
+    orvane::test::QtKeysHook hook{true};   // presses and releases, as the recorder takes them
     ManualClock clock;
     ScriptedUserDialogs dialogs;
     std::unique_ptr<orvane::ui::SkinImages> images;
@@ -133,13 +87,7 @@ struct Access : ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
     }
     QAccessibleInterface* window() { return QAccessible::queryAccessibleInterface(dlg.get()); }
-    std::vector<Item> tree()
-    {
-        std::vector<Item> out;
-        for (int i = 0; i < window()->childCount(); ++i)
-            out.push_back({window()->child(i)->role(), window()->child(i)->text(QAccessible::Name)});
-        return out;
-    }
+    std::vector<Item> tree() { return orvane::test::accessibleChildren(window()); }
     QAccessibleInterface* control(const char* id) { return dlg->access().accessibleControl(QString::fromLatin1(id)); }
     void press(const char* id)
     {

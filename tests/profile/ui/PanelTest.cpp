@@ -5,6 +5,7 @@
 #include "platform/ui/SkinImages.h"
 #include "platform/ui/UserDialogs.h"
 #include "profile/ui/CConfigureDlg.h"
+#include "tests/support/AccessibleItems.h"
 #include "tests/support/ProgramFolder.h"
 
 #include <QAccessible>
@@ -159,17 +160,7 @@ TEST_F(Panel, EscapeClosesAsTheCloseButtonAndEnterDoesNothing)
 
 // ---- Screen readers and the keyboard ---------------------------------------------------------
 
-namespace {
-struct Item {
-    QAccessible::Role role;
-    QString name;
-    bool operator==(const Item&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Item& i)
-{
-    return os << int(i.role) << " " << i.name.toStdString();
-}
-}   // namespace
+using Item = orvane::test::AccessibleItem;
 
 TEST_F(Panel, ScreenReadersSeeTheListWithItsProfilesAndTheButtonsInBothLanguages)
 {
@@ -178,9 +169,7 @@ TEST_F(Panel, ScreenReadersSeeTheListWithItsProfilesAndTheButtonsInBothLanguages
     for (bool chinese : {false, true}) {
         make(chinese);
         QAccessibleInterface* w = QAccessible::queryAccessibleInterface(dlg.get());
-        std::vector<Item> items;
-        for (int i = 0; i < w->childCount(); ++i)
-            items.push_back({w->child(i)->role(), w->child(i)->text(QAccessible::Name)});
+        const std::vector<Item> items = orvane::test::accessibleChildren(w);
         const std::vector<Item> expected = chinese
             ? std::vector<Item>{{R::List, "配置"},
                                 {R::PushButton, "关闭"},
